@@ -1,0 +1,125 @@
+#include "ostrelmessage.h"
+
+#include <QCoreApplication>
+#include <cstring>
+
+qlonglong ostrelNumberFromText(const QString &text, bool *ok)
+{
+    bool good = false;
+    const QString t = text.trimmed();
+    qlonglong v = t.toLongLong(&good, 0);
+    if (!good) {
+        // Values above the signed range still read as their bits.
+        const qulonglong u = t.toULongLong(&good, 0);
+        v = good ? qlonglong(u) : 0;
+    }
+    if (ok)
+        *ok = good;
+    return v;
+}
+
+QString ostrelMessageToStr(const tag_ostrel_message *msg, const QByteArray *data)
+{
+    if (!msg)
+        return QString();
+    QString line = QCoreApplication::translate("ZelTcpClient",
+                                               "src=0x%1, dst=0x%2, msgId=0x%3, dlen=0x%4")
+                       .arg(msg->src, 0, 16)
+                       .arg(msg->dst, 0, 16)
+                       .arg(msg->msg_id, 0, 16)
+                       .arg(msg->length, 0, 16)
+                       .toUpper();
+    if (msg->length != 0 && data)
+        line += QStringLiteral(", data:") + QString::fromLatin1(data->toHex());
+    return line;
+}
+
+namespace {
+
+// Value of `key`: from one character after the key up to the next comma.
+// Returns false when the key does not occur.
+bool keyValue(const QString &line, const QString &key, QString *value)
+{
+    const int at = line.indexOf(key, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return false;
+    const int from = at + key.size() + 1;
+    if (from > line.size()) {
+        *value = QString();
+        return true;
+    }
+    const int comma = line.indexOf(QLatin1Char(','), from);
+    *value = line.mid(from, comma < 0 ? -1 : comma - from);
+    return true;
+}
+
+int hexDigit(QChar c)
+{
+    const ushort u = c.unicode();
+    if (u >= '0' && u <= '9')
+        return u - '0';
+    if (u >= 'a' && u <= 'f')
+        return u - 'a' + 10;
+    if (u >= 'A' && u <= 'F')
+        return u - 'A' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool ostrelMessageFromStr(const QString &line, tag_ostrel_message *msg, QByteArray *data)
+{
+    if (!msg)
+        return false;
+    std::memset(msg, 0, sizeof(*msg));
+    if (data)
+        data->clear();
+
+    int converted = 0;
+    QString value;
+    bool ok = false;
+    if (keyValue(line, QStringLiteral("SRC"), &value)) {
+        msg->src = uint16_t(ostrelNumberFromText(value, &ok));
+        converted += ok ? 1 : 0;
+    }
+    if (keyValue(line, QStringLiteral("DST"), &value)) {
+        msg->dst = uint16_t(ostrelNumberFromText(value, &ok));
+        converted += ok ? 1 : 0;
+    }
+    if (keyValue(line, QStringLiteral("MSGID"), &value)) {
+        msg->msg_id = uint16_t(ostrelNumberFromText(value, &ok));
+        converted += ok ? 1 : 0;
+    }
+    if (!keyValue(line, QStringLiteral("DLEN"), &value))
+        return false;
+    msg->length = uint16_t(ostrelNumberFromText(value, &ok));
+    if (!ok)
+        return false;
+    if (msg->length != 0 && !data)
+        return false;
+
+    if (data) {
+        // The buffer always has `length` bytes, so a message with a length
+        // never goes on without one; hex that is short or missing leaves
+        // zeros. Only the run of hex digit pairs after "data:" is read.
+        QByteArray bytes(msg->length, '\0');
+        const int at = line.indexOf(QStringLiteral("data"), 0, Qt::CaseInsensitive);
+        if (at >= 0) {
+            int pos = at + 5;
+            for (int i = 0; i < msg->length && pos + 1 < line.size(); ++i, pos += 2) {
+                const int hi = hexDigit(line.at(pos));
+                const int lo = hexDigit(line.at(pos + 1));
+                if (hi < 0 || lo < 0)
+                    break;
+                bytes[i] = char((hi << 4) | lo);
+            }
+        }
+        if (at >= 0 || msg->length != 0) {
+            msg->data = new uint8_t[msg->length];
+            if (msg->length)
+                std::memcpy(msg->data, bytes.constData(), msg->length);
+        }
+        *data = bytes;
+    }
+    return converted == 3;
+}
