@@ -500,9 +500,15 @@ void ZelTcpClient::handleFrame(ClientRxState kind, const QByteArray &frameBytes)
         emit connChanged(ConnOk);
         break;
     }
-    case RxSrvState:
-        changeHwStatus(HwConnState(readU32(payload + 4)));
+    case RxSrvState: {
+        // Only a known state is shown; anything else from the wire is not
+        // even turned into the enumeration.
+        const quint32 value = readU32(payload + 4);
+        if (value == HwConnUnknown || value == HwConnPending || value == HwConnOk ||
+            value == HwConnError)
+            changeHwStatus(HwConnState(value));
         break;
+    }
     case RxIdle:
         break;
     }

@@ -306,6 +306,9 @@ void tst_ZelTcpClient::connectionStates_data()
     QTest::newRow("value outside the enumeration") << stateFrame(0) + stateFrame(7) << true
                                                    << "Satellite connection status: Error!"
                                                    << "satellite_blockmark_24x24.png";
+    QTest::newRow("value far outside") << stateFrame(2) + stateFrame(0xFFFFFFFF) << true
+                                       << "Satellite connection status: Connected"
+                                       << "satellite_checkmark_24x24.png";
 }
 
 void tst_ZelTcpClient::connectionStates()
