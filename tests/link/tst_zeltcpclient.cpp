@@ -219,6 +219,7 @@ private slots:
     void serverActionOnlyFlips();
     void scriptedModemAcceptDropRefuse();
     void disconnectButtonStopsRetries();
+    void parameterChangeReconnects();
 
     void sentFrames_data();
     void sentFrames();
@@ -428,6 +429,29 @@ void tst_ZelTcpClient::disconnectButtonStopsRetries()
     QVERIFY(!attempt.wait(2200));
     QCOMPARE(reader.inits, inits);
     QVERIFY(messagesOf(QtCriticalMsg).isEmpty());
+}
+
+// A new server address or port re-opens the server socket, but only once the
+// client has left the "no connection" state.
+void tst_ZelTcpClient::parameterChangeReconnects()
+{
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    ZelTcpClient client("127.0.0.2", 1);
+    QTcpSocket *own = client.findChild<QTcpSocket *>();
+
+    client.slotParmChanged("serverAddress", "127.0.0.1");
+    client.slotParmChanged("serverPort", QString::number(server.serverPort()));
+    QCOMPARE(own->state(), QAbstractSocket::UnconnectedState);
+
+    client.slotError(QAbstractSocket::ConnectionRefusedError);
+    QVERIFY(messagesOf(QtCriticalMsg).isEmpty());
+    client.slotParmChanged("ServerPort", "1"); // names are case-sensitive
+    QCOMPARE(own->state(), QAbstractSocket::UnconnectedState);
+    client.slotParmChanged("serverPort", QString::number(server.serverPort()));
+    QVERIFY(server.waitForNewConnection(5000));
+    QTRY_COMPARE(own->state(), QAbstractSocket::ConnectedState);
+    QCOMPARE(own->peerPort(), server.serverPort());
 }
 
 void tst_ZelTcpClient::sentFrames_data()
