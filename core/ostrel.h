@@ -12,9 +12,9 @@
 // One CAN frame. Plain data, 15 bytes, passed by value through signals.
 typedef struct __attribute__((packed)) tag_can_message {
     uint32_t identifier;
-    uint8_t rtr;  // 0 in every frame sent; not looked at on receipt
-    uint8_t ext;  // 0 standard identifier, 4 extended (any non-zero on receipt)
-    uint8_t dlc;  // data bytes used, at most 8
+    uint8_t rtr; // 0 in every frame sent; not looked at on receipt
+    uint8_t ext; // 0 standard identifier, 4 extended (any non-zero on receipt)
+    uint8_t dlc; // data bytes used, at most 8
     uint8_t data[8];
 } can_message;
 
@@ -124,6 +124,9 @@ public:
     int ostrel_init();
     int ostrel_close();
     void can_receive_message(const can_message &frame);
+    // Cuts the message into frames for the hardware hook. Returns 0 when
+    // sent; 1 (nothing sent, nothing raised) while not initialised; or the
+    // code raised when the message cannot be framed (14, 17).
     int ostrel_send_message(const tag_ostrel_message *msg);
     void ostrel_take_message();
     void ostrel_flush_queue();
@@ -155,14 +158,12 @@ private:
 uint16_t can_check_message(const can_message &frame);
 
 // Addresses and continuation flag read from the identifier by its form.
-void can_get_addresses(const can_message &frame, uint16_t *src, uint16_t *dst,
-                       bool *continuation);
+void can_get_addresses(const can_message &frame, uint16_t *src, uint16_t *dst, bool *continuation);
 
 // Fills identifier, ext and rtr of `frame` for the message's addresses:
 // standard form when both are under 32, else extended. Returns 0, or
 // OSTREL_ERR_EXT_ID (frame untouched) when an address does not fit 14 bits.
-uint16_t can_set_identifier(const tag_ostrel_message *msg, can_message *frame,
-                            bool continuation);
+uint16_t can_set_identifier(const tag_ostrel_message *msg, can_message *frame, bool continuation);
 
 // The process-wide stack and the free functions over it.
 extern OstrelStack ostrel;

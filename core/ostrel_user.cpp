@@ -2,7 +2,8 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 OstrelRxRoute &rxRoute()
 {

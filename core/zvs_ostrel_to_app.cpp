@@ -1,6 +1,7 @@
 #include "zvs_ostrel_to_app.h"
 
-namespace {
+namespace
+{
 
 void putLe(uchar *p, uint64_t v, int size)
 {

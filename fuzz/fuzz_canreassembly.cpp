@@ -9,7 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // One frame of the input. Byte 0 holds flags: bit 0 extended form (bits 3-7
 // then give the ext byte's other bits, since any non-zero ext counts),
@@ -29,8 +30,8 @@ size_t nextFrame(const uint8_t *p, size_t n, can_message *f)
     const bool cont = flags & 2;
     f->ext = extended ? uint8_t((flags & 0xF8) | CAN_EXT_EXTENDED) : CAN_EXT_STANDARD;
     if (raw) {
-        f->identifier = uint32_t(p[1]) | uint32_t(p[2]) << 8 | uint32_t(p[3]) << 16 |
-                        uint32_t(p[4]) << 24;
+        f->identifier =
+            uint32_t(p[1]) | uint32_t(p[2]) << 8 | uint32_t(p[3]) << 16 | uint32_t(p[4]) << 24;
         f->dlc = p[5] & 0x0F;
     } else if (extended) {
         f->identifier = uint32_t(p[2]) | uint32_t(p[1]) << CAN_EXT_ADDR_BITS |

@@ -8,7 +8,8 @@
 
 Q_DECLARE_METATYPE(QList<can_message>)
 
-namespace {
+namespace
+{
 
 // "ext:identifier:data", all hex: "0:067:8003" is a standard frame 0x67 with
 // dlc 2. A fourth part overrides the dlc ("0:067:8003:9").
@@ -47,15 +48,14 @@ QString messageToText(const tag_ostrel_message &m, const QByteArray &data)
 // One stack copy with every hook recorded. Messages are delivered at once,
 // as the application's hooks do.
 struct Bus {
-    explicit Bus(OstrelStackConfig config = OstrelStackConfig{})
-        : stack(config, OstrelStackHooks{})
+    explicit Bus(OstrelStackConfig config = OstrelStackConfig{}) : stack(config, OstrelStackHooks{})
     {
         OstrelStackHooks &h = stack.hooks();
         h.rxEvent = [this](uint16_t, uint16_t) { stack.ostrel_take_message(); };
         h.rxMessage = [this](tag_ostrel_message *m) {
-            const QByteArray data = m->data ? QByteArray(reinterpret_cast<const char *>(m->data),
-                                                         m->length)
-                                            : QByteArray();
+            const QByteArray data =
+                m->data ? QByteArray(reinterpret_cast<const char *>(m->data), m->length)
+                        : QByteArray();
             QCOMPARE(data.size(), int(m->length));
             delivered << messageToText(*m, data);
             if (onDelivery)
@@ -183,10 +183,10 @@ void TestOstrel::cutting_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QStringList>("frames");
 
-    QTest::newRow("no data, standard") << 3 << 7 << 0x380 << QByteArray() << QStringList{"0:67:8003"};
-    QTest::newRow("six bytes, one frame")
-        << 3 << 7 << 0x380 << QByteArray::fromHex("010203040506")
-        << QStringList{"0:67:8003010203040506"};
+    QTest::newRow("no data, standard")
+        << 3 << 7 << 0x380 << QByteArray() << QStringList{"0:67:8003"};
+    QTest::newRow("six bytes, one frame") << 3 << 7 << 0x380 << QByteArray::fromHex("010203040506")
+                                          << QStringList{"0:67:8003010203040506"};
     QTest::newRow("seven bytes, CRC high byte alone")
         << 3 << 7 << 0x380 << QByteArray::fromHex("00010203040506")
         << QStringList{"0:67:feff80030900", "0:467:000102030405060c", "0:467:d9"};
@@ -196,21 +196,20 @@ void TestOstrel::cutting_data()
     QTest::newRow("nine bytes, CRC after last byte")
         << 3 << 7 << 0x380 << QByteArray::fromHex("000102030405060708")
         << QStringList{"0:67:feff80030b00", "0:467:0001020304050607", "0:467:08ac76"};
-    QTest::newRow("source 40, extended") << 40 << 7 << 0x380 << QByteArray()
-                                         << QStringList{"4:a0007:8003"};
+    QTest::newRow("source 40, extended")
+        << 40 << 7 << 0x380 << QByteArray() << QStringList{"4:a0007:8003"};
     QTest::newRow("extended continuation flag")
         << 40 << 7 << 0x380 << QByteArray::fromHex("00010203040506")
         << QStringList{"4:a0007:feff80030900", "4:100a0007:000102030405060c", "4:100a0007:d9"};
-    QTest::newRow("both 31, still standard") << 31 << 31 << 0x380 << QByteArray()
-                                             << QStringList{"0:3ff:8003"};
-    QTest::newRow("destination 32, extended") << 0 << 32 << 0x380 << QByteArray()
-                                              << QStringList{"4:20:8003"};
-    QTest::newRow("widest addresses") << 0x3FFF << 0x3FFF << 0x1 << QByteArray()
-                                      << QStringList{"4:fffffff:0100"};
+    QTest::newRow("both 31, still standard")
+        << 31 << 31 << 0x380 << QByteArray() << QStringList{"0:3ff:8003"};
+    QTest::newRow("destination 32, extended")
+        << 0 << 32 << 0x380 << QByteArray() << QStringList{"4:20:8003"};
+    QTest::newRow("widest addresses")
+        << 0x3FFF << 0x3FFF << 0x1 << QByteArray() << QStringList{"4:fffffff:0100"};
     // A start frame beginning FE FF would be read as a header.
-    QTest::newRow("id FFFE goes multi-frame")
-        << 3 << 7 << 0xFFFE << QByteArray::fromHex("aa")
-        << QStringList{"0:67:fefffeff0300", "0:467:aaa014"};
+    QTest::newRow("id FFFE goes multi-frame") << 3 << 7 << 0xFFFE << QByteArray::fromHex("aa")
+                                              << QStringList{"0:67:fefffeff0300", "0:467:aaa014"};
 }
 
 void TestOstrel::cutting()
@@ -323,19 +322,19 @@ void TestOstrel::reassembly_data()
     const QList<can_message> msg9 = framesOf(3, 7, 0x380, nine);
     const QString got9 = QStringLiteral("380 3>7 000102030405060708");
 
-    QTest::newRow("start frame dlc 2") << list({"0:67:8003"}) << QList<int>{}
-                                       << QStringList{"380 3>7 "};
+    QTest::newRow("start frame dlc 2")
+        << list({"0:67:8003"}) << QList<int>{} << QStringList{"380 3>7 "};
     QTest::newRow("dlc over 8") << list({"0:67:8003:9"}) << QList<int>{12} << QStringList{};
     QTest::newRow("standard id 2048") << list({"0:800:8003"}) << QList<int>{13} << QStringList{};
-    QTest::newRow("extended id 2^29") << list({"4:20000000:8003"}) << QList<int>{14}
-                                      << QStringList{};
+    QTest::newRow("extended id 2^29")
+        << list({"4:20000000:8003"}) << QList<int>{14} << QStringList{};
     QTest::newRow("any ext counts as extended")
         << list({"1:a0007:8003"}) << QList<int>{} << QStringList{"380 40>7 "};
     QTest::newRow("start frame dlc 1") << list({"0:67:80"}) << QList<int>{11} << QStringList{};
     QTest::newRow("start frame dlc 0") << list({"0:67:"}) << QList<int>{11} << QStringList{};
     QTest::newRow("header dlc 5") << list({"0:67:feff800309"}) << QList<int>{15} << QStringList{};
-    QTest::newRow("header total 1") << list({"0:67:feff80030100"}) << QList<int>{3}
-                                    << QStringList{};
+    QTest::newRow("header total 1")
+        << list({"0:67:feff80030100"}) << QList<int>{3} << QStringList{};
     QTest::newRow("continuation without start")
         << list({"0:467:0001020304050607"}) << QList<int>{5} << QStringList{};
     QTest::newRow("nine bytes") << msg9 << QList<int>{} << QStringList{got9};
@@ -363,8 +362,8 @@ void TestOstrel::reassembly_data()
         << QStringList{got9};
     QTest::newRow("second header goes on")
         << (QList<can_message>{msg9[0]} + msg9) << QList<int>{2} << QStringList{got9};
-    QTest::newRow("out of order") << QList<can_message>{msg9[1], msg9[0], msg9[2]}
-                                  << QList<int>{5} << QStringList{};
+    QTest::newRow("out of order") << QList<can_message>{msg9[1], msg9[0], msg9[2]} << QList<int>{5}
+                                  << QStringList{};
 
     // Two more bytes than the total: the message completes, then error 6.
     QList<can_message> overrun = msg9;
@@ -583,8 +582,7 @@ void TestOstrel::crcKeptInDeliveredData()
     bus.stack.ostrel_init();
     bus.receive(framesOf(3, 7, 0x380, QByteArray::fromHex("000102030405060708")));
     bus.receive(framesOf(3, 7, 0x380, QByteArray::fromHex("0102")));
-    QCOMPARE(bus.delivered,
-             (QStringList{"380 3>7 000102030405060708ac76", "380 3>7 0102"}));
+    QCOMPARE(bus.delivered, (QStringList{"380 3>7 000102030405060708ac76", "380 3>7 0102"}));
     QCOMPARE(bus.stack.state.free_memory, 1048576u);
 
     QList<can_message> bad = framesOf(3, 7, 0x380, QByteArray::fromHex("000102030405060708"));
@@ -611,7 +609,8 @@ void TestOstrel::globalStackDeliversThroughRoute()
         can_receive_message(f);
     can_receive_message(frameFromText("0:67:8003aa"));
     QCOMPARE(routed.size(), 2);
-    QCOMPARE(routed[0], messageToText(tag_ostrel_message{0x480, 40, 7, 30, nullptr}, pattern(30, 2)));
+    QCOMPARE(routed[0],
+             messageToText(tag_ostrel_message{0x480, 40, 7, 30, nullptr}, pattern(30, 2)));
     QCOMPARE(routed[1], QStringLiteral("380 3>7 aa"));
 
     // The reader calls the hook directly with a message of a radio frame.

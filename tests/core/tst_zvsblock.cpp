@@ -14,11 +14,11 @@ private slots:
     void refusesShortInput();
 };
 
-namespace {
+namespace
+{
 
 zvs_ostrel_to_app_t block(uint32_t direction, uint32_t txStatus, int64_t timeMs, uint64_t stamp,
-                          uint32_t tag, uint16_t msgId, uint16_t src, uint16_t dst,
-                          uint16_t length)
+                          uint32_t tag, uint16_t msgId, uint16_t src, uint16_t dst, uint16_t length)
 {
     zvs_ostrel_to_app_t b{};
     b.direction = direction;
