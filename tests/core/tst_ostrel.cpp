@@ -116,7 +116,6 @@ private slots:
     void cutting();
     void sendRefusesWhatCannotBeFramed_data();
     void sendRefusesWhatCannotBeFramed();
-    void sendBeforeInitSendsNothing();
     void roundTrip_data();
     void roundTrip();
 
@@ -265,19 +264,6 @@ void TestOstrel::sendRefusesWhatCannotBeFramed()
         QCOMPARE(frameToText(bus.sent.first()), QStringLiteral("0:67:feff0001ffff"));
 }
 
-void TestOstrel::sendBeforeInitSendsNothing()
-{
-    Bus bus;
-    uint8_t data[8] = {};
-    tag_ostrel_message m{0x100, 3, 7, 8, data};
-    bus.stack.ostrel_send_message(&m);
-    QVERIFY(bus.sent.isEmpty());
-    bus.stack.ostrel_init();
-    bus.stack.ostrel_close();
-    bus.stack.ostrel_send_message(&m);
-    QVERIFY(bus.sent.isEmpty());
-}
-
 void TestOstrel::roundTrip_data()
 {
     QTest::addColumn<int>("src");
@@ -397,40 +383,36 @@ void TestOstrel::reassembly()
 void TestOstrel::refusedBeforeInit()
 {
     Bus bus;
-    bus.receive(framesOf(3, 7, 0x380, QByteArray(3, 'x')));
-    bus.receive(framesOf(3, 7, 0x380, QByteArray(20, 'x')));
+    bus.receive(framesOf(3, 7, 0x380, QByteArray(3, 'x')) +
+                framesOf(3, 7, 0x380, QByteArray(20, 'x')));
     QCOMPARE(bus.errors, QVector<int>(5, 1).toList());
     QVERIFY(bus.delivered.isEmpty());
+    uint8_t data[8] = {};
+    tag_ostrel_message m{0x100, 3, 7, 8, data};
+    bus.stack.ostrel_send_message(&m);
+    bus.stack.ostrel_init();
+    bus.stack.ostrel_close();
+    bus.stack.ostrel_send_message(&m);
+    QVERIFY(bus.sent.isEmpty());
 }
 
 void TestOstrel::interleavedSenders()
 {
     Bus bus;
     bus.stack.ostrel_init();
-    QList<QList<can_message>> streams;
-    QStringList expected;
-    for (int s = 1; s <= 4; ++s) {
-        const QByteArray data = pattern(10 + 9 * s, s);
-        streams << framesOf(uint16_t(s), 20, uint16_t(0x200 + s), data);
-        expected << messageToText(tag_ostrel_message{uint16_t(0x200 + s), uint16_t(s), 20,
-                                                     uint16_t(data.size()), nullptr},
-                                  data);
-    }
-    // Round robin, one frame per sender; the shortest stream finishes first.
-    for (int i = 0; !streams.isEmpty(); ++i) {
-        for (int s = 0; s < streams.size();) {
-            if (i < streams[s].size()) {
-                bus.stack.can_receive_message(streams[s][i]);
-                ++s;
-            } else {
-                streams.removeAt(s);
-            }
-        }
-        if (i > 100)
-            break;
-    }
+    const QByteArray a = pattern(40, 1);
+    const QByteArray b = pattern(25, 2);
+    const QList<can_message> fa = framesOf(1, 20, 0x201, a);   // 7 frames
+    const QList<can_message> fb = framesOf(200, 20, 0x202, b); // 5 frames
+    // The filler is a single frame from the first sender, between its own frames.
+    QList<can_message> mixed;
+    for (int i = 0; i < fa.size(); ++i)
+        mixed << fa[i] << fb.value(i, frameFromText("0:21:8003ff"));
+    bus.receive(mixed);
     QCOMPARE(bus.errors, QList<int>{});
-    QCOMPARE(bus.delivered, expected);
+    QCOMPARE(bus.delivered,
+             (QStringList{"202 200>20 " + QString::fromLatin1(b.toHex()), "380 1>1 ff",
+                          "201 1>20 " + QString::fromLatin1(a.toHex()), "380 1>1 ff"}));
     QCOMPARE(bus.stack.state.free_buffers, uint16_t(500));
     QCOMPARE(bus.stack.state.free_memory, 8192u);
 }
@@ -659,18 +641,11 @@ void TestOstrel::hardwareInterfaceCarriesFrames()
     qRegisterMetaType<can_message>();
     QObject parent;
     auto *hw = new OstrelHardwareInterface(&parent);
-    QCOMPARE(hw->parent(), &parent);
     QSignalSpy spy(hw, &OstrelHardwareInterface::can_message_ready);
-    Bus bus;
-    bus.stack.ostrel_init();
-    connect(hw, &OstrelHardwareInterface::can_message_ready,
-            [&](can_message f) { bus.stack.can_receive_message(f); });
-    for (const can_message &f : framesOf(3, 7, 0x380, pattern(20, 3)))
-        emit hw->can_message_ready(f);
-    QCOMPARE(spy.count(), 4);
+    emit hw->can_message_ready(frameFromText("4:a0007:feff80031600"));
+    QCOMPARE(spy.count(), 1);
     QCOMPARE(frameToText(qvariant_cast<can_message>(spy.at(0).at(0))),
-             QStringLiteral("0:67:feff80031600"));
-    QCOMPARE(bus.delivered.size(), 1);
+             QStringLiteral("4:a0007:feff80031600"));
 }
 
 QTEST_GUILESS_MAIN(TestOstrel)
