@@ -36,6 +36,8 @@ TreeModel::TreeModel(OstrelDataModel *dataModel, QList<QString> *mapFiles, QObje
     : QAbstractItemModel(parent)
     , dataModel(dataModel)
 {
+    // Lets signalNewCmdPacketEdit travel through queued connections and spies.
+    qRegisterMetaType<TreeItem *>("TreeItem*");
     rootItem = new TreeItem(QList<QVariant>() << QStringLiteral("Packets") << QStringLiteral("Description"),
                             nullptr, nullptr);
     setupModelData(mapFiles);
@@ -329,8 +331,10 @@ QVariant TreeModel::headerData(int section, Qt::Orientation orientation, int rol
 
 Qt::ItemFlags TreeModel::flags(const QModelIndex &index) const
 {
+    // The invalid index stands for the root, which is not an item of its
+    // own: views and proxies expect no flags there.
     if (!index.isValid())
-        return Qt::ItemIsEnabled;
+        return Qt::NoItemFlags;
     if (index.column() == 0)
         return Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled;
     return Qt::NoItemFlags;
