@@ -93,8 +93,8 @@ qint32 minimumFrameLength(ZelTcpClient::ClientRxState kind)
 }
 
 // Offset of the data length inside a delivery frame: frame header, then the
-// block's header field at 28, whose fourth 16-bit value is the length.
-constexpr int DeliveryLengthOffset = ZelTcpClient::FrameHeaderSize + 28 + 6;
+// block's message header, whose fourth 16-bit value is the length.
+constexpr int DeliveryLengthOffset = ZelTcpClient::FrameHeaderSize + ZVS_OFFSET_HEADER + 6;
 
 } // namespace
 
@@ -471,8 +471,12 @@ void ZelTcpClient::handleFrame(ClientRxState kind, const QByteArray &frameBytes)
     const char *payload = frameBytes.constData() + FrameHeaderSize;
     switch (kind) {
     case RxMsgFromSat: {
-        const zvs_ostrel_to_app_t block =
-            zvsOstrelToAppFromBytes(reinterpret_cast<const uchar *>(payload));
+        zvs_ostrel_to_app_t block;
+        std::memset(&block, 0, sizeof(block));
+        // The frame length was checked to hold the block; a failure here
+        // would mean a frame shorter than that.
+        if (!zvsOstrelToAppDecode(frameBytes, FrameHeaderSize, &block))
+            return;
         ostrel_message msg;
         msg.msg_id = block.header.msg_id;
         msg.src = block.header.src;

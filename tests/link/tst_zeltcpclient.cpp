@@ -166,9 +166,7 @@ zvs_ostrel_to_app_t block(quint32 direction, quint32 txStatus, qint64 timeMs, qu
 
 QByteArray deliveryFrame(const zvs_ostrel_to_app_t &b, const QByteArray &data)
 {
-    QByteArray payload(ZVS_OSTREL_TO_APP_SIZE, '\0');
-    zvsOstrelToAppToBytes(b, reinterpret_cast<uchar *>(payload.data()));
-    return serverFrame(0x2000, payload + data);
+    return serverFrame(0x2000, zvsOstrelToAppEncode(b) + data);
 }
 
 QByteArray stateFrame(quint32 value)
