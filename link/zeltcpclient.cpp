@@ -29,7 +29,8 @@ static void initZelResources()
     Q_UNUSED(done);
 }
 
-namespace {
+namespace
+{
 
 quint16 readU16(const char *p)
 {
@@ -67,6 +68,31 @@ QByteArray frame(quint32 kind, const QByteArray &payload)
     return out;
 }
 
+QByteArray ostrelFrame(const tag_ostrel_message *msg, unsigned int tag)
+{
+    if (!msg)
+        return QByteArray();
+    QByteArray payload;
+    payload.reserve(4 + OSTREL_HEADER_SIZE + msg->length);
+    appendU32(payload, tag);
+    appendU16(payload, msg->msg_id);
+    appendU16(payload, msg->src);
+    appendU16(payload, msg->dst);
+    appendU16(payload, msg->length);
+    // A message without a buffer still occupies its length on the wire.
+    if (msg->data)
+        payload.append(reinterpret_cast<const char *>(msg->data), msg->length);
+    else
+        payload.append(QByteArray(msg->length, '\0'));
+    return frame(ZelTcpClient::KindOstrelToServer, payload);
+}
+
+QByteArray infoFrame(const zvs_app_info_t &info)
+{
+    return frame(ZelTcpClient::KindAppInfo,
+                 QByteArray(reinterpret_cast<const char *>(info.bytes), sizeof(info.bytes)));
+}
+
 QIcon *loadIcon(const char *file)
 {
     const QString path = QDir::cleanPath(QStringLiteral(":") + QDir::separator() + "icons" +
@@ -98,8 +124,7 @@ constexpr int DeliveryLengthOffset = ZelTcpClient::FrameHeaderSize + ZVS_OFFSET_
 
 } // namespace
 
-ZelTcpClient::ZelTcpClient(QString address, unsigned int port, QObject *parent)
-    : QObject(parent)
+ZelTcpClient::ZelTcpClient(QString address, unsigned int port, QObject *parent) : QObject(parent)
 {
     socket = new QTcpSocket(this);
     serverAddress = address;
@@ -318,31 +343,6 @@ void ZelTcpClient::sendToServer(QByteArray *bytes)
         return;
     socket->write(*bytes);
     socket->flush();
-}
-
-QByteArray ZelTcpClient::ostrelFrame(const tag_ostrel_message *msg, unsigned int tag)
-{
-    if (!msg)
-        return QByteArray();
-    QByteArray payload;
-    payload.reserve(4 + OSTREL_HEADER_SIZE + msg->length);
-    appendU32(payload, tag);
-    appendU16(payload, msg->msg_id);
-    appendU16(payload, msg->src);
-    appendU16(payload, msg->dst);
-    appendU16(payload, msg->length);
-    // A message without a buffer still occupies its length on the wire.
-    if (msg->data)
-        payload.append(reinterpret_cast<const char *>(msg->data), msg->length);
-    else
-        payload.append(QByteArray(msg->length, '\0'));
-    return frame(KindOstrelToServer, payload);
-}
-
-QByteArray ZelTcpClient::infoFrame(const zvs_app_info_t &info)
-{
-    return frame(KindAppInfo,
-                 QByteArray(reinterpret_cast<const char *>(info.bytes), sizeof(info.bytes)));
 }
 
 void ZelTcpClient::sendOstrelToServer(tag_ostrel_message *msg, unsigned int tag)

@@ -92,10 +92,6 @@ public:
     // live server.
     void receiveBytes(const QByteArray &bytes);
 
-    // Whole frames as the client sends them.
-    static QByteArray ostrelFrame(const tag_ostrel_message *msg, unsigned int tag);
-    static QByteArray infoFrame(const zvs_app_info_t &info);
-
     QPointer<ToolBar> toolBar;
     AbstractReader *reader = nullptr;
 

@@ -36,7 +36,8 @@ extern "C" const char *__lsan_default_suppressions()
 #endif
 #endif
 
-namespace {
+namespace
+{
 
 // Every message that reaches the handler, so that a test can tell "no
 // message" from "a message nobody looked at".
@@ -315,12 +316,12 @@ void tst_ZelTcpClient::connectionStates_data()
     QTest::newRow("sat ok") << stateFrame(2) << true << "Satellite connection status: Connected"
                             << "satellite_checkmark_24x24.png";
     // Unknown keeps the icon it had and greys the action out.
-    QTest::newRow("ok then unknown") << stateFrame(2) + stateFrame(100) << false
-                                     << "Satellite connection status: Unknown"
-                                     << "satellite_checkmark_24x24.png";
-    QTest::newRow("value outside the enumeration") << stateFrame(0) + stateFrame(7) << true
-                                                   << "Satellite connection status: Error!"
-                                                   << "satellite_blockmark_24x24.png";
+    QTest::newRow("ok then unknown")
+        << stateFrame(2) + stateFrame(100) << false << "Satellite connection status: Unknown"
+        << "satellite_checkmark_24x24.png";
+    QTest::newRow("value outside the enumeration")
+        << stateFrame(0) + stateFrame(7) << true << "Satellite connection status: Error!"
+        << "satellite_blockmark_24x24.png";
     QTest::newRow("value far outside") << stateFrame(2) + stateFrame(0xFFFFFFFF) << true
                                        << "Satellite connection status: Connected"
                                        << "satellite_checkmark_24x24.png";
@@ -397,16 +398,14 @@ void tst_ZelTcpClient::scriptedModemAcceptDropRefuse()
     QCOMPARE(iconImage(server->icon()), resourceImage("server_cancel.png"));
     QCOMPARE(sat->toolTip(), QString("Satellite connection status: Unknown"));
     QVERIFY(connChanged.count() >= 1);
-    QCOMPARE(connChanged.first().first().value<ZelTcpClient::ConnState>(),
-             ZelTcpClient::ConnError);
+    QCOMPARE(connChanged.first().first().value<ZelTcpClient::ConnState>(), ZelTcpClient::ConnError);
     QCOMPARE(messagesOf(QtCriticalMsg), QStringList{"\"TCP error: remote host is closed\""});
 
     // Refused: the tick keeps re-opening, and a refusal writes no message.
     const int initsAfterDrop = reader.inits;
     QTRY_VERIFY_WITH_TIMEOUT(reader.inits >= initsAfterDrop + 2, 5000);
     QTRY_VERIFY(connChanged.count() >= 2);
-    QCOMPARE(connChanged.last().first().value<ZelTcpClient::ConnState>(),
-             ZelTcpClient::ConnError);
+    QCOMPARE(connChanged.last().first().value<ZelTcpClient::ConnState>(), ZelTcpClient::ConnError);
     QCOMPARE(messagesOf(QtCriticalMsg).size(), 1);
     QCOMPARE(server->toolTip(), QString("Server connection status: Error!"));
 
@@ -474,20 +473,42 @@ void tst_ZelTcpClient::sentFrames_data()
     QTest::addColumn<QByteArray>("expected");
 
     // msg 0x380 from 1 to 7 with 01 00 00 00, tag 0x01020304.
-    QTest::newRow("message with data")
-        << 0
-        << QByteArray::fromHex("5eba" "00100000" "1c000000" "04030201"
-                               "8003" "0100" "0700" "0400" "01000000" "11ba");
+    QTest::newRow("message with data") << 0
+                                       << QByteArray::fromHex("5eba"
+                                                              "00100000"
+                                                              "1c000000"
+                                                              "04030201"
+                                                              "8003"
+                                                              "0100"
+                                                              "0700"
+                                                              "0400"
+                                                              "01000000"
+                                                              "11ba");
     // No buffer: the length still goes out, as zero bytes.
-    QTest::newRow("message without buffer")
-        << 1
-        << QByteArray::fromHex("5eba" "00100000" "1c000000" "05000000"
-                               "6009" "0100" "0700" "0400" "00000000" "11ba");
-    QTest::newRow("message without data")
-        << 2
-        << QByteArray::fromHex("5eba" "00100000" "18000000" "00000000"
-                               "600a" "0100" "0700" "0000" "11ba");
-    QByteArray info = QByteArray::fromHex("5eba" "01100000" "38000000");
+    QTest::newRow("message without buffer") << 1
+                                            << QByteArray::fromHex("5eba"
+                                                                   "00100000"
+                                                                   "1c000000"
+                                                                   "05000000"
+                                                                   "6009"
+                                                                   "0100"
+                                                                   "0700"
+                                                                   "0400"
+                                                                   "00000000"
+                                                                   "11ba");
+    QTest::newRow("message without data") << 2
+                                          << QByteArray::fromHex("5eba"
+                                                                 "00100000"
+                                                                 "18000000"
+                                                                 "00000000"
+                                                                 "600a"
+                                                                 "0100"
+                                                                 "0700"
+                                                                 "0000"
+                                                                 "11ba");
+    QByteArray info = QByteArray::fromHex("5eba"
+                                          "01100000"
+                                          "38000000");
     for (int i = 0; i < 44; ++i)
         info.append(char(i));
     info += QByteArray::fromHex("11ba");
@@ -562,8 +583,16 @@ void tst_ZelTcpClient::sendFromQueue()
     QCOMPARE(rec.message.data[0], uint8_t(0xAB)); // the record keeps its own bytes
     QCOMPARE(sent.count(), 0);
 
-    const QByteArray expected = QByteArray::fromHex("5eba" "00100000" "1a000000" "2a000000"
-                                                    "8003" "0100" "0700" "0200" "abcd" "11ba");
+    const QByteArray expected = QByteArray::fromHex("5eba"
+                                                    "00100000"
+                                                    "1a000000"
+                                                    "2a000000"
+                                                    "8003"
+                                                    "0100"
+                                                    "0700"
+                                                    "0200"
+                                                    "abcd"
+                                                    "11ba");
     QByteArray got;
     QTRY_VERIFY((got += peer->readAll()).size() >= expected.size());
     QCOMPARE(got.toHex(), expected.toHex());
@@ -584,19 +613,19 @@ void tst_ZelTcpClient::receive_data()
 
     QTest::newRow("junk before a state frame")
         << QList<QByteArray>{QByteArray("\x01\x02\x03", 3) + state} << QStringList{ok} << 0;
-    QTest::newRow("split frame") << QList<QByteArray>{msg.left(20), msg.mid(20)}
-                                 << QStringList{rx} << 0;
+    QTest::newRow("split frame") << QList<QByteArray>{msg.left(20), msg.mid(20)} << QStringList{rx}
+                                 << 0;
     QTest::newRow("two frames in one read")
         << QList<QByteArray>{msg + state} << QStringList{rx, ok} << 0;
-    QTest::newRow("zero length message") << QList<QByteArray>{empty}
-                                         << QStringList{"rx:a60:0::8"} << 0;
-    QTest::newRow("ten bytes wait") << QList<QByteArray>{msg.left(10), msg.mid(10)}
-                                    << QStringList{rx} << 0;
+    QTest::newRow("zero length message")
+        << QList<QByteArray>{empty} << QStringList{"rx:a60:0::8"} << 0;
+    QTest::newRow("ten bytes wait")
+        << QList<QByteArray>{msg.left(10), msg.mid(10)} << QStringList{rx} << 0;
     QTest::newRow("end marker not checked")
         << QList<QByteArray>{msg.left(msg.size() - 2) + "xx" + state} << QStringList{rx, ok} << 0;
     QTest::newRow("own kinds are stepped over")
-        << QList<QByteArray>{serverFrame(0x1000, QByteArray(12, '\0')) + state}
-        << QStringList{ok} << 0;
+        << QList<QByteArray>{serverFrame(0x1000, QByteArray(12, '\0')) + state} << QStringList{ok}
+        << 0;
     QTest::newRow("length below the fixed part")
         << QList<QByteArray>{withLengthField(serverFrame(0x2002, QByteArray(24, '\0')), 20) + msg}
         << QStringList{rx} << 1;
@@ -604,11 +633,13 @@ void tst_ZelTcpClient::receive_data()
         << QList<QByteArray>{withLengthField(serverFrame(0x2000, QByteArray(40, '\0')), 3) + state}
         << QStringList{ok} << 1;
     QTest::newRow("negative length")
-        << QList<QByteArray>{withLengthField(serverFrame(0x2001, QByteArray(64, '\0')), 0xFFFFFFFF) +
+        << QList<QByteArray>{withLengthField(serverFrame(0x2001, QByteArray(64, '\0')),
+                                             0xFFFFFFFF) +
                              state}
         << QStringList{ok} << 1;
     QTest::newRow("length above the cap")
-        << QList<QByteArray>{withLengthField(serverFrame(0x2000, QByteArray(40, '\0')), 0x7FFFFFF0) +
+        << QList<QByteArray>{withLengthField(serverFrame(0x2000, QByteArray(40, '\0')),
+                                             0x7FFFFFF0) +
                              msg}
         << QStringList{rx} << 1;
     QTest::newRow("block length runs past the frame")
@@ -618,7 +649,7 @@ void tst_ZelTcpClient::receive_data()
         << QStringList{rx} << 1;
     QTest::newRow("cut-off frame with a huge length")
         << QList<QByteArray>{withLengthField(serverFrame(0x2001, QByteArray(64, '\0')), 0x40000000)
-                                     .left(30) +
+                                 .left(30) +
                              state}
         << QStringList{ok} << 1;
 }
@@ -736,12 +767,13 @@ void tst_ZelTcpClient::logLines_data()
                                          QByteArray::fromHex("01000000"))
                         << ";7;I;7;1;0380;4;;01000000";
     QTest::newRow("in without data")
-        << deliveryFrame(block(0, 0, t, 8, 0, 0xA60, 0x7, 0x1, 0), QByteArray()) << ";8;I;7;1;0A60;0;;";
+        << deliveryFrame(block(0, 0, t, 8, 0, 0xA60, 0x7, 0x1, 0), QByteArray())
+        << ";8;I;7;1;0A60;0;;";
     QTest::newRow("out ok") << deliveryFrame(block(1, 1, t, 12345678901ull, 3, 0xB, 0x1, 0xFFE, 2),
                                              QByteArray::fromHex("abcd"))
                             << ";12345678901;O;1;FFE;000B;2;OK;abcd";
-    QTest::newRow("out failed, direction two") << deliveryFrame(block(2, 0, t, 1, 3, 0xB, 1, 7, 0), {})
-                                               << ";1;O;1;7;000B;0;ERR;";
+    QTest::newRow("out failed, direction two")
+        << deliveryFrame(block(2, 0, t, 1, 3, 0xB, 1, 7, 0), {}) << ";1;O;1;7;000B;0;ERR;";
 }
 
 void tst_ZelTcpClient::logLines()
@@ -780,7 +812,8 @@ void tst_ZelTcpClient::replacingLogClosesPrevious()
     auto openCount = [](const QString &path) {
         int n = 0;
         QDir fds("/proc/self/fd");
-        for (const QString &fd : fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
+        for (const QString &fd :
+             fds.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot))
             if (QFile::symLinkTarget(fds.filePath(fd)) == path)
                 ++n;
         return n;
@@ -807,8 +840,9 @@ void tst_ZelTcpClient::unwritableLogKeepsCurrent()
     ZelTcpClient client("127.0.0.1", 1);
     client.setLogFile(good, true);
     client.setLogFile(bad, false);
-    QCOMPARE(messagesOf(QtCriticalMsg),
-             QStringList{QStringLiteral("\"Ostrel messages log file creation failed: %1\"").arg(bad)});
+    QCOMPARE(
+        messagesOf(QtCriticalMsg),
+        QStringList{QStringLiteral("\"Ostrel messages log file creation failed: %1\"").arg(bad)});
     client.receiveBytes(deliveryFrame(block(0, 0, 0, 5, 0, 1, 1, 1, 0), {}));
     QFile f(good);
     QVERIFY(f.open(QIODevice::ReadOnly));
