@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QMap>
+#include <QMetaType>
 #include <QString>
 #include <QVariant>
 
@@ -166,5 +167,8 @@ public:
 private:
     static QString currentUser();
 };
+
+// Records cross signals by pointer (QSignalSpy, queued connections).
+Q_DECLARE_METATYPE(OstrelTableRecord *)
 
 #endif // OSTRELTABLERECORD_H
