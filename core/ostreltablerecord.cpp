@@ -128,6 +128,8 @@ bool OstrelFieldValues::operator==(const OstrelFieldValues &o) const
 
 namespace {
 
+constexpr int kMaxMessageBits = 0x10000 * 8;
+
 // Bit p of a stream of `nbits` bits is bit 7 - (p mod 8) of byte p div 8;
 // positions outside the stream read as zero.
 inline unsigned streamBit(const uchar *d, qint64 nbits, qint64 p)
@@ -489,7 +491,9 @@ void OstrelTableRecord::composeOstrelMessage()
             return;
         }
         const QVariant &value = *it;
-        const int len = std::max(0, int(field->bitLen));
+        // Bits past the largest message are never sent; the cap keeps a
+        // broken width from sizing buffers by it.
+        const int len = std::min(std::max(0, int(field->bitLen)), kMaxMessageBits);
         const int bytesCeil = (len + 7) / 8;
 
         switch (field->type) {
