@@ -80,6 +80,23 @@ int OstrelFieldValues::remove(unsigned int key)
     return 0;
 }
 
+QVariant OstrelFieldValues::take(unsigned int key)
+{
+    const size_t i = lowerBound(key);
+    if (i >= entries.size() || entries[i].key != key)
+        return QVariant();
+    QVariant v = entries[i].value;
+    entries.erase(entries.begin() + std::ptrdiff_t(i));
+    return v;
+}
+
+OstrelFieldValues::iterator OstrelFieldValues::erase(iterator it)
+{
+    const std::ptrdiff_t i = it.entry() - entries.data();
+    entries.erase(entries.begin() + i);
+    return iterator(entries.data() + i);
+}
+
 QList<unsigned int> OstrelFieldValues::keys() const
 {
     QList<unsigned int> list;

@@ -47,6 +47,7 @@ public:
         Iter &operator--() { --e_; return *this; }
         bool operator==(const Iter &o) const { return e_ == o.e_; }
         bool operator!=(const Iter &o) const { return e_ != o.e_; }
+        E *entry() const { return e_; }
         operator Iter<const Entry, const QVariant>() const
         {
             return Iter<const Entry, const QVariant>(e_);
@@ -64,6 +65,7 @@ public:
 
     int size() const { return int(entries.size()); }
     int count() const { return size(); }
+    int count(unsigned int key) const { return contains(key) ? 1 : 0; }
     bool isEmpty() const { return entries.empty(); }
     void clear() { entries.clear(); }
     void reserve(int n) { entries.reserve(size_t(n)); }
@@ -74,7 +76,15 @@ public:
     QVariant operator[](unsigned int key) const { return value(key); }
     iterator insert(unsigned int key, const QVariant &value);
     int remove(unsigned int key);
+    QVariant take(unsigned int key);
     QList<unsigned int> keys() const;
+    // Non-empty map only, as with QMap.
+    unsigned int firstKey() const { return entries.front().key; }
+    unsigned int lastKey() const { return entries.back().key; }
+    QVariant &first() { return entries.front().value; }
+    QVariant &last() { return entries.back().value; }
+    const QVariant &first() const { return entries.front().value; }
+    const QVariant &last() const { return entries.back().value; }
     QList<QVariant> values() const;
 
     iterator begin() { return iterator(entries.data()); }
@@ -86,6 +96,7 @@ public:
     const_iterator constBegin() const { return const_iterator(entries.data()); }
     const_iterator constEnd() const { return const_iterator(entries.data() + entries.size()); }
     iterator find(unsigned int key);
+    iterator erase(iterator it);
     const_iterator find(unsigned int key) const { return constFind(key); }
     const_iterator constFind(unsigned int key) const;
 

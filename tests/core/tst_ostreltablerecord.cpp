@@ -82,6 +82,7 @@ private slots:
     void commandTextLine();
     void copyIsIndependent();
     void statusTexts();
+    void fieldValuesActLikeAMap();
 };
 
 void TestOstrelTableRecord::decode_data()
@@ -584,6 +585,40 @@ void TestOstrelTableRecord::statusTexts()
     for (int i = 0; i < texts.size(); ++i)
         QCOMPARE(OstrelTableRecord::statusToStr(unsigned(i)), texts.at(i));
     QCOMPARE(OstrelTableRecord::statusToStr(7), QStringLiteral("UNKNOWN"));
+}
+
+void TestOstrelTableRecord::fieldValuesActLikeAMap()
+{
+    OstrelFieldValues v;
+    v.insert(5, QVariant(50));
+    v.insert(2, QVariant(20));
+    v[9] = 90;
+    v.insert(2, QVariant(21)); // replaces
+    QCOMPARE(v.keys(), (QList<unsigned int>{2, 5, 9}));
+    QCOMPARE(v.value(2), QVariant(21));
+    QCOMPARE(v.value(3, QVariant(-1)), QVariant(-1));
+    QVERIFY(!v.contains(3));
+    const OstrelFieldValues &cv = v;
+    QVERIFY(!cv[3].isValid());
+    QVERIFY(!v.contains(3)); // a const read does not insert
+
+    QMap<unsigned int, QVariant> map = v;
+    QCOMPARE(map.keys(), v.keys());
+    map.insert(1, QVariant(10));
+    OstrelFieldValues back = map;
+    QCOMPARE(back.size(), 4);
+    QCOMPARE(back.firstKey(), 1u);
+    QVERIFY(back != v);
+
+    QList<int> seen;
+    for (auto it = v.begin(); it != v.end(); ++it)
+        seen << int(it.key()) * 1000 + it.value().toInt();
+    QCOMPARE(seen, (QList<int>{2021, 5050, 9090}));
+    v.erase(v.find(5));
+    QCOMPARE(v.take(9), QVariant(90));
+    QCOMPARE(v.keys(), QList<unsigned int>{2});
+    QCOMPARE(v.remove(2), 1);
+    QVERIFY(v.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestOstrelTableRecord)
