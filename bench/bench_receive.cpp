@@ -26,7 +26,8 @@
 #include <cstring>
 #include <memory>
 
-namespace {
+namespace
+{
 
 constexpr unsigned int kDepth = 10000;
 constexpr int kMessages = 300000;
@@ -121,8 +122,8 @@ bool writeHeavyFixture(const QTemporaryDir &dir)
         "</Device></Module></System></Zedorir>\n");
     QFile d(dir.filePath(QStringLiteral("bench.xml")));
     QFile m(dir.filePath(QStringLiteral("map.xml")));
-    return d.open(QIODevice::WriteOnly) && d.write(devices.toUtf8()) > 0
-           && m.open(QIODevice::WriteOnly) && m.write(map.toUtf8()) > 0;
+    return d.open(QIODevice::WriteOnly) && d.write(devices.toUtf8()) > 0 &&
+           m.open(QIODevice::WriteOnly) && m.write(map.toUtf8()) > 0;
 }
 
 } // namespace

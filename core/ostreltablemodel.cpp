@@ -69,7 +69,8 @@ QVariant OstrelTableModel::data(const QModelIndex &index, int role) const
     const auto hex = [](unsigned int v) { return tr("0x%1").arg(v, 0, 16).toUpper(); };
     switch (index.column()) {
     case 0:
-        return rec->direction == OstrelTableRecord::In ? QStringLiteral("In") : QStringLiteral("Out");
+        return rec->direction == OstrelTableRecord::In ? QStringLiteral("In")
+                                                       : QStringLiteral("Out");
     case 1:
         return OstrelTableRecord::statusToStr(rec->status);
     case 2:
@@ -104,8 +105,8 @@ QVariant OstrelTableModel::headerData(int section, Qt::Orientation orientation, 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return QVariant();
     static const char *const headers[ColumnCount] = {
-        "Direction", "Status", "Created", "Receiver", "Sender", "Message", "Packet",
-        "System", "Module", "Record Id", "Created By", "Data", "Time to send"};
+        "Direction", "Status", "Created",   "Receiver",   "Sender", "Message",     "Packet",
+        "System",    "Module", "Record Id", "Created By", "Data",   "Time to send"};
     if (section < 0 || section >= ColumnCount)
         return QVariant();
     return QString::fromLatin1(headers[section]);
@@ -133,10 +134,9 @@ bool OstrelTableModel::insertRows(int row, int count, const QModelIndex &parent)
     rec->recordId = nextRecordId++;
     int pos = int(records.size());
     if (!records.empty() && records.back()->recordId > rec->recordId) {
-        const auto it = std::upper_bound(records.begin(), records.end(), rec->recordId,
-                                         [](unsigned int id, const OstrelTableRecord *r) {
-                                             return id < r->recordId;
-                                         });
+        const auto it = std::upper_bound(
+            records.begin(), records.end(), rec->recordId,
+            [](unsigned int id, const OstrelTableRecord *r) { return id < r->recordId; });
         pos = int(it - records.begin());
     }
     beginInsertRows(QModelIndex(), pos, pos);
@@ -529,10 +529,9 @@ void OstrelTableModel::slotCommandSent()
 
 int OstrelTableModel::rowOfId(unsigned int id) const
 {
-    const auto it = std::lower_bound(records.begin(), records.end(), id,
-                                     [](const OstrelTableRecord *r, unsigned int v) {
-                                         return r->recordId < v;
-                                     });
+    const auto it = std::lower_bound(
+        records.begin(), records.end(), id,
+        [](const OstrelTableRecord *r, unsigned int v) { return r->recordId < v; });
     if (it == records.end() || (*it)->recordId != id)
         return -1;
     return int(it - records.begin());
@@ -583,7 +582,8 @@ void OstrelTableModel::scheduleFlush()
     if (flushScheduled)
         return;
     flushScheduled = true;
-    QMetaObject::invokeMethod(this, [this] { flushDisposed(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { flushDisposed(); }, Qt::QueuedConnection);
 }
 
 void OstrelTableModel::flushDisposed()

@@ -79,8 +79,7 @@ signals:
 public slots:
     void slotNewFromOstrel(tag_ostrel_message msg, QByteArray bytes);
     void slotNewFromQRX(tag_ostrel_message msg, QByteArray bytes, zvs_ostrel_to_app_t block);
-    void slotNewFromQRXDelayed(tag_ostrel_message msg, QByteArray bytes,
-                               zvs_ostrel_to_app_t block);
+    void slotNewFromQRXDelayed(tag_ostrel_message msg, QByteArray bytes, zvs_ostrel_to_app_t block);
     void slotNewFromQRXDelayedTimer();
     void slotInsertFromQue(OstrelTableRecord *record);
     void slotUpdateFromCmdEditor(OstrelTableRecord *record);

@@ -143,7 +143,8 @@ bool OstrelFieldValues::operator==(const OstrelFieldValues &o) const
 // ---------------------------------------------------------------------------
 // Bit helpers
 
-namespace {
+namespace
+{
 
 constexpr int kMaxMessageBits = 0x10000 * 8;
 
@@ -440,7 +441,7 @@ void OstrelTableRecord::decomposeOstrelMessage()
         const int len = std::max(0, int(field->bitLen));
 
         switch (field->type) {
-        case OstrelFieldRecord::FieldType(0): // int
+        case OstrelFieldRecord::FieldType(0):   // int
         case OstrelFieldRecord::FieldType(1): { // uint
             quint64 raw;
             if (field->byteOrder == 0) // BE: the leading bits are the high ones
@@ -514,8 +515,8 @@ void OstrelTableRecord::composeOstrelMessage()
         const int bytesCeil = (len + 7) / 8;
 
         switch (field->type) {
-        case OstrelFieldRecord::FieldType(0): // int
-        case OstrelFieldRecord::FieldType(1): // uint
+        case OstrelFieldRecord::FieldType(0):   // int
+        case OstrelFieldRecord::FieldType(1):   // uint
         case OstrelFieldRecord::FieldType(2): { // float
             quint32 v32;
             if (field->type == OstrelFieldRecord::FieldType(0)) {
@@ -571,8 +572,8 @@ void OstrelTableRecord::composeOstrelMessage()
             // The length is a 16-bit number on the wire: a file that would not
             // fit must not wrap it into a short, corrupt message.
             if (quint64(message.length) + fileBytes + quint64(size) > 0xFFFFu) {
-                qCritical("File %s (size %lld) does not fit into ostrel message",
-                          qPrintable(path), size);
+                qCritical("File %s (size %lld) does not fit into ostrel message", qPrintable(path),
+                          size);
                 break;
             }
             QByteArray bytes = file.readAll();

@@ -32,8 +32,7 @@ public:
         QVariant value;
     };
 
-    template <typename E, typename V>
-    class Iter
+    template <typename E, typename V> class Iter
     {
     public:
         Iter() = default;
@@ -42,9 +41,22 @@ public:
         V &value() const { return e_->value; }
         V &operator*() const { return e_->value; }
         V *operator->() const { return &e_->value; }
-        Iter &operator++() { ++e_; return *this; }
-        Iter operator++(int) { Iter t = *this; ++e_; return t; }
-        Iter &operator--() { --e_; return *this; }
+        Iter &operator++()
+        {
+            ++e_;
+            return *this;
+        }
+        Iter operator++(int)
+        {
+            Iter t = *this;
+            ++e_;
+            return t;
+        }
+        Iter &operator--()
+        {
+            --e_;
+            return *this;
+        }
         bool operator==(const Iter &o) const { return e_ == o.e_; }
         bool operator!=(const Iter &o) const { return e_ != o.e_; }
         E *entry() const { return e_; }

@@ -5,7 +5,8 @@
 
 #include <QFile>
 
-namespace {
+namespace
+{
 
 const char kDevices[] = R"(<Devices>
 <Device><DevModel>psw_t</DevModel>

@@ -10,7 +10,8 @@
 
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // A received message as the radio link hands it over: the buffer goes with it.
 tag_ostrel_message message(uint16_t id, uint16_t src, uint16_t dst, const QByteArray &bytes)
@@ -60,8 +61,8 @@ OstrelTableRecord *command(RecFixture &fx, quint32 mask)
 class OpenTableModel : public OstrelTableModel
 {
 public:
-    using OstrelTableModel::OstrelTableModel;
     using OstrelTableModel::createIndex;
+    using OstrelTableModel::OstrelTableModel;
 };
 
 } // namespace
@@ -112,9 +113,9 @@ void TestOstrelTableModel::headersAndCells()
     QCOMPARE(model.rowCount(), 1);
     QCOMPARE(model.columnCount(), 13);
 
-    const QStringList headers{"Direction", "Status",     "Created",     "Receiver", "Sender",
-                              "Message",   "Packet",     "System",      "Module",   "Record Id",
-                              "Created By", "Data",      "Time to send"};
+    const QStringList headers{"Direction",  "Status", "Created",     "Receiver", "Sender",
+                              "Message",    "Packet", "System",      "Module",   "Record Id",
+                              "Created By", "Data",   "Time to send"};
     for (int c = 0; c < headers.size(); ++c)
         QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), headers.at(c));
     QVERIFY(!model.headerData(13, Qt::Horizontal).isValid());
@@ -124,9 +125,10 @@ void TestOstrelTableModel::headersAndCells()
     const auto cell = [&](int c) { return model.data(model.index(0, c)); };
     QCOMPARE(cell(0).toString(), QStringLiteral("In"));
     QCOMPARE(cell(1).toString(), QStringLiteral("Received"));
-    QVERIFY(QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"))
-                .match(cell(2).toString())
-                .hasMatch());
+    QVERIFY(
+        QRegularExpression(QStringLiteral("^\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$"))
+            .match(cell(2).toString())
+            .hasMatch());
     QCOMPARE(cell(3).toString(), QStringLiteral("0X1"));
     QCOMPARE(cell(4).toString(), QStringLiteral("0X7"));
     QCOMPARE(cell(5).toString(), QStringLiteral("0X480"));
@@ -349,7 +351,8 @@ void TestOstrelTableModel::copiesFromEditor()
     // The header the link sends must go to the device too.
     QCOMPARE(int(cmd->message.src), 1);
     QCOMPARE(int(cmd->message.dst), 7);
-    QCOMPARE(cmd->toStr(), QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:3412fffe"));
+    QCOMPARE(cmd->toStr(),
+             QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:3412fffe"));
     QCOMPARE(answer->src, 7u);
 
     // An outgoing record is copied as it is.
@@ -502,8 +505,8 @@ void TestOstrelTableModel::insertWhileEmitting()
             model.slotInsertFromQue(command(*fx, quint32(nested)));
             receive(model); // and a nested telemetry record, announced in turn
         }
-        intact = intact && r->recordId == id && r->packetHeader.name == name
-                 && r->fieldValues.value(1) == QVariant(0x1234u);
+        intact = intact && r->recordId == id && r->packetHeader.name == name &&
+                 r->fieldValues.value(1) == QVariant(0x1234u);
     });
     QSignalSpy sent(&model, &OstrelTableModel::signalSendFromHistory);
     if (viaServer) {

@@ -10,7 +10,8 @@
 #include <cstring>
 #include <limits>
 
-namespace {
+namespace
+{
 
 constexpr int Int = 0, UInt = 1, Float = 2, Double = 3, String = 4, Data = 5, Bit = 6, File = 7;
 constexpr int BE = 0, LE = 1;
@@ -97,58 +98,84 @@ void TestOstrelTableRecord::decode_data()
 
     const int INT_MIN32 = std::numeric_limits<qint32>::min();
     // byte orders
-    QTest::newRow("uint16 LE at 8") << UInt << 16 << 8 << LE << hex("003412") << -1 << QVariant(0x1234u);
-    QTest::newRow("uint16 BE at 8") << UInt << 16 << 8 << BE << hex("003412") << -1 << QVariant(0x3412u);
-    QTest::newRow("uint32 BE") << UInt << 32 << 0 << BE << hex("deadbeef") << -1 << QVariant(0xdeadbeefu);
-    QTest::newRow("uint32 LE") << UInt << 32 << 0 << LE << hex("deadbeef") << -1 << QVariant(0xefbeaddeu);
-    QTest::newRow("uint40 LE first four bytes") << UInt << 40 << 0 << LE << hex("0102030405") << -1 << QVariant(0x04030201u);
-    QTest::newRow("uint40 BE first four bytes") << UInt << 40 << 0 << BE << hex("0102030405") << -1 << QVariant(0x01020304u);
+    QTest::newRow("uint16 LE at 8")
+        << UInt << 16 << 8 << LE << hex("003412") << -1 << QVariant(0x1234u);
+    QTest::newRow("uint16 BE at 8")
+        << UInt << 16 << 8 << BE << hex("003412") << -1 << QVariant(0x3412u);
+    QTest::newRow("uint32 BE") << UInt << 32 << 0 << BE << hex("deadbeef") << -1
+                               << QVariant(0xdeadbeefu);
+    QTest::newRow("uint32 LE") << UInt << 32 << 0 << LE << hex("deadbeef") << -1
+                               << QVariant(0xefbeaddeu);
+    QTest::newRow("uint40 LE first four bytes")
+        << UInt << 40 << 0 << LE << hex("0102030405") << -1 << QVariant(0x04030201u);
+    QTest::newRow("uint40 BE first four bytes")
+        << UInt << 40 << 0 << BE << hex("0102030405") << -1 << QVariant(0x01020304u);
     // signs
     QTest::newRow("int3 101") << Int << 3 << 0 << LE << hex("a0") << -1 << QVariant(-3);
     QTest::newRow("int8 ff") << Int << 8 << 0 << LE << hex("ff") << -1 << QVariant(-1);
     QTest::newRow("int16 LE feff") << Int << 16 << 0 << LE << hex("feff") << -1 << QVariant(-2);
     QTest::newRow("int16 BE fffe") << Int << 16 << 0 << BE << hex("fffe") << -1 << QVariant(-2);
     QTest::newRow("int16 BE 7fff") << Int << 16 << 0 << BE << hex("7fff") << -1 << QVariant(32767);
-    QTest::newRow("int32 LE min") << Int << 32 << 0 << LE << hex("00000080") << -1 << QVariant(INT_MIN32);
-    QTest::newRow("int32 BE min") << Int << 32 << 0 << BE << hex("80000000") << -1 << QVariant(INT_MIN32);
+    QTest::newRow("int32 LE min") << Int << 32 << 0 << LE << hex("00000080") << -1
+                                  << QVariant(INT_MIN32);
+    QTest::newRow("int32 BE min") << Int << 32 << 0 << BE << hex("80000000") << -1
+                                  << QVariant(INT_MIN32);
     QTest::newRow("int32 LE -1") << Int << 32 << 0 << LE << hex("ffffffff") << -1 << QVariant(-1);
-    QTest::newRow("int32 BE max") << Int << 32 << 0 << BE << hex("7fffffff") << -1 << QVariant(0x7fffffff);
+    QTest::newRow("int32 BE max") << Int << 32 << 0 << BE << hex("7fffffff") << -1
+                                  << QVariant(0x7fffffff);
     QTest::newRow("int width 0") << Int << 0 << 0 << LE << hex("ff") << -1 << QVariant(0);
     QTest::newRow("int40 LE") << Int << 40 << 0 << LE << hex("ffffffff00") << -1 << QVariant(-1);
     // odd widths and positions
     QTest::newRow("uint3 at 5") << UInt << 3 << 5 << LE << hex("05") << -1 << QVariant(5u);
-    QTest::newRow("uint4 across bytes") << UInt << 4 << 6 << LE << hex("03c0") << -1 << QVariant(15u);
+    QTest::newRow("uint4 across bytes")
+        << UInt << 4 << 6 << LE << hex("03c0") << -1 << QVariant(15u);
     QTest::newRow("uint12 LE") << UInt << 12 << 0 << LE << hex("bca0") << -1 << QVariant(0xabcu);
     QTest::newRow("uint12 BE") << UInt << 12 << 0 << BE << hex("abc0") << -1 << QVariant(0xabcu);
     QTest::newRow("int12 LE -1") << Int << 12 << 0 << LE << hex("fff0") << -1 << QVariant(-1);
     QTest::newRow("int12 BE -2048") << Int << 12 << 4 << BE << hex("0800") << -1 << QVariant(-2048);
-    QTest::newRow("uint16 LE unaligned") << UInt << 16 << 4 << LE << hex("0341f0") << -1 << QVariant(0x1f34u);
+    QTest::newRow("uint16 LE unaligned")
+        << UInt << 16 << 4 << LE << hex("0341f0") << -1 << QVariant(0x1f34u);
     // float and double
-    QTest::newRow("float32 LE") << Float << 32 << 0 << LE << hex("0000803f") << -1 << QVariant(1.0f);
-    QTest::newRow("float32 BE") << Float << 32 << 0 << BE << hex("3fc00000") << -1 << QVariant(1.5f);
+    QTest::newRow("float32 LE") << Float << 32 << 0 << LE << hex("0000803f") << -1
+                                << QVariant(1.0f);
+    QTest::newRow("float32 BE") << Float << 32 << 0 << BE << hex("3fc00000") << -1
+                                << QVariant(1.5f);
     QTest::newRow("float16") << Float << 16 << 0 << LE << hex("3c00") << -1 << QVariant(0.0f);
-    QTest::newRow("double64 LE") << Double << 64 << 0 << LE << hex("000000000000f03f") << -1 << QVariant(1.0);
-    QTest::newRow("double64 BE ignores order") << Double << 64 << 0 << BE << hex("000000000000f03f") << -1 << QVariant(1.0);
+    QTest::newRow("double64 LE") << Double << 64 << 0 << LE << hex("000000000000f03f") << -1
+                                 << QVariant(1.0);
+    QTest::newRow("double64 BE ignores order")
+        << Double << 64 << 0 << BE << hex("000000000000f03f") << -1 << QVariant(1.0);
     QTest::newRow("double32") << Double << 32 << 0 << LE << hex("0000f03f") << -1 << QVariant(0.0);
     // bit, data, string, file
     QTest::newRow("bit at 9") << Bit << 1 << 9 << LE << hex("0040") << -1 << QVariant(true);
     QTest::newRow("bit clear") << Bit << 1 << 8 << LE << hex("007f") << -1 << QVariant(false);
-    QTest::newRow("data32") << Data << 32 << 0 << LE << hex("aabbccdd") << -1 << QVariant(hex("aabbccdd"));
-    QTest::newRow("data16 at 4") << Data << 16 << 4 << LE << hex("0abcd0") << -1 << QVariant(hex("abcd"));
-    QTest::newRow("string16") << String << 16 << 8 << LE << QByteArray("xhi") << -1 << QVariant(QByteArray("hi"));
+    QTest::newRow("data32") << Data << 32 << 0 << LE << hex("aabbccdd") << -1
+                            << QVariant(hex("aabbccdd"));
+    QTest::newRow("data16 at 4") << Data << 16 << 4 << LE << hex("0abcd0") << -1
+                                 << QVariant(hex("abcd"));
+    QTest::newRow("string16") << String << 16 << 8 << LE << QByteArray("xhi") << -1
+                              << QVariant(QByteArray("hi"));
     QTest::newRow("file8") << File << 8 << 0 << LE << hex("7e") << -1 << QVariant(hex("7e"));
     // fields running past the data: the bits that exist, the rest zero
-    QTest::newRow("uint16 LE past end") << UInt << 16 << 8 << LE << hex("0034") << -1 << QVariant(0x34u);
-    QTest::newRow("uint16 BE past end") << UInt << 16 << 8 << BE << hex("0034") << -1 << QVariant(0x3400u);
-    QTest::newRow("float32 BE past end") << Float << 32 << 0 << BE << hex("3fc000") << -1 << QVariant(1.5f);
-    QTest::newRow("data past end") << Data << 32 << 8 << LE << hex("00aabb") << -1 << QVariant(hex("aabb"));
+    QTest::newRow("uint16 LE past end")
+        << UInt << 16 << 8 << LE << hex("0034") << -1 << QVariant(0x34u);
+    QTest::newRow("uint16 BE past end")
+        << UInt << 16 << 8 << BE << hex("0034") << -1 << QVariant(0x3400u);
+    QTest::newRow("float32 BE past end")
+        << Float << 32 << 0 << BE << hex("3fc000") << -1 << QVariant(1.5f);
+    QTest::newRow("data past end")
+        << Data << 32 << 8 << LE << hex("00aabb") << -1 << QVariant(hex("aabb"));
     QTest::newRow("field beyond data") << UInt << 8 << 64 << LE << hex("ff") << -1 << QVariant(0u);
-    QTest::newRow("data beyond data") << Data << 8 << 64 << LE << hex("ff") << -1 << QVariant(QByteArray());
+    QTest::newRow("data beyond data")
+        << Data << 8 << 64 << LE << hex("ff") << -1 << QVariant(QByteArray());
     QTest::newRow("negative offset") << UInt << 8 << -4 << LE << hex("ff") << -1 << QVariant(0x0fu);
     // only the first `length` bytes count; fewer bytes than the length: none
-    QTest::newRow("length cuts the stream") << UInt << 16 << 0 << BE << hex("12ff") << 1 << QVariant(0x1200u);
-    QTest::newRow("message shorter than length") << UInt << 8 << 0 << LE << hex("ff") << 2 << QVariant(0u);
-    QTest::newRow("data of short message") << Data << 8 << 0 << LE << hex("ff") << 2 << QVariant(QByteArray());
+    QTest::newRow("length cuts the stream")
+        << UInt << 16 << 0 << BE << hex("12ff") << 1 << QVariant(0x1200u);
+    QTest::newRow("message shorter than length")
+        << UInt << 8 << 0 << LE << hex("ff") << 2 << QVariant(0u);
+    QTest::newRow("data of short message")
+        << Data << 8 << 0 << LE << hex("ff") << 2 << QVariant(QByteArray());
 }
 
 void TestOstrelTableRecord::decode()
@@ -230,20 +257,29 @@ void TestOstrelTableRecord::encode_data()
         << "1:8:1:40 1:16:1:3 1:8:1:0" << QVariantList{1u, 0x0203u, 4u} << 4 << hex("01030204");
     QTest::newRow("uint16 BE") << "1:16:0:0" << QVariantList{0x1234u} << 2 << hex("1234");
     QTest::newRow("int16 LE -2") << "0:16:1:0" << QVariantList{-2} << 2 << hex("feff");
-    QTest::newRow("int32 BE min")
-        << "0:32:0:0" << QVariantList{std::numeric_limits<qint32>::min()} << 4 << hex("80000000");
-    QTest::newRow("small fields ignore order") << "1:3:0:0 0:5:1:0" << QVariantList{5u, -1} << 1 << hex("bf");
-    QTest::newRow("uint12 LE") << "1:12:1:0 1:4:1:0" << QVariantList{0xabcu, 0xfu} << 2 << hex("bcaf");
-    QTest::newRow("uint12 BE") << "1:12:0:0 1:4:1:0" << QVariantList{0xabcu, 0xfu} << 2 << hex("abcf");
+    QTest::newRow("int32 BE min") << "0:32:0:0" << QVariantList{std::numeric_limits<qint32>::min()}
+                                  << 4 << hex("80000000");
+    QTest::newRow("small fields ignore order")
+        << "1:3:0:0 0:5:1:0" << QVariantList{5u, -1} << 1 << hex("bf");
+    QTest::newRow("uint12 LE") << "1:12:1:0 1:4:1:0" << QVariantList{0xabcu, 0xfu} << 2
+                               << hex("bcaf");
+    QTest::newRow("uint12 BE") << "1:12:0:0 1:4:1:0" << QVariantList{0xabcu, 0xfu} << 2
+                               << hex("abcf");
     QTest::newRow("float32 BE") << "2:32:0:0" << QVariantList{1.5f} << 4 << hex("3fc00000");
-    QTest::newRow("double ignores order") << "3:64:0:0" << QVariantList{1.0} << 8 << hex("000000000000f03f");
-    QTest::newRow("string is room only") << "4:16:1:0 1:8:1:0" << QVariantList{QStringLiteral("hi"), 9u} << 3 << hex("000009");
-    QTest::newRow("bit adds one bit") << "6:8:1:0 1:7:1:0" << QVariantList{true, 0x7fu} << 1 << hex("ff");
+    QTest::newRow("double ignores order")
+        << "3:64:0:0" << QVariantList{1.0} << 8 << hex("000000000000f03f");
+    QTest::newRow("string is room only")
+        << "4:16:1:0 1:8:1:0" << QVariantList{QStringLiteral("hi"), 9u} << 3 << hex("000009");
+    QTest::newRow("bit adds one bit")
+        << "6:8:1:0 1:7:1:0" << QVariantList{true, 0x7fu} << 1 << hex("ff");
     QTest::newRow("data padded") << "5:32:1:0" << QVariantList{hex("aabb")} << 4 << hex("aabb0000");
     QTest::newRow("data cut") << "5:16:1:0" << QVariantList{hex("aabbcc")} << 2 << hex("aabb");
-    QTest::newRow("stream shorter than length") << "1:8:1:0" << QVariantList{7u} << 3 << hex("070000");
-    QTest::newRow("stream longer than length") << "1:16:0:0" << QVariantList{0x1234u} << 1 << hex("12");
-    QTest::newRow("trailing bit") << "1:8:1:0 6:1:1:8" << QVariantList{1u, true} << 2 << hex("0180");
+    QTest::newRow("stream shorter than length")
+        << "1:8:1:0" << QVariantList{7u} << 3 << hex("070000");
+    QTest::newRow("stream longer than length")
+        << "1:16:0:0" << QVariantList{0x1234u} << 1 << hex("12");
+    QTest::newRow("trailing bit") << "1:8:1:0 6:1:1:8" << QVariantList{1u, true} << 2
+                                  << hex("0180");
 }
 
 void TestOstrelTableRecord::encode()
@@ -292,8 +328,9 @@ void TestOstrelTableRecord::encodeFileField()
     attach(rec, pkt);
     rec.fieldValues[1] = 0x0102u;
     rec.fieldValues[2] = path;
-    QTest::ignoreMessage(QtDebugMsg,
-                         qPrintable(QStringLiteral("File %1 (size 3) added to ostrel message").arg(path)));
+    QTest::ignoreMessage(
+        QtDebugMsg,
+        qPrintable(QStringLiteral("File %1 (size 3) added to ostrel message").arg(path)));
     rec.composeOstrelMessage();
     QCOMPARE(int(rec.message.length), 5);
     QCOMPARE(messageBytes(rec), hex("0102c0ffee"));
@@ -301,7 +338,8 @@ void TestOstrelTableRecord::encodeFileField()
     // A file that does not open adds nothing and leaves the length alone.
     const QString missing = dir.filePath(QStringLiteral("missing.bin"));
     rec.fieldValues[2] = missing;
-    QTest::ignoreMessage(QtCriticalMsg, qPrintable(QStringLiteral("Can't open file %1").arg(missing)));
+    QTest::ignoreMessage(QtCriticalMsg,
+                         qPrintable(QStringLiteral("Can't open file %1").arg(missing)));
     rec.composeOstrelMessage();
     QCOMPARE(int(rec.message.length), 2);
     QCOMPARE(messageBytes(rec), hex("0102"));
@@ -324,8 +362,10 @@ void TestOstrelTableRecord::encodeRefusesFileBeyond64k()
     attach(rec, pkt);
     rec.fieldValues[1] = hex("11");
     rec.fieldValues[2] = path;
-    QTest::ignoreMessage(QtCriticalMsg,
-                         qPrintable(QStringLiteral("File %1 (size 600) does not fit into ostrel message").arg(path)));
+    QTest::ignoreMessage(
+        QtCriticalMsg,
+        qPrintable(
+            QStringLiteral("File %1 (size 600) does not fit into ostrel message").arg(path)));
     rec.composeOstrelMessage();
     // Without the check the length would wrap to 64 and cut the message.
     QCOMPARE(int(rec.message.length), 65000);
@@ -426,8 +466,9 @@ void TestOstrelTableRecord::roundTrip()
             rec.fieldValues[3] = QVariant();
             rec.decomposeOstrelMessage();
             const QString where = QStringLiteral("width %1 value %2").arg(w).arg(v.toString());
-            QVERIFY2(rec.fieldValues.value(2) == v, qPrintable(where + QStringLiteral(" gave ")
-                                                               + rec.fieldValues.value(2).toString()));
+            QVERIFY2(
+                rec.fieldValues.value(2) == v,
+                qPrintable(where + QStringLiteral(" gave ") + rec.fieldValues.value(2).toString()));
             QVERIFY2(rec.fieldValues.value(1) == QVariant(5u), qPrintable(where));
             QVERIFY2(rec.fieldValues.value(3) == QVariant(0x11u), qPrintable(where));
         }
@@ -549,7 +590,8 @@ void TestOstrelTableRecord::copyIsIndependent()
     RecFixture fx;
     QVERIFY(fx.isValid());
     auto *orig = new OstrelTableRecord;
-    QVERIFY(orig->fromStr(QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:04030201"), fx.tree));
+    QVERIFY(orig->fromStr(QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:04030201"),
+                          fx.tree));
     orig->recordId = 17;
     orig->timeToSend = 30;
     orig->fieldValues[9] = QStringLiteral("extra");
@@ -579,8 +621,9 @@ void TestOstrelTableRecord::copyIsIndependent()
 
 void TestOstrelTableRecord::statusTexts()
 {
-    const QStringList texts{QStringLiteral("New"),  QStringLiteral("Ready"),    QStringLiteral("Sending"),
-                            QStringLiteral("Sent"), QStringLiteral("Error tx"), QStringLiteral("Received"),
+    const QStringList texts{QStringLiteral("New"),      QStringLiteral("Ready"),
+                            QStringLiteral("Sending"),  QStringLiteral("Sent"),
+                            QStringLiteral("Error tx"), QStringLiteral("Received"),
                             QStringLiteral("Error rx")};
     for (int i = 0; i < texts.size(); ++i)
         QCOMPARE(OstrelTableRecord::statusToStr(unsigned(i)), texts.at(i));
