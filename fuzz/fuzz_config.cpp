@@ -11,7 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 QTemporaryDir *workDir = nullptr;
 
