@@ -184,6 +184,7 @@ private slots:
     void readMissingOrUnopenable();
     void readLongValue();
     void numericReading();
+    void sampleConfiguration();
 
     void commandLine_data();
     void commandLine();
@@ -348,6 +349,26 @@ void TestOstrelConfigData::numericReading()
     QCOMPARE(cfg.getParameter("serverPort").toInt(), 0);
     QVERIFY(!cfg.existParameter("historydepth"));
     QCOMPARE(cfg.getParameter("AGWPE_Port").toInt(), 0);
+}
+
+void TestOstrelConfigData::sampleConfiguration()
+{
+    // The configuration the program ships with: it reads cleanly, selects no
+    // modem, and survives being written back by the dialog.
+    QString path = QDir::cleanPath(QStringLiteral(VELKARO_SOURCE_DIR) + "/resources/config.xml");
+    StdoutCapture capture;
+    OstrelConfigData cfg(&path);
+    QCOMPARE(capture.text(), QString());
+    const QStringList rows = dialogRows(cfg);
+    QVERIFY(!rows.isEmpty());
+    QVERIFY(cfg.getParameter("Interface") != "AGWPE");
+    QVERIFY(cfg.getParameter("Interface") != "KISSTCP");
+
+    QString out = m_dir->filePath("sample.xml");
+    cfg.saveToFile(out);
+    OstrelConfigData back(&out);
+    QCOMPARE(dialogRows(back), rows);
+    QCOMPARE(back.zedorirMapList(), cfg.zedorirMapList());
 }
 
 void TestOstrelConfigData::commandLine_data()
