@@ -85,12 +85,26 @@ void TestColorSwatch::menuEntries()
     QVERIFY(m_tree->actionShow->isChecked());
     QVERIFY(qobject_cast<ColorDock *>(m_tree->widget()));
 
-    const QStringList expected = {
-        m_tree->toggleViewAction()->text(), "Raise", "Change Size Hints", "Closable", "Movable",
-        "Floatable", "Floating", "Vertical title bar", "Allow on Left", "Allow on Right",
-        "Allow on Top", "Allow on Bottom", "Place on Left", "Place on Right", "Place on Top",
-        "Place on Bottom", "Split horizontally into", "Split vertically into", "Tab into",
-        "Modified"};
+    const QStringList expected = {m_tree->toggleViewAction()->text(),
+                                  "Raise",
+                                  "Change Size Hints",
+                                  "Closable",
+                                  "Movable",
+                                  "Floatable",
+                                  "Floating",
+                                  "Vertical title bar",
+                                  "Allow on Left",
+                                  "Allow on Right",
+                                  "Allow on Top",
+                                  "Allow on Bottom",
+                                  "Place on Left",
+                                  "Place on Right",
+                                  "Place on Top",
+                                  "Place on Bottom",
+                                  "Split horizontally into",
+                                  "Split vertically into",
+                                  "Tab into",
+                                  "Modified"};
     QCOMPARE(menuTexts(m_tree->dockMenu), expected);
     QCOMPARE(m_tree->dockMenu->actions().first(), m_tree->toggleViewAction());
 }
@@ -104,8 +118,8 @@ void TestColorSwatch::menuReflectsFeatures_data()
         QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetVerticalTitleBar);
     QTest::newRow("floatable") << QDockWidget::DockWidgetFeatures(QDockWidget::DockWidgetFloatable);
     QTest::newRow("all") << QDockWidget::DockWidgetFeatures(
-        QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
-        | QDockWidget::DockWidgetFloatable | QDockWidget::DockWidgetVerticalTitleBar);
+        QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+        QDockWidget::DockWidgetFloatable | QDockWidget::DockWidgetVerticalTitleBar);
 }
 
 void TestColorSwatch::menuReflectsFeatures()
@@ -117,9 +131,12 @@ void TestColorSwatch::menuReflectsFeatures()
 
     refresh(m_tree);
 
-    QCOMPARE(action(m_tree, "Closable")->isChecked(), bool(features & QDockWidget::DockWidgetClosable));
-    QCOMPARE(action(m_tree, "Movable")->isChecked(), bool(features & QDockWidget::DockWidgetMovable));
-    QCOMPARE(action(m_tree, "Floatable")->isChecked(), bool(features & QDockWidget::DockWidgetFloatable));
+    QCOMPARE(action(m_tree, "Closable")->isChecked(),
+             bool(features & QDockWidget::DockWidgetClosable));
+    QCOMPARE(action(m_tree, "Movable")->isChecked(),
+             bool(features & QDockWidget::DockWidgetMovable));
+    QCOMPARE(action(m_tree, "Floatable")->isChecked(),
+             bool(features & QDockWidget::DockWidgetFloatable));
     QCOMPARE(action(m_tree, "Vertical title bar")->isChecked(),
              bool(features & QDockWidget::DockWidgetVerticalTitleBar));
     QVERIFY(!action(m_tree, "Floating")->isChecked());
@@ -150,15 +167,16 @@ void TestColorSwatch::menuChangesFeatures_data()
     QTest::newRow("Closable") << "Closable" << int(QDockWidget::DockWidgetClosable);
     QTest::newRow("Movable") << "Movable" << int(QDockWidget::DockWidgetMovable);
     QTest::newRow("Floatable") << "Floatable" << int(QDockWidget::DockWidgetFloatable);
-    QTest::newRow("Vertical") << "Vertical title bar" << int(QDockWidget::DockWidgetVerticalTitleBar);
+    QTest::newRow("Vertical") << "Vertical title bar"
+                              << int(QDockWidget::DockWidgetVerticalTitleBar);
 }
 
 void TestColorSwatch::menuChangesFeatures()
 {
     QFETCH(QString, entry);
     QFETCH(int, feature);
-    const auto all = QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
-                     | QDockWidget::DockWidgetFloatable;
+    const auto all = QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                     QDockWidget::DockWidgetFloatable;
     m_tree->setFeatures(all);
     refresh(m_tree);
 
@@ -253,7 +271,7 @@ void TestColorSwatch::showActionFollowsHiddenState()
     // Tabbed behind another dock it is not on screen, yet not hidden.
     m_window->tabifyDockWidget(m_history, m_tree);
     m_history->raise();
-    QTRY_VERIFY(!m_tree->visibleRegion().isEmpty() == false);
+    QTRY_VERIFY(m_tree->visibleRegion().isEmpty());
     QVERIFY(show->isChecked());
 }
 
@@ -285,8 +303,8 @@ void TestColorSwatch::splitAndTabWithAnother()
     const auto tree = [this]() { return m_tree->geometry(); };
     const auto history = [this]() { return m_history->geometry(); };
     if (menu == "Split horizontally into") {
-        QTRY_VERIFY(history().top() == tree().top() && history().left() > tree().right()
-                    && history().right() < m_window->centralWidget()->x());
+        QTRY_VERIFY(history().top() == tree().top() && history().left() > tree().right() &&
+                    history().right() < m_window->centralWidget()->x());
     } else {
         QTRY_VERIFY(history().left() == tree().left() && history().top() > tree().bottom());
     }

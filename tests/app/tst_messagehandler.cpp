@@ -14,7 +14,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 const QString timePrefix = QStringLiteral("\\d\\d:\\d\\d:\\d\\d: ");
 
@@ -33,7 +34,8 @@ protected:
     qint64 writeData(const char *data, qint64 len) override
     {
         if (direct)
-            messageOutput(QtWarningMsg, QMessageLogContext(), QStringLiteral("log device complains"));
+            messageOutput(QtWarningMsg, QMessageLogContext(),
+                          QStringLiteral("log device complains"));
         else
             qWarning("log device complains");
         written.append(data, int(len));
@@ -136,7 +138,8 @@ void TestMessageHandler::init()
     m_file.reset(new QFile(m_dir.filePath(QStringLiteral("error.log"))));
     QVERIFY(m_file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text));
     m_stream.reset(new QTextStream(m_file.get()));
-    m_box.reset(new ScrollMessageDlg(nullptr, QStringLiteral("Messages"), QStringLiteral("unused")));
+    m_box.reset(
+        new ScrollMessageDlg(nullptr, QStringLiteral("Messages"), QStringLiteral("unused")));
     setMessageOutputWindow(m_box.get());
     setMessageOutputLog(m_stream.get());
     m_previous = qInstallMessageHandler(messageOutput);
@@ -159,22 +162,29 @@ void TestMessageHandler::lines_data()
     QTest::addColumn<QString>("logged");
     QTest::addColumn<QString>("shown"); // null: not shown
 
-    QTest::newRow("debug") << int(QtDebugMsg) << "Connected to modem" << "Connected to modem"
+    QTest::newRow("debug") << int(QtDebugMsg) << "Connected to modem"
+                           << "Connected to modem"
                            << "Connected to modem";
-    QTest::newRow("warning") << int(QtWarningMsg) << "Socket error 1" << "Socket error 1"
+    QTest::newRow("warning") << int(QtWarningMsg) << "Socket error 1"
+                             << "Socket error 1"
                              << "WARNING: Socket error 1";
-    QTest::newRow("critical") << int(QtCriticalMsg) << "Can't open file x" << "Can't open file x"
+    QTest::newRow("critical") << int(QtCriticalMsg) << "Can't open file x"
+                              << "Can't open file x"
                               << "ERROR: Can't open file x";
-    QTest::newRow("info only in the file") << int(QtInfoMsg) << "quiet note" << "quiet note"
-                                           << QString();
+    QTest::newRow("info only in the file") << int(QtInfoMsg) << "quiet note"
+                                           << "quiet note" << QString();
     QTest::newRow("one newline dropped") << int(QtDebugMsg) << "AGWPE hw-interface will be used.\n"
                                          << "AGWPE hw-interface will be used."
                                          << "AGWPE hw-interface will be used.";
-    QTest::newRow("two newlines keep one") << int(QtWarningMsg) << "twice\n\n" << "twice\n"
+    QTest::newRow("two newlines keep one") << int(QtWarningMsg) << "twice\n\n"
+                                           << "twice\n"
                                            << "WARNING: twice";
     QTest::newRow("rich text shown formatted") << int(QtDebugMsg) << "<b>bold</b> news"
-                                               << "<b>bold</b> news" << "bold news";
-    QTest::newRow("empty text") << int(QtDebugMsg) << "" << "" << "";
+                                               << "<b>bold</b> news"
+                                               << "bold news";
+    QTest::newRow("empty text") << int(QtDebugMsg) << ""
+                                << ""
+                                << "";
 }
 
 void TestMessageHandler::lines()
@@ -187,8 +197,8 @@ void TestMessageHandler::lines()
     emitMessage(QtMsgType(type), text);
 
     // Written and flushed before the handler returns.
-    const QRegularExpression line(QStringLiteral("^") + timePrefix
-                                  + QRegularExpression::escape(logged) + QStringLiteral("\n$"));
+    const QRegularExpression line(QStringLiteral("^") + timePrefix +
+                                  QRegularExpression::escape(logged) + QStringLiteral("\n$"));
     QVERIFY2(line.match(logText()).hasMatch(), qPrintable(logText()));
 
     if (shown.isNull()) {
@@ -289,8 +299,8 @@ void TestMessageHandler::manyThreadsKeepLinesWhole()
     const QString raw = logText();
     const QStringList rawLines = raw.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QCOMPARE(rawLines.size(), threads * perThread);
-    const QRegularExpression whole(QStringLiteral("^") + timePrefix
-                                   + QStringLiteral("worker (\\d) message (\\d+)$"));
+    const QRegularExpression whole(QStringLiteral("^") + timePrefix +
+                                   QStringLiteral("worker (\\d) message (\\d+)$"));
     QSet<QString> seen;
     for (const QString &line : rawLines) {
         const auto m = whole.match(line);
@@ -372,8 +382,9 @@ void TestMessageHandler::fatalIsLoggedLastAndAborts()
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
     const QString text = QString::fromUtf8(f.readAll());
-    const QRegularExpression expected(QStringLiteral("^") + timePrefix + QStringLiteral("before fatal\n")
-                                      + timePrefix + QStringLiteral("fatal end\n$"));
+    const QRegularExpression expected(QStringLiteral("^") + timePrefix +
+                                      QStringLiteral("before fatal\n") + timePrefix +
+                                      QStringLiteral("fatal end\n$"));
     QVERIFY2(expected.match(text).hasMatch(), qPrintable(text));
 }
 

@@ -31,7 +31,8 @@ private slots:
 private:
     static QMenu *menuOf(ToolBar *bar)
     {
-        const QList<QMenu *> menus = bar->findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly);
+        const QList<QMenu *> menus =
+            bar->findChildren<QMenu *>(QString(), Qt::FindDirectChildrenOnly);
         for (QMenu *menu : menus) {
             if (menu->title() == bar->windowTitle())
                 return menu;
@@ -83,11 +84,21 @@ void TestToolBar::freshToolBar()
     QCOMPARE(m_bar->iconSize(), QSize(48, 48));
     QVERIFY(m_bar->actions().isEmpty());
 
-    const QStringList expected = {
-        m_bar->toggleViewAction()->text(), "Order Items in Tool Bar", "Randomize Items in Tool Bar",
-        "Add Spin Box", "Remove Spin Box", "Movable", "Allow on Left", "Allow on Right",
-        "Allow on Top", "Allow on Bottom", "Place on Left", "Place on Right", "Place on Top",
-        "Place on Bottom", "Insert break"};
+    const QStringList expected = {m_bar->toggleViewAction()->text(),
+                                  "Order Items in Tool Bar",
+                                  "Randomize Items in Tool Bar",
+                                  "Add Spin Box",
+                                  "Remove Spin Box",
+                                  "Movable",
+                                  "Allow on Left",
+                                  "Allow on Right",
+                                  "Allow on Top",
+                                  "Allow on Bottom",
+                                  "Place on Left",
+                                  "Place on Right",
+                                  "Place on Top",
+                                  "Place on Bottom",
+                                  "Insert break"};
     QCOMPARE(menuTexts(menuOf(m_bar)), expected);
     QCOMPARE(menuOf(m_bar)->actions().first(), m_bar->toggleViewAction());
 
@@ -261,7 +272,8 @@ void TestToolBar::withoutMainWindowParent()
     bar->addAction(QStringLiteral("status"));
 
     refresh(bar);
-    for (const char *entry : {"Place on Left", "Place on Right", "Place on Top", "Place on Bottom"}) {
+    for (const char *entry :
+         {"Place on Left", "Place on Right", "Place on Top", "Place on Bottom"}) {
         action(bar, entry)->trigger();
         QCOMPARE(bar->parentWidget(), plainParent ? &holder : nullptr);
     }
