@@ -35,13 +35,10 @@ private slots:
     void splitOrTabWithItselfDoesNothing_data();
     void splitOrTabWithItselfDoesNothing();
     void sameNameTargetsFirstDock();
-    void modifiedMarksTitle();
     void sizeHintDialog_data();
     void sizeHintDialog();
     void blueTitleBarZones_data();
     void blueTitleBarZones();
-    void colorNames_data();
-    void colorNames();
 
 private:
     void refresh(ColorSwatch *dock) { emit dock->dockMenu->aboutToShow(); }
@@ -364,16 +361,6 @@ void TestColorSwatch::sameNameTargetsFirstDock()
     QCOMPARE(m_window->saveState(), state);
 }
 
-void TestColorSwatch::modifiedMarksTitle()
-{
-    QAction *modified = action(m_tree, "Modified");
-    QVERIFY(!modified->isChecked());
-    modified->trigger();
-    QVERIFY(m_tree->isWindowModified());
-    modified->setChecked(false);
-    QVERIFY(!m_tree->isWindowModified());
-}
-
 void TestColorSwatch::sizeHintDialog_data()
 {
     QTest::addColumn<bool>("accept");
@@ -482,30 +469,6 @@ void TestColorSwatch::blueTitleBarZones()
     QCOMPARE(m_tree->isFloating(), effect == "float");
     QCOMPARE(bool((m_tree->features() ^ featuresBefore) & QDockWidget::DockWidgetVerticalTitleBar),
              effect == "vertical");
-}
-
-void TestColorSwatch::colorNames_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QColor>("bg");
-    QTest::addColumn<QColor>("fg");
-    QTest::newRow("Black") << "Black" << QColor("#D8D8D8") << QColor("#6C6C6C");
-    QTest::newRow("White") << "White" << QColor("#F1F1F1") << QColor("#F8F8F8");
-    QTest::newRow("Red") << "Red" << QColor("#F1D8D8") << QColor("#F86C6C");
-    QTest::newRow("Green") << "Green" << QColor("#D8E4D8") << QColor("#6CB26C");
-    QTest::newRow("Blue") << "Blue" << QColor("#D8D8F1") << QColor("#6C6CF8");
-    QTest::newRow("Yellow") << "Yellow" << QColor("#F1F0D8") << QColor("#F8F76C");
-    QTest::newRow("other") << "darkcyan" << QColor("darkcyan").lighter(110) << QColor("darkcyan");
-    QTest::newRow("case matters") << "red" << QColor("red").lighter(110) << QColor("red");
-}
-
-void TestColorSwatch::colorNames()
-{
-    QFETCH(QString, name);
-    QFETCH(QColor, bg);
-    QFETCH(QColor, fg);
-    QCOMPARE(bgColorForName(name), bg);
-    QCOMPARE(fgColorForName(name), fg);
 }
 
 QTEST_MAIN(TestColorSwatch)

@@ -7,7 +7,6 @@
 #include <QMainWindow>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTextEdit>
 #include <QtTest>
 
 class TestMessageWindows : public QObject
@@ -16,7 +15,6 @@ class TestMessageWindows : public QObject
 
 private slots:
     void outputDockHasChatIcon();
-    void messageWindowPaneAndButton();
     void scrollMessageDialogLayersEachMessage();
 };
 
@@ -36,30 +34,6 @@ void TestMessageWindows::outputDockHasChatIcon()
     auto *box = new ScrollMessageDlg(&window, QStringLiteral("Messages"), QString());
     output->setWidget(box);
     QCOMPARE(output->widget(), box);
-}
-
-void TestMessageWindows::messageWindowPaneAndButton()
-{
-    ScrollMessageDlg box(nullptr, QStringLiteral("Messages"), QStringLiteral("never shown"));
-    auto *pane = box.findChild<QTextEdit *>();
-    QVERIFY(pane);
-    QVERIFY(pane->isReadOnly());
-    QCOMPARE(pane->toPlainText(), QString());
-    QCOMPARE(box.windowTitle(), QString());
-    QVERIFY(!box.isVisible());
-
-    // The title argument of the adding calls plays no part.
-    box.about(QStringLiteral("ignored"), QStringLiteral("first"));
-    box.warning(QStringLiteral("ignored"), QStringLiteral("second"));
-    box.information(QString(), QStringLiteral("third"));
-    box.critical(QString(), QStringLiteral("fourth"));
-    QCOMPARE(pane->toPlainText(), QStringLiteral("first\nWARNING: second\nthird\nERROR: fourth"));
-    QCOMPARE(box.windowTitle(), QStringLiteral("Messages < 4 Message(s) >"));
-    QVERIFY(box.isVisible());
-
-    box.clearText();
-    box.updateTitle();
-    QCOMPARE(box.windowTitle(), QStringLiteral("Messages < 0 Message(s) >"));
 }
 
 void TestMessageWindows::scrollMessageDialogLayersEachMessage()
