@@ -369,7 +369,7 @@ void ZelTcpClient::can_send_from_que(OstrelTableRecord *rec)
     if (msg.length == 0)
         msg.data = nullptr;
     sendOstrelToServer(&msg, rec->recordId);
-    rec->status = 2;
+    rec->status = OstrelTableRecord::Sending;
 }
 
 void ZelTcpClient::slotReadyRead()
