@@ -216,6 +216,8 @@ private slots:
     void connectionStates_data();
     void connectionStates();
     void serverActionOnlyFlips();
+    void linkErrors_data();
+    void linkErrors();
     void scriptedModemAcceptDropRefuse();
     void disconnectButtonStopsRetries();
     void parameterChangeReconnects();
@@ -335,6 +337,38 @@ void tst_ZelTcpClient::serverActionOnlyFlips()
     QCOMPARE(server->toolTip(), QString("Server connection status: No connection"));
     server->trigger();
     QVERIFY(!server->isChecked());
+}
+
+void tst_ZelTcpClient::linkErrors_data()
+{
+    QTest::addColumn<QAbstractSocket::SocketError>("error");
+    QTest::addColumn<QStringList>("critical");
+    QTest::newRow("remote host closed") << QAbstractSocket::RemoteHostClosedError
+                                        << QStringList{"\"TCP error: remote host is closed\""};
+    QTest::newRow("host not found")
+        << QAbstractSocket::HostNotFoundError << QStringList{"\"TCP error: host not found\""};
+    QTest::newRow("refused") << QAbstractSocket::ConnectionRefusedError << QStringList();
+    QTest::newRow("timeout") << QAbstractSocket::SocketTimeoutError << QStringList();
+}
+
+void tst_ZelTcpClient::linkErrors()
+{
+    QFETCH(QAbstractSocket::SocketError, error);
+    QFETCH(QStringList, critical);
+    ZelTcpClient client("127.0.0.1", 1);
+    client.receiveBytes(stateFrame(2));
+    QSignalSpy connChanged(&client, &ZelTcpClient::connChanged);
+    client.slotConnected();
+    client.slotError(error);
+    QCOMPARE(messagesOf(QtCriticalMsg), critical);
+    QCOMPARE(connChanged.count(), 1);
+    QCOMPARE(connChanged.first().first().value<ZelTcpClient::ConnState>(), ZelTcpClient::ConnError);
+    QCOMPARE(buttonOf(client)->text(), QString("Connect"));
+    QCOMPARE(actionOf(client, "ZEL server")->toolTip(),
+             QString("Server connection status: Error!"));
+    QAction *sat = actionOf(client, "Satellite connection");
+    QVERIFY(!sat->isEnabled());
+    QCOMPARE(sat->toolTip(), QString("Satellite connection status: Unknown"));
 }
 
 // The modem accepts, drops the link, refuses while it is down, and accepts
