@@ -385,32 +385,36 @@ void ZelTcpClient::receiveBytes(const QByteArray &bytes)
     processReceived();
 }
 
-void ZelTcpClient::dropMalformedFrame(quint32 kind, qint32 length)
+void ZelTcpClient::reportMalformedFrame(quint32 kind, qint32 length)
 {
     qWarning() << tr("Server frame of kind 0x%1 with length %2 is malformed and was dropped.")
                       .arg(kind, 0, 16)
                       .arg(length);
-    // The length cannot be trusted, so look for the next start marker just
-    // past this one rather than skipping the claimed frame.
-    rxBuffer.remove(0, 1);
-    rxState = RxIdle;
-    rxFrameLength = 0;
 }
 
 void ZelTcpClient::processReceived()
 {
     static const QByteArray startMarker("\x5E\xBA", 2);
 
-    while (!rxBuffer.isEmpty()) {
+    // A receiver of our signals may feed the client again; its bytes are
+    // appended and taken by the loop that is already running.
+    if (rxBusy)
+        return;
+    rxBusy = true;
+
+    // Consumed bytes are only counted while the loop runs and cut off once at
+    // the end, so a large read of many frames is not moved for every frame.
+    int pos = 0;
+    while (pos < rxBuffer.size()) {
         if (rxState == RxIdle) {
             bool found = false;
-            while (rxBuffer.size() > FrameHeaderSize) {
-                const char *p = rxBuffer.constData();
+            while (rxBuffer.size() - pos > FrameHeaderSize) {
+                const char *p = rxBuffer.constData() + pos;
                 if (readU16(p) != FrameStart) {
                     // Junk goes one byte at a time; jump straight to where
                     // the next marker could begin.
-                    const int next = rxBuffer.indexOf(startMarker, 1);
-                    rxBuffer.remove(0, next < 0 ? rxBuffer.size() - 1 : next);
+                    const int next = rxBuffer.indexOf(startMarker, pos + 1);
+                    pos = next < 0 ? rxBuffer.size() - 1 : next;
                     continue;
                 }
                 const quint32 kind = readU32(p + 2);
@@ -422,12 +426,15 @@ void ZelTcpClient::processReceived()
                 else if (kind == KindServerState)
                     next = RxSrvState;
                 if (next == RxIdle) {
-                    rxBuffer.remove(0, 1);
+                    ++pos;
                     continue;
                 }
                 const qint32 length = qint32(readU32(p + 6));
                 if (length < minimumFrameLength(next) || length > MaxFrameLength) {
-                    dropMalformedFrame(kind, length);
+                    // The length cannot be trusted, so look for the next
+                    // start marker just past this one.
+                    reportMalformedFrame(kind, length);
+                    ++pos;
                     continue;
                 }
                 rxState = next;
@@ -438,32 +445,34 @@ void ZelTcpClient::processReceived()
             if (!found) {
                 rxState = RxIdle;
                 rxFrameLength = 0;
-                return;
+                break;
             }
             continue;
         }
 
-        if (rxBuffer.size() < rxFrameLength)
-            return;
+        if (rxBuffer.size() - pos < rxFrameLength)
+            break;
 
         const ClientRxState kind = rxState;
+        rxState = RxIdle;
+        const qint32 length = rxFrameLength;
+        rxFrameLength = 0;
         if (kind == RxMsgFromSat) {
-            const quint16 dataLength = readU16(rxBuffer.constData() + DeliveryLengthOffset);
-            if (FrameHeaderSize + ZVS_OSTREL_TO_APP_SIZE + dataLength > rxFrameLength) {
-                dropMalformedFrame(KindOstrelFromServer, rxFrameLength);
+            const quint16 dataLength = readU16(rxBuffer.constData() + pos + DeliveryLengthOffset);
+            if (FrameHeaderSize + ZVS_OSTREL_TO_APP_SIZE + dataLength > length) {
+                reportMalformedFrame(KindOstrelFromServer, length);
+                ++pos;
                 continue;
             }
         }
-        // The frame leaves the buffer before anyone hears of it, so a
-        // receiver that feeds the client again sees a consistent buffer.
-        const QByteArray frameBytes = rxBuffer.left(rxFrameLength);
-        rxBuffer.remove(0, rxFrameLength);
-        rxState = RxIdle;
-        rxFrameLength = 0;
+        const QByteArray frameBytes = rxBuffer.mid(pos, length);
+        pos += length;
         handleFrame(kind, frameBytes);
         if (socket->isOpen())
             rxBuffer.append(socket->readAll());
     }
+    rxBuffer.remove(0, pos);
+    rxBusy = false;
 }
 
 void ZelTcpClient::handleFrame(ClientRxState kind, const QByteArray &frameBytes)

@@ -120,7 +120,7 @@ private:
     void changeHwStatus(HwConnState state);
     void processReceived();
     void handleFrame(ClientRxState kind, const QByteArray &frame);
-    void dropMalformedFrame(quint32 kind, qint32 length);
+    void reportMalformedFrame(quint32 kind, qint32 length);
 
     uint8_t serverInfo[ServerInfoSize] = {};
     ConnState connState = ConnNone;
@@ -133,6 +133,7 @@ private:
     ClientRxState rxState = RxIdle;
     QByteArray rxBuffer;
     qint32 rxFrameLength = 0;
+    bool rxBusy = false;
     QAction *serverAction = nullptr;
     QAction *satelliteAction = nullptr;
     QTextStream *logStream = nullptr;

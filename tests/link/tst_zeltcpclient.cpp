@@ -230,6 +230,7 @@ private slots:
     void receive();
     void receiveSplitEveryWay();
     void receiveOverSocket();
+    void receiverFeedsAgain();
     void serverInfoName_data();
     void serverInfoName();
 
@@ -745,6 +746,24 @@ void tst_ZelTcpClient::receiveOverSocket()
     QCOMPARE(buttonOf(client)->text(), QString("Disconnect"));
     QCOMPARE(actionOf(client, "ZEL server")->toolTip(),
              QString("Server connection status: Connected"));
+}
+
+// A receiver that hands the client more server bytes while it is being told
+// of a frame gets them handled after that frame, in order.
+void tst_ZelTcpClient::receiverFeedsAgain()
+{
+    ZelTcpClient client("127.0.0.1", 1);
+    Recorder rec;
+    rec.attach(client);
+    int fed = 0;
+    connect(&client, &ZelTcpClient::ostrel_RX_message, this, [&] {
+        if (fed++ == 0)
+            client.receiveBytes(stateFrame(0) +
+                                deliveryFrame(block(0, 0, 0, 2, 0, 0x2, 7, 1, 0), {}));
+    });
+    client.receiveBytes(deliveryFrame(block(0, 0, 0, 1, 0, 0x1, 7, 1, 0), {}) + stateFrame(2));
+    QCOMPARE(rec.events, (QStringList{"rx:1:0::1", "state:Satellite connection status: Connected",
+                                      "state:Satellite connection status: Error!", "rx:2:0::2"}));
 }
 
 void tst_ZelTcpClient::serverInfoName_data()
