@@ -65,10 +65,9 @@ void deletePacket(OstrelPacketRecord *packet)
     delete packet;
 }
 
-// Numbers in the description files are 32-bit; longer values keep their low bits.
 quint32 number32(const QString &text)
 {
-    return quint32(ostrelNumberFromText(text));
+    return ostrelNumber32FromText(text);
 }
 
 } // namespace
@@ -420,18 +419,20 @@ int OstrelDataModel::fromXMLFile(QString *path)
         return QString();
     };
 
+    auto reportError = [&]() {
+        out << QStringLiteral("Error: %1 in file %2 at line %3, column %4.\n")
+                   .arg(reader.errorString(), *path)
+                   .arg(reader.lineNumber())
+                   .arg(reader.columnNumber());
+        return -30;
+    };
+
     while (pending || !reader.atEnd()) {
         if (!pending)
             reader.readNext();
         pending = false;
-        if (reader.hasError()) {
-            out << QStringLiteral("Error: %1 in file %2 at line %3, column %4.\n")
-                       .arg(reader.errorString())
-                       .arg(*path)
-                       .arg(reader.lineNumber())
-                       .arg(reader.columnNumber());
-            return -30;
-        }
+        if (reader.hasError())
+            return reportError();
 
         if (reader.isStartElement()) {
             const QStringRef tag = reader.name();
@@ -630,6 +631,10 @@ int OstrelDataModel::fromXMLFile(QString *path)
             }
         }
     }
+    // The memory elements read on by themselves; a fault met there ends the
+    // loop through atEnd() and must not pass for a clean read.
+    if (reader.hasError())
+        return reportError();
     return 0;
 }
 

@@ -142,7 +142,7 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             } else if (tag == QLatin1String("ZedorirDesc")) {
                 satDesc += leafText();
             } else if (tag == QLatin1String("CenterAddr")) {
-                baseAddress = quint32(ostrelNumberFromText(leafText()));
+                baseAddress = ostrelNumber32FromText(leafText());
             } else if (tag == QLatin1String("System")) {
                 startNode(LevelSystem, open[LevelSatellite]);
                 sysCols.clear();
@@ -162,7 +162,7 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             } else if (tag == QLatin1String("DevModel")) {
                 devModel = leafText();
             } else if (tag == QLatin1String("DevAddress")) {
-                devAddress = quint32(ostrelNumberFromText(leafText()));
+                devAddress = ostrelNumber32FromText(leafText());
             }
         } else if (reader.isEndElement()) {
             const QStringRef tag = reader.name();

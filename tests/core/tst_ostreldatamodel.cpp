@@ -100,6 +100,9 @@ private slots:
     void badDefaultsAndLimits();
     void memoryDescriptions();
     void fileLevelMessages();
+    void errorInsideMemoryElements_data();
+    void errorInsideMemoryElements();
+    void numbersAre32Bit();
     void loadDirectoryOrder();
     void malformedNesting_data();
     void malformedNesting();
@@ -576,6 +579,60 @@ void TestOstrelDataModel::fileLevelMessages()
     QCOMPARE(out, QStringLiteral("File %1 does not exist.\n").arg(missing));
     QCOMPARE(packetNames(m), QStringList() << "t:kept"
                                            << "L:fromList");
+}
+
+void TestOstrelDataModel::errorInsideMemoryElements_data()
+{
+    QTest::addColumn<QByteArray>("tail");
+
+    QTest::newRow("memory block cut off") << QByteArray("<MemoryBlock><MemName>flash</MemName><MemAddr>0x10");
+    QTest::newRow("memory access cut off") << QByteArray("<MemoryAccess><WriteMemCmd>0xAB02</WriteMemCmd>");
+    QTest::newRow("mismatched tag inside a block child")
+        << QByteArray("<MemoryBlock><MemName>a<b></MemName></MemoryBlock></Device>");
+    QTest::newRow("cut off right after the block") << QByteArray("<MemoryBlock><MemSize>4</MemSize></MemoryBlock>");
+}
+
+void TestOstrelDataModel::errorInsideMemoryElements()
+{
+    // A fault met while a memory element is read is a broken file like any
+    // other: reported, -30, and what was complete before it stays.
+    QFETCH(QByteArray, tail);
+    const QString path =
+        write("memcut.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>"
+                                + packet("command", "1", "kept") + "\n" + tail);
+    OstrelDataModel m;
+    QString p = path;
+    const QString out = captureStdout([&] { QCOMPARE(m.fromXMLFile(&p), -30); });
+    QVERIFY2(out.startsWith("Error: ") && out.contains(" in file " + path + " at line ") && out.endsWith(".\n"),
+             qPrintable(out));
+    QCOMPARE(packetNames(m), QStringList() << "b:kept");
+}
+
+void TestOstrelDataModel::numbersAre32Bit()
+{
+    // A number that does not fit 32 bits does not read, and so gives 0
+    // rather than its low bits (which could name a real packet id).
+    const QByteArray body =
+        packet("command", "0x100000380", "wide",
+               "<Field><FldType>int</FldType><FldOffset>-99999999999</FldOffset><FldLen>4294967304</FldLen>"
+               "<FldName>f</FldName><FldValue>0</FldValue></Field>")
+        + packet("command", "0xFFFFFFFF", "max") + packet("command", "-1", "minusOne")
+        + "<MemoryBlock><MemName>m</MemName><MemAddr>0x1FFFFFFFF</MemAddr><MemSize>-0x80000000</MemSize></MemoryBlock>";
+    const QString path = write("wide.xml", device("w", body));
+    OstrelDataModel m;
+    QString p = path;
+    QTest::ignoreMessage(QtWarningMsg, "\"Packet 0xffffffff (minusOne) for device w already exists, skip!\"");
+    QCOMPARE(m.fromXMLFile(&p), 0);
+    QCOMPARE(packetNames(m), QStringList() << "w:wide"
+                                           << "w:max");
+    QCOMPARE(m.packets.value(1)->id, 0u);
+    QCOMPARE(m.packets.value(1)->fields.value(1)->bitOffset, 0);
+    QCOMPARE(m.packets.value(1)->fields.value(1)->bitLen, 0);
+    QCOMPARE(m.packets.value(2)->id, 0xFFFFFFFFu);
+    OstrelMemoryDesc *mem = m.nextMemoryDevModel("w", true);
+    QVERIFY(mem);
+    QCOMPARE(mem->MemAddr, 0);
+    QCOMPARE(mem->MemSize, qint32(-0x7fffffff - 1));
 }
 
 void TestOstrelDataModel::loadDirectoryOrder()
