@@ -350,34 +350,73 @@ void OstrelDataModel::loadDevXMLs()
 
 namespace {
 
-// State of one pass over a description file. Records are owned here until
-// they join their owner; whatever is still held at the end is freed.
+// State of one pass over a description file. Nesting is not checked: the
+// packet, field and limit met last stay current after their end tags, so
+// elements that follow still act on them. A record is owned here until it
+// joins its owner (limit to field, field to packet, packet to the model);
+// one replaced or left over before that joins nothing and is freed.
 struct DescReadState {
     QString devModel;
     OstrelPacketRecord *packet = nullptr;
     OstrelFieldRecord *field = nullptr;
     OstrelLimitRecord *limit = nullptr;
+    bool packetStored = false;
+    bool fieldJoined = false;
+    bool limitJoined = false;
     bool drop = false;
     QSet<QString> keys;
 
-    void dropLimit()
+    // Frees a field with its limits; a current record among them is forgotten.
+    void freeField(OstrelFieldRecord *f)
     {
-        delete limit;
+        if (limit && limitJoined && f->limits.values().contains(limit)) {
+            limit = nullptr;
+            limitJoined = false;
+        }
+        if (field == f) {
+            field = nullptr;
+            fieldJoined = false;
+        }
+        deleteField(f);
+    }
+    void freePacket(OstrelPacketRecord *p)
+    {
+        for (OstrelFieldRecord *f : qAsConst(p->fields))
+            freeField(f);
+        p->fields.clear();
+        if (packet == p) {
+            packet = nullptr;
+            packetStored = false;
+        }
+        delete p;
+    }
+    void releaseLimit()
+    {
+        if (!limitJoined)
+            delete limit;
         limit = nullptr;
+        limitJoined = false;
     }
-    void dropField()
+    void releaseField()
     {
-        dropLimit();
-        deleteField(field);
+        if (field && !fieldJoined)
+            freeField(field);
         field = nullptr;
+        fieldJoined = false;
     }
-    void dropPacket()
+    void releasePacket()
     {
-        dropField();
-        deletePacket(packet);
+        if (packet && !packetStored)
+            freePacket(packet);
         packet = nullptr;
+        packetStored = false;
     }
-    ~DescReadState() { dropPacket(); }
+    ~DescReadState()
+    {
+        releaseLimit();
+        releaseField();
+        releasePacket();
+    }
 };
 
 QString typeNameOf(OstrelFieldRecord::FieldType type, const QVariant &value)
@@ -442,7 +481,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 st.devModel += leafText();
             } else if (tag == QLatin1String("Packet")) {
                 // A packet left open by a missing end tag joins nothing.
-                st.dropPacket();
+                st.releasePacket();
                 st.packet = new OstrelPacketRecord();
                 st.packet->clear();
                 st.packet->devModel = st.devModel;
@@ -474,7 +513,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 if (st.packet)
                     st.packet->dataLen = qint32(number32(t));
             } else if (tag == QLatin1String("Field")) {
-                st.dropField();
+                st.releaseField();
                 st.field = new OstrelFieldRecord();
                 st.field->clear();
             } else if (tag == QLatin1String("FldType")) {
@@ -525,7 +564,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 if (st.field)
                     st.field->defaultText += t;
             } else if (tag == QLatin1String("Limit")) {
-                st.dropLimit();
+                st.releaseLimit();
                 st.limit = new OstrelLimitRecord();
                 st.limit->clear();
             } else if (tag == QLatin1String("LimType")) {
@@ -574,12 +613,10 @@ int OstrelDataModel::fromXMLFile(QString *path)
         } else if (reader.isEndElement()) {
             const QStringRef tag = reader.name();
             if (tag == QLatin1String("Field")) {
-                if (!st.field)
+                // A field joins once, at its first end tag.
+                if (!st.field || st.fieldJoined)
                     continue;
                 OstrelFieldRecord *field = st.field;
-                st.field = nullptr;
-                // A limit still open inside the field joins nothing.
-                st.dropLimit();
                 bool ok = true;
                 field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
                 if (!ok)
@@ -587,19 +624,20 @@ int OstrelDataModel::fromXMLFile(QString *path)
                                        .arg(field->name, field->defaultText,
                                             typeNameOf(field->type, field->defaultValue));
                 field->isHex = field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
-                if (st.packet)
+                if (st.packet) {
                     st.packet->insertField(field);
-                else
-                    deleteField(field);
+                    st.fieldJoined = true;
+                } else {
+                    st.freeField(field);
+                }
             } else if (tag == QLatin1String("Limit")) {
-                if (!st.limit)
+                if (!st.limit || st.limitJoined)
                     continue;
-                OstrelLimitRecord *limit = st.limit;
-                st.limit = nullptr;
                 if (!st.field) {
-                    delete limit;
+                    st.releaseLimit();
                     continue;
                 }
+                OstrelLimitRecord *limit = st.limit;
                 bool ok = true;
                 limit->limitValue = OstrelFieldRecord::valFromStr(limit->limitText, st.field->type, &ok);
                 if (!ok)
@@ -607,15 +645,14 @@ int OstrelDataModel::fromXMLFile(QString *path)
                                        .arg(limit->desc, st.field->name, limit->limitText,
                                             typeNameOf(st.field->type, limit->limitValue));
                 st.field->insertLimit(limit);
+                st.limitJoined = true;
             } else if (tag == QLatin1String("Packet")) {
                 if (!st.packet)
                     continue;
-                // Whatever is still open inside the packet goes with it.
-                st.dropField();
                 OstrelPacketRecord *packet = st.packet;
-                st.packet = nullptr;
                 if (st.drop) {
-                    deletePacket(packet);
+                    if (!st.packetStored)
+                        st.freePacket(packet);
                     continue;
                 }
                 const QString key = packet->devModel + QChar(ushort(packet->id & 0xFFFF));
@@ -623,11 +660,17 @@ int OstrelDataModel::fromXMLFile(QString *path)
                     qWarning() << tr("Packet 0x%1 (%2) for device %3 already exists, skip!")
                                       .arg(packet->id, 0, 16)
                                       .arg(packet->name, packet->devModel);
-                    deletePacket(packet);
+                    if (!st.packetStored)
+                        st.freePacket(packet);
                     continue;
                 }
+                // A stored packet is never stored twice, even when its id
+                // changed after its first end tag.
                 st.keys.insert(key);
-                insertPacket(packet);
+                if (!st.packetStored) {
+                    insertPacket(packet);
+                    st.packetStored = true;
+                }
             }
         }
     }

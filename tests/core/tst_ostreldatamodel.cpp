@@ -106,6 +106,7 @@ private slots:
     void loadDirectoryOrder();
     void malformedNesting_data();
     void malformedNesting();
+    void flatReading();
     void packetWalksByModel();
     void sampleResources();
 
@@ -673,37 +674,52 @@ void TestOstrelDataModel::malformedNesting_data()
     QTest::addColumn<QByteArray>("xml");
     QTest::addColumn<QStringList>("packets");
     QTest::addColumn<int>("fieldsOfFirst");
+    QTest::addColumn<QStringList>("warnings");
 
     QTest::newRow("field before packet")
         << device("m", field("int", "orphan") + "<Limit><LimType>=</LimType></Limit>" + packet("command", "1", "p"))
-        << QStringList{"m:p"} << 0;
+        << QStringList{"m:p"} << 0 << QStringList();
     QTest::newRow("limit outside field")
         << device("m", packet("command", "1", "p",
                               "<Limit><LimType>=</LimType><LimValue>1</LimValue></Limit>" + field("int", "a")))
-        << QStringList{"m:p"} << 1;
+        << QStringList{"m:p"} << 1 << QStringList();
     QTest::newRow("field nested, end tag twice")
         << device("m", packet("command", "1", "p",
                               field("int", "a") + "<Field><FldName>outer</FldName>" + field("int", "b") + "</Field>"))
-        << QStringList{"m:p"} << 2;
+        << QStringList{"m:p"} << 2 << QStringList();
     QTest::newRow("nested packets")
         << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>outer</PacName>")
                + field("int", "a") + packet("command", "2", "inner", field("int", "b")) + "</Packet></D>"
-        << QStringList{"m:inner"} << 1;
+        << QStringList{"m:inner"} << 1
+        << QStringList{"\"Packet 0x2 (inner) for device m already exists, skip!\""};
     QTest::newRow("unclosed field and limit")
         << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>p</PacName>"
                       "<Field><FldName>x</FldName><Limit><LimType>=</LimType><LimValue>0</LimValue>"
                       "<Field><FldName>y</FldName></Field></Limit></Field></Packet></D>")
-        << QStringList{"m:p"} << 1;
+        << QStringList{"m:p"} << 1 << QStringList();
     QTest::newRow("leaves without records")
         << QByteArray("<D><PacType>bogus</PacType><FldType>bogus</FldType><LimAction>bogus</LimAction>"
                       "<PacName>x</PacName><FldName>y</FldName><LimDesc>z</LimDesc></D>")
-        << QStringList{} << 0;
+        << QStringList{} << 0 << QStringList();
     QTest::newRow("huge and negative numbers")
         << device("m", packet("command", "0x1FFFFFFFFF", "p",
                               "<Field><FldOffset>-99999999999</FldOffset><FldLen>0xFFFFFFFF</FldLen></Field>"))
-        << QStringList{"m:p"} << 1;
-    QTest::newRow("field after packet end")
-        << device("m", packet("command", "1", "p") + field("int", "late")) << QStringList{"m:p"} << 0;
+        << QStringList{"m:p"} << 1 << QStringList();
+    // Nesting is not checked: the packet, field and limit read last stay
+    // current after their end tags, so what follows them still joins them.
+    QTest::newRow("field after packet end joins it")
+        << device("m", packet("command", "1", "p") + field("int", "late")) << QStringList{"m:p"} << 1 << QStringList();
+    QTest::newRow("limit after field end joins it")
+        << device("m", packet("command", "1", "p", field("int", "a")
+                                                  + "<Limit><LimType>&gt;</LimType><LimAction>info</LimAction>"
+                                                    "<LimValue>3</LimValue></Limit>"))
+        << QStringList{"m:p"} << 1 << QStringList();
+    QTest::newRow("packet end tag twice")
+        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacId>5</PacId>"
+                      "<PacName>once</PacName><Packet><PacType>command</PacType><PacId>6</PacId>"
+                      "<PacName>p</PacName></Packet></Packet></D>")
+        << QStringList{"m:p"} << 0
+        << QStringList{"\"Packet 0x6 (p) for device m already exists, skip!\""};
 }
 
 void TestOstrelDataModel::malformedNesting()
@@ -711,8 +727,11 @@ void TestOstrelDataModel::malformedNesting()
     QFETCH(QByteArray, xml);
     QFETCH(QStringList, packets);
     QFETCH(int, fieldsOfFirst);
+    QFETCH(QStringList, warnings);
     QString path = write("malformed.xml", xml);
     OstrelDataModel m;
+    for (const QString &w : qAsConst(warnings))
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(w));
     QCOMPARE(m.fromXMLFile(&path), 0);
     QCOMPARE(packetNames(m), packets);
     if (!packets.isEmpty()) {
@@ -723,6 +742,34 @@ void TestOstrelDataModel::malformedNesting()
         for (OstrelFieldRecord *f = first->nextField(true); f; f = first->nextField(false))
             QCOMPARE(f->fieldNum, n++);
     }
+}
+
+void TestOstrelDataModel::flatReading()
+{
+    // Elements written after the end tag of the record they belong to.
+    const QByteArray xml =
+        "<D><DevModel>m</DevModel>"
+        "<Packet><PacType>command</PacType><PacId>0x10</PacId><PacName>p</PacName></Packet>"
+        "<PacDesc>late</PacDesc>"
+        "<Field><FldType>uint</FldType><FldLen>8</FldLen><FldName>f</FldName><FldValue>0x1</FldValue></Field>"
+        "<Limit><LimType>&lt;</LimType><LimAction>warning</LimAction><LimValue>9</LimValue></Limit>"
+        "<Packet><PacType>datain</PacType><PacId>0x11</PacId><PacName>q</PacName></Packet></D>";
+    const QString path = write("flat.xml", xml);
+    OstrelDataModel m;
+    QString p = path;
+    QCOMPARE(m.fromXMLFile(&p), 0);
+    QCOMPARE(packetNames(m), QStringList() << "m:p"
+                                           << "m:q");
+    OstrelPacketRecord *first = m.packets.value(1);
+    QCOMPARE(first->desc, QStringLiteral("late"));
+    QCOMPARE(first->fields.size(), 1);
+    OstrelFieldRecord *f = first->fields.value(1);
+    QCOMPARE(f->name, QStringLiteral("f"));
+    QCOMPARE(f->defaultValue, QVariant(1u));
+    QCOMPARE(f->limits.size(), 1);
+    QCOMPARE(f->limits.value(1)->type, 3u);
+    QCOMPARE(f->limits.value(1)->limitValue, QVariant(9u));
+    QVERIFY(m.packets.value(2)->fields.isEmpty());
 }
 
 void TestOstrelDataModel::packetWalksByModel()
