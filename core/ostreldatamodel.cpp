@@ -603,12 +603,19 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 auto *desc = new OstrelMemoryDesc(this);
                 desc->devModel = st.devModel;
                 ReadMemoryBlockElement(&reader, desc);
-                memoryDescs.insert(desc->devModel, desc);
+                // A block cut short by a fault is not complete: not kept.
+                if (reader.hasError())
+                    delete desc;
+                else
+                    memoryDescs.insert(desc->devModel, desc);
             } else if (tag == QLatin1String("MemoryAccess")) {
                 auto *desc = new OstrelMemAccessDesc(this);
                 desc->devModel = st.devModel;
                 ReadMemoryAccessElement(&reader, desc);
-                memAccessDescs.insert(desc->devModel, desc);
+                if (reader.hasError())
+                    delete desc;
+                else
+                    memAccessDescs.insert(desc->devModel, desc);
             }
         } else if (reader.isEndElement()) {
             const QStringRef tag = reader.name();

@@ -585,12 +585,14 @@ void TestOstrelDataModel::fileLevelMessages()
 void TestOstrelDataModel::errorInsideMemoryElements_data()
 {
     QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<int>("blocks"); // memory blocks and access descriptions kept
 
-    QTest::newRow("memory block cut off") << QByteArray("<MemoryBlock><MemName>flash</MemName><MemAddr>0x10");
-    QTest::newRow("memory access cut off") << QByteArray("<MemoryAccess><WriteMemCmd>0xAB02</WriteMemCmd>");
+    QTest::newRow("memory block cut off") << QByteArray("<MemoryBlock><MemName>flash</MemName><MemAddr>0x10") << 0;
+    QTest::newRow("memory access cut off") << QByteArray("<MemoryAccess><WriteMemCmd>0xAB02</WriteMemCmd>") << 0;
     QTest::newRow("mismatched tag inside a block child")
-        << QByteArray("<MemoryBlock><MemName>a<b></MemName></MemoryBlock></Device>");
-    QTest::newRow("cut off right after the block") << QByteArray("<MemoryBlock><MemSize>4</MemSize></MemoryBlock>");
+        << QByteArray("<MemoryBlock><MemName>a<b></MemName></MemoryBlock></Device>") << 0;
+    QTest::newRow("cut off right after the block")
+        << QByteArray("<MemoryBlock><MemSize>4</MemSize></MemoryBlock>") << 1;
 }
 
 void TestOstrelDataModel::errorInsideMemoryElements()
@@ -607,6 +609,9 @@ void TestOstrelDataModel::errorInsideMemoryElements()
     QVERIFY2(out.startsWith("Error: ") && out.contains(" in file " + path + " at line ") && out.endsWith(".\n"),
              qPrintable(out));
     QCOMPARE(packetNames(m), QStringList() << "b:kept");
+    // A block cut short by the fault is not complete, so it is not kept.
+    QFETCH(int, blocks);
+    QCOMPARE(m.memoryDescs.size() + m.memAccessDescs.size(), blocks);
 }
 
 void TestOstrelDataModel::numbersAre32Bit()
