@@ -244,10 +244,7 @@ OstrelLimitRecord *OstrelFieldRecord::insertLimit(OstrelLimitRecord *limit)
 QString OstrelFieldRecord::toString()
 {
     QString s = QStringLiteral("   Field: %1 %2 %3 %4\n")
-                    .arg(quint32(type))
-                    .arg(name)
-                    .arg(bitOffset)
-                    .arg(name);
+                    .arg(QString::number(quint32(type)), name, QString::number(bitOffset), name);
     for (OstrelLimitRecord *limit : qAsConst(limits))
         s += limit->toString();
     return s;
@@ -304,7 +301,8 @@ OstrelFieldRecord *OstrelPacketRecord::nextField(bool restart)
 
 QString OstrelPacketRecord::toString()
 {
-    QString s = QStringLiteral("Packet: %1 %2 %3 %4\n").arg(type).arg(devModel).arg(id).arg(name);
+    QString s = QStringLiteral("Packet: %1 %2 %3 %4\n")
+                    .arg(QString::number(type), devModel, QString::number(id), name);
     for (OstrelFieldRecord *field : qAsConst(fields))
         s += field->toString();
     return s;

@@ -291,6 +291,15 @@ void TestOstrelDataModel::fieldWalk()
     QCOMPARE(l2.limitNum, 2u);
     QCOMPARE(f.toString(), QStringLiteral("   Field: 5  0 \n      limit: \n      limit: \n"));
     f.limits.clear();
+    // Names are data, not patterns.
+    f.name = "a%2";
+    f.bitOffset = 7;
+    QCOMPARE(f.toString(), QStringLiteral("   Field: 5 a%2 7 a%2\n"));
+    OstrelPacketRecord named;
+    named.devModel = "m%1";
+    named.name = "n%3";
+    named.id = 12;
+    QCOMPARE(named.toString(), QStringLiteral("Packet: 0 m%1 12 n%3\n"));
 }
 
 void TestOstrelDataModel::clearAndCopyHeader()
