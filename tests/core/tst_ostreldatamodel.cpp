@@ -224,6 +224,7 @@ void TestOstrelDataModel::roundTrip_data()
     QTest::newRow("int dec") << OstrelFieldRecord::TypeInt << "0" << QVariant(-123456);
     QTest::newRow("int hex") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(0x7fffffff);
     QTest::newRow("int hex negative") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(-300);
+    QTest::newRow("int hex most negative") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(INT_MIN);
     QTest::newRow("uint dec") << OstrelFieldRecord::TypeUInt << "0" << QVariant(4000000000u);
     QTest::newRow("uint hex") << OstrelFieldRecord::TypeUInt << "0x0" << QVariant(0xdeadbeefu);
     QTest::newRow("float") << OstrelFieldRecord::TypeFloat << "" << QVariant(0.25f);
