@@ -9,7 +9,6 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
-
 namespace {
 
 enum Level { LevelSatellite, LevelSystem, LevelModule, LevelDevice, LevelCount };

@@ -224,7 +224,8 @@ void TestOstrelDataModel::roundTrip_data()
     QTest::newRow("int dec") << OstrelFieldRecord::TypeInt << "0" << QVariant(-123456);
     QTest::newRow("int hex") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(0x7fffffff);
     QTest::newRow("int hex negative") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(-300);
-    QTest::newRow("int hex most negative") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(INT_MIN);
+    QTest::newRow("int hex most negative")
+        << OstrelFieldRecord::TypeInt << "0x0" << QVariant(INT_MIN);
     QTest::newRow("uint dec") << OstrelFieldRecord::TypeUInt << "0" << QVariant(4000000000u);
     QTest::newRow("uint hex") << OstrelFieldRecord::TypeUInt << "0x0" << QVariant(0xdeadbeefu);
     QTest::newRow("float") << OstrelFieldRecord::TypeFloat << "" << QVariant(0.25f);
@@ -597,8 +598,10 @@ void TestOstrelDataModel::errorInsideMemoryElements_data()
     QTest::addColumn<QByteArray>("tail");
     QTest::addColumn<int>("blocks"); // memory blocks and access descriptions kept
 
-    QTest::newRow("memory block cut off") << QByteArray("<MemoryBlock><MemName>flash</MemName><MemAddr>0x10") << 0;
-    QTest::newRow("memory access cut off") << QByteArray("<MemoryAccess><WriteMemCmd>0xAB02</WriteMemCmd>") << 0;
+    QTest::newRow("memory block cut off")
+        << QByteArray("<MemoryBlock><MemName>flash</MemName><MemAddr>0x10") << 0;
+    QTest::newRow("memory access cut off")
+        << QByteArray("<MemoryAccess><WriteMemCmd>0xAB02</WriteMemCmd>") << 0;
     QTest::newRow("mismatched tag inside a block child")
         << QByteArray("<MemoryBlock><MemName>a<b></MemName></MemoryBlock></Device>") << 0;
     QTest::newRow("cut off right after the block")
@@ -611,12 +614,13 @@ void TestOstrelDataModel::errorInsideMemoryElements()
     // other: reported, -30, and what was complete before it stays.
     QFETCH(QByteArray, tail);
     const QString path =
-        write("memcut.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>"
-                                + packet("command", "1", "kept") + "\n" + tail);
+        write("memcut.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>" +
+                                packet("command", "1", "kept") + "\n" + tail);
     OstrelDataModel m;
     QString p = path;
     const QString out = captureStdout([&] { QCOMPARE(m.fromXMLFile(&p), -30); });
-    QVERIFY2(out.startsWith("Error: ") && out.contains(" in file " + path + " at line ") && out.endsWith(".\n"),
+    QVERIFY2(out.startsWith("Error: ") && out.contains(" in file " + path + " at line ") &&
+                 out.endsWith(".\n"),
              qPrintable(out));
     QCOMPARE(packetNames(m), QStringList() << "b:kept");
     // A block cut short by the fault is not complete, so it is not kept.
@@ -628,16 +632,19 @@ void TestOstrelDataModel::numbersAre32Bit()
 {
     // A number that does not fit 32 bits does not read, and so gives 0
     // rather than its low bits (which could name a real packet id).
-    const QByteArray body =
-        packet("command", "0x100000380", "wide",
-               "<Field><FldType>int</FldType><FldOffset>-99999999999</FldOffset><FldLen>4294967304</FldLen>"
-               "<FldName>f</FldName><FldValue>0</FldValue></Field>")
-        + packet("command", "0xFFFFFFFF", "max") + packet("command", "-1", "minusOne")
-        + "<MemoryBlock><MemName>m</MemName><MemAddr>0x1FFFFFFFF</MemAddr><MemSize>-0x80000000</MemSize></MemoryBlock>";
+    const QByteArray body = packet("command", "0x100000380", "wide",
+                                   "<Field><FldType>int</FldType><FldOffset>-99999999999</"
+                                   "FldOffset><FldLen>4294967304</FldLen>"
+                                   "<FldName>f</FldName><FldValue>0</FldValue></Field>") +
+                            packet("command", "0xFFFFFFFF", "max") +
+                            packet("command", "-1", "minusOne") +
+                            "<MemoryBlock><MemName>m</MemName><MemAddr>0x1FFFFFFFF</"
+                            "MemAddr><MemSize>-0x80000000</MemSize></MemoryBlock>";
     const QString path = write("wide.xml", device("w", body));
     OstrelDataModel m;
     QString p = path;
-    QTest::ignoreMessage(QtWarningMsg, "\"Packet 0xffffffff (minusOne) for device w already exists, skip!\"");
+    QTest::ignoreMessage(QtWarningMsg,
+                         "\"Packet 0xffffffff (minusOne) for device w already exists, skip!\"");
     QCOMPARE(m.fromXMLFile(&p), 0);
     QCOMPARE(packetNames(m), QStringList() << "w:wide"
                                            << "w:max");
@@ -692,42 +699,54 @@ void TestOstrelDataModel::malformedNesting_data()
     QTest::addColumn<QStringList>("warnings");
 
     QTest::newRow("field before packet")
-        << device("m", field("int", "orphan") + "<Limit><LimType>=</LimType></Limit>" + packet("command", "1", "p"))
+        << device("m", field("int", "orphan") + "<Limit><LimType>=</LimType></Limit>" +
+                           packet("command", "1", "p"))
         << QStringList{"m:p"} << 0 << QStringList();
     QTest::newRow("limit outside field")
         << device("m", packet("command", "1", "p",
-                              "<Limit><LimType>=</LimType><LimValue>1</LimValue></Limit>" + field("int", "a")))
+                              "<Limit><LimType>=</LimType><LimValue>1</LimValue></Limit>" +
+                                  field("int", "a")))
         << QStringList{"m:p"} << 1 << QStringList();
     QTest::newRow("field nested, end tag twice")
         << device("m", packet("command", "1", "p",
-                              field("int", "a") + "<Field><FldName>outer</FldName>" + field("int", "b") + "</Field>"))
+                              field("int", "a") + "<Field><FldName>outer</FldName>" +
+                                  field("int", "b") + "</Field>"))
         << QStringList{"m:p"} << 2 << QStringList();
     QTest::newRow("nested packets")
-        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>outer</PacName>")
-               + field("int", "a") + packet("command", "2", "inner", field("int", "b")) + "</Packet></D>"
+        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>outer</"
+                      "PacName>") +
+               field("int", "a") + packet("command", "2", "inner", field("int", "b")) +
+               "</Packet></D>"
         << QStringList{"m:inner"} << 1
         << QStringList{"\"Packet 0x2 (inner) for device m already exists, skip!\""};
     QTest::newRow("unclosed field and limit")
-        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>p</PacName>"
-                      "<Field><FldName>x</FldName><Limit><LimType>=</LimType><LimValue>0</LimValue>"
-                      "<Field><FldName>y</FldName></Field></Limit></Field></Packet></D>")
+        << QByteArray(
+               "<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>p</PacName>"
+               "<Field><FldName>x</FldName><Limit><LimType>=</LimType><LimValue>0</LimValue>"
+               "<Field><FldName>y</FldName></Field></Limit></Field></Packet></D>")
         << QStringList{"m:p"} << 1 << QStringList();
     QTest::newRow("leaves without records")
-        << QByteArray("<D><PacType>bogus</PacType><FldType>bogus</FldType><LimAction>bogus</LimAction>"
-                      "<PacName>x</PacName><FldName>y</FldName><LimDesc>z</LimDesc></D>")
+        << QByteArray(
+               "<D><PacType>bogus</PacType><FldType>bogus</FldType><LimAction>bogus</LimAction>"
+               "<PacName>x</PacName><FldName>y</FldName><LimDesc>z</LimDesc></D>")
         << QStringList{} << 0 << QStringList();
     QTest::newRow("huge and negative numbers")
-        << device("m", packet("command", "0x1FFFFFFFFF", "p",
-                              "<Field><FldOffset>-99999999999</FldOffset><FldLen>0xFFFFFFFF</FldLen></Field>"))
+        << device(
+               "m",
+               packet(
+                   "command", "0x1FFFFFFFFF", "p",
+                   "<Field><FldOffset>-99999999999</FldOffset><FldLen>0xFFFFFFFF</FldLen></Field>"))
         << QStringList{"m:p"} << 1 << QStringList();
     // Nesting is not checked: the packet, field and limit read last stay
     // current after their end tags, so what follows them still joins them.
     QTest::newRow("field after packet end joins it")
-        << device("m", packet("command", "1", "p") + field("int", "late")) << QStringList{"m:p"} << 1 << QStringList();
+        << device("m", packet("command", "1", "p") + field("int", "late")) << QStringList{"m:p"}
+        << 1 << QStringList();
     QTest::newRow("limit after field end joins it")
-        << device("m", packet("command", "1", "p", field("int", "a")
-                                                  + "<Limit><LimType>&gt;</LimType><LimAction>info</LimAction>"
-                                                    "<LimValue>3</LimValue></Limit>"))
+        << device("m", packet("command", "1", "p",
+                              field("int", "a") +
+                                  "<Limit><LimType>&gt;</LimType><LimAction>info</LimAction>"
+                                  "<LimValue>3</LimValue></Limit>"))
         << QStringList{"m:p"} << 1 << QStringList();
     QTest::newRow("packet end tag twice")
         << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacId>5</PacId>"
@@ -766,7 +785,8 @@ void TestOstrelDataModel::flatReading()
         "<D><DevModel>m</DevModel>"
         "<Packet><PacType>command</PacType><PacId>0x10</PacId><PacName>p</PacName></Packet>"
         "<PacDesc>late</PacDesc>"
-        "<Field><FldType>uint</FldType><FldLen>8</FldLen><FldName>f</FldName><FldValue>0x1</FldValue></Field>"
+        "<Field><FldType>uint</FldType><FldLen>8</FldLen><FldName>f</FldName><FldValue>0x1</"
+        "FldValue></Field>"
         "<Limit><LimType>&lt;</LimType><LimAction>warning</LimAction><LimValue>9</LimValue></Limit>"
         "<Packet><PacType>datain</PacType><PacId>0x11</PacId><PacName>q</PacName></Packet></D>";
     const QString path = write("flat.xml", xml);
