@@ -73,7 +73,9 @@ private:
     {
         return qobject_cast<QLineEdit *>(dock->layout->fieldEditors.value(fieldNum));
     }
-    void recordSends(QList<Sent> *sent);
+    // With own set, the test is the receiver that takes the records over.
+    void recordSends(QList<Sent> *sent, bool own = false);
+    QList<OstrelTableRecord *> taken;
 
     SampleModels *models = nullptr;
     QMainWindow *window = nullptr;
@@ -103,13 +105,17 @@ void TestFieldEditor::cleanup()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
     delete history;
+    qDeleteAll(taken);
+    taken.clear();
     delete models;
 }
 
-void TestFieldEditor::recordSends(QList<Sent> *sent)
+void TestFieldEditor::recordSends(QList<Sent> *sent, bool own)
 {
     // Read what was handed over while it is still valid: during the emission.
-    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, this, [sent](OstrelTableRecord *rec) {
+    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, this, [this, sent, own](OstrelTableRecord *rec) {
+        if (own)
+            taken.append(rec);
         Sent s;
         s.payload = payloadOf(rec->message);
         s.status = rec->status;
@@ -257,7 +263,7 @@ void TestFieldEditor::telemetryIsNotSent()
 void TestFieldEditor::headerTextsReadBack()
 {
     QList<Sent> sent;
-    recordSends(&sent);
+    recordSends(&sent, true);
     dock->slotUpdateFromTreeItem(models->packetNode(0x7, 0x380));
     dock->firstAddressEdit->setText(QStringLiteral("31"));
     dock->secondAddressEdit->setText(QStringLiteral("zz"));
@@ -277,7 +283,7 @@ void TestFieldEditor::dataFieldRoundTrips()
     HandMadePacket probe(0, 0x42, 3, {{OstrelFieldRecord::TypeUInt, "n", 8, true, "7"},
                                       {OstrelFieldRecord::TypeData, "blob", 16, true, "0x01ab"}});
     QList<Sent> sent;
-    recordSends(&sent);
+    recordSends(&sent, true);
     dock->slotUpdateFromTreeItem(probe.node);
     auto *blob = qobject_cast<QTextEdit *>(dock->layout->fieldEditors.value(2));
     QVERIFY(blob);
