@@ -3,10 +3,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-KeyPressEater::KeyPressEater(QObject *parent)
-    : QObject(parent)
-{
-}
+KeyPressEater::KeyPressEater(QObject *parent) : QObject(parent) {}
 
 KeyPressEater::~KeyPressEater() = default;
 
@@ -14,8 +11,8 @@ bool KeyPressEater::eventFilter(QObject *watched, QEvent *event)
 {
     // Modifiers are deliberately ignored: any combination that yields the
     // backquote key code is taken.
-    if (event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent *>(event)->key() == Qt::Key_QuoteLeft) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_QuoteLeft) {
         emit signalKeyRepeatLast();
         return true;
     }

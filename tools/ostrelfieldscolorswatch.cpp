@@ -22,7 +22,8 @@ static QString hexText(quint32 value)
     return QObject::tr("0x%1").arg(value, 1, 16).toUpper();
 }
 
-OstrelFieldsColorSwatch::OstrelFieldsColorSwatch(const QString &name, QWidget *parent, Qt::WindowFlags flags)
+OstrelFieldsColorSwatch::OstrelFieldsColorSwatch(const QString &name, QWidget *parent,
+                                                 Qt::WindowFlags flags)
     : ColorSwatch(name, parent, flags)
 {
     layout = new PacketEditLayout(-1, -1, -1);
@@ -91,7 +92,8 @@ void OstrelFieldsColorSwatch::rebuild(TreeItem *item, OstrelTableRecord *rec)
         layout->fromOstrelTableRecord(rec);
     else
         layout->fromOstrelTreeItem(item);
-    connect(layout, &PacketEditLayout::signalAddField2Graph, this, &OstrelFieldsColorSwatch::slotAdd2Graph);
+    connect(layout, &PacketEditLayout::signalAddField2Graph, this,
+            &OstrelFieldsColorSwatch::slotAdd2Graph);
 
     fieldsGroup = new QGroupBox(tr("Fields"));
     scrollArea = new QScrollArea(packetGroup);
@@ -194,7 +196,8 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
     // The record now belongs to whoever takes it from the signal; with no
     // receiver at all it stays ours and is freed once it has been copied.
     layout->releaseWorkRecord();
-    static const QMetaMethod sendSignal = QMetaMethod::fromSignal(&OstrelFieldsColorSwatch::signalCmd2QueSend);
+    static const QMetaMethod sendSignal =
+        QMetaMethod::fromSignal(&OstrelFieldsColorSwatch::signalCmd2QueSend);
     const bool handedOver = isSignalConnected(sendSignal);
     if (handedOver)
         emit signalCmd2QueSend(work);

@@ -38,7 +38,7 @@ void OstrelHexSwatch::slotUpdateFromTableRecord(OstrelTableRecord *rec)
         return;
     const ostrel_message &msg = rec->message;
     groupBox->setTitle(QString::asprintf("Message 0x%X from 0x%X to 0x%X, len = %d",
-                                         unsigned(msg.msg_id), unsigned(msg.src),
-                                         unsigned(msg.dst), int(msg.length)));
+                                         unsigned(msg.msg_id), unsigned(msg.src), unsigned(msg.dst),
+                                         int(msg.length)));
     hexEdit->setText(spacedHex(rec->data));
 }

@@ -22,7 +22,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
-OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent, Qt::WindowFlags flags)
+OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
+                                         Qt::WindowFlags flags)
     : ColorSwatch(name, parent, flags)
 {
     groupBox = new QGroupBox;
@@ -63,12 +64,14 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent, Q
 
     connect(depthEdit, &QLineEdit::textEdited, this, &OstrelHistorySwatch::slotDepthEditChanged);
     connect(applyButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonDepthPressed);
-    connect(enableButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonEnablePressed);
+    connect(enableButton, &QPushButton::pressed, this,
+            &OstrelHistorySwatch::slotButtonEnablePressed);
     connect(clearButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonClearPressed);
     connect(showButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonShowPressed);
     connect(autoscrollBox, &QCheckBox::toggled, this, &OstrelHistorySwatch::slotAutoscrollChanged);
 
-    auto *shortcut = new QShortcut(QKeySequence(tr("Ctrl+Enter"), QKeySequence::NativeText), depthEdit);
+    auto *shortcut =
+        new QShortcut(QKeySequence(tr("Ctrl+Enter"), QKeySequence::NativeText), depthEdit);
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this, &OstrelHistorySwatch::slotButtonDepthPressed);
 }
@@ -119,12 +122,17 @@ void OstrelHistorySwatch::setModel(OstrelTableModel *tableModel)
     tableView->verticalHeader()->setMinimumSectionSize(20);
     tableView->verticalHeader()->setDefaultSectionSize(20);
 
-    connect(this, &OstrelHistorySwatch::signalClearHistory, model, &OstrelTableModel::slotClearTable);
-    connect(this, &OstrelHistorySwatch::signalChangeMaxDepth, model, &OstrelTableModel::slotSetDepth);
-    connect(this, &OstrelHistorySwatch::signalEnableHistory, model, &OstrelTableModel::slotEnableHistory);
+    connect(this, &OstrelHistorySwatch::signalClearHistory, model,
+            &OstrelTableModel::slotClearTable);
+    connect(this, &OstrelHistorySwatch::signalChangeMaxDepth, model,
+            &OstrelTableModel::slotSetDepth);
+    connect(this, &OstrelHistorySwatch::signalEnableHistory, model,
+            &OstrelTableModel::slotEnableHistory);
     connectAutoscroll(autoscroll);
-    connect(model, &OstrelTableModel::signalMaxDepthChanged, this, &OstrelHistorySwatch::slotMaxDepthChanged);
-    connect(model, &OstrelTableModel::signalIncomingMsg, this, &OstrelHistorySwatch::slotIncreaseCounters);
+    connect(model, &OstrelTableModel::signalMaxDepthChanged, this,
+            &OstrelHistorySwatch::slotMaxDepthChanged);
+    connect(model, &OstrelTableModel::signalIncomingMsg, this,
+            &OstrelHistorySwatch::slotIncreaseCounters);
     // Order matters: a new current row is announced (through this dock) to
     // the field editor before the model stores it as its current index.
     connect(tableView->selectionModel(), &QItemSelectionModel::currentChanged, this,
@@ -200,9 +208,7 @@ void OstrelHistorySwatch::slotButtonClearPressed()
     emit signalClearHistory();
 }
 
-void OstrelHistorySwatch::slotButtonShowPressed()
-{
-}
+void OstrelHistorySwatch::slotButtonShowPressed() {}
 
 void OstrelHistorySwatch::slotButtonEnablePressed()
 {

@@ -22,17 +22,14 @@
 #include <QWidget>
 
 PacketEditLayout::PacketEditLayout(QWidget *parent, int margin, int hSpacing, int vSpacing)
-    : QLayout(parent)
-    , hSpace(hSpacing)
-    , vSpace(vSpacing)
+    : QLayout(parent), hSpace(hSpacing), vSpace(vSpacing)
 {
     setContentsMargins(margin, margin, margin, margin);
     workRecord = new OstrelTableRecord;
 }
 
 PacketEditLayout::PacketEditLayout(int margin, int hSpacing, int vSpacing)
-    : hSpace(hSpacing)
-    , vSpace(vSpacing)
+    : hSpace(hSpacing), vSpace(vSpacing)
 {
     setContentsMargins(margin, margin, margin, margin);
     workRecord = new OstrelTableRecord;
@@ -94,7 +91,8 @@ void PacketEditLayout::populateLayout()
     if (!packet)
         return;
 
-    for (OstrelFieldRecord *field = packet->nextField(true); field; field = packet->nextField(false)) {
+    for (OstrelFieldRecord *field = packet->nextField(true); field;
+         field = packet->nextField(false)) {
         const QVariant value = workRecord->fieldValues.value(field->fieldNum);
         const QString text = field->valToStr(value);
 
@@ -126,7 +124,8 @@ void PacketEditLayout::populateLayout()
             connect(box, &QWidget::customContextMenuRequested, this,
                     &PacketEditLayout::slotHandleContextMenu);
             if (!field->editable)
-                connect(box, &QCheckBox::stateChanged, this, &PacketEditLayout::slotCheckBoxDumpCheck);
+                connect(box, &QCheckBox::stateChanged, this,
+                        &PacketEditLayout::slotCheckBoxDumpCheck);
             editor = box;
             break;
         }
@@ -154,9 +153,10 @@ void PacketEditLayout::populateLayout()
         }
         row->addWidget(editor);
 
-        row->addWidget(new QLabel(tr("  %1\n  (Offset: %2, Len: %3, Type: %4)")
-                                      .arg(field->desc, QString::number(uint(field->bitOffset)),
-                                           QString::number(uint(field->bitLen)), field->type2str())));
+        row->addWidget(
+            new QLabel(tr("  %1\n  (Offset: %2, Len: %3, Type: %4)")
+                           .arg(field->desc, QString::number(uint(field->bitOffset)),
+                                QString::number(uint(field->bitLen)), field->type2str())));
 
         fieldEditors.insert(field->fieldNum, editor);
         addChildLayout(row);
@@ -170,7 +170,8 @@ void PacketEditLayout::updatePacketFields()
         return;
     const QMap<uint, QWidget *> editors = fieldEditors;
     for (auto it = editors.constBegin(); it != editors.constEnd(); ++it) {
-        OstrelFieldRecord *field = workRecord->packet ? workRecord->packet->fields.value(it.key()) : nullptr;
+        OstrelFieldRecord *field =
+            workRecord->packet ? workRecord->packet->fields.value(it.key()) : nullptr;
         if (!field) {
             qCritical("field not found in packet description!");
             return;
@@ -211,7 +212,8 @@ void PacketEditLayout::updatePacketFields()
         workRecord->fieldValues[it.key()] = value;
         if (!ok)
             qCritical() << tr("field %1 has incompatible value (%2) for type %3")
-                               .arg(field->name, field->defaultText, QString::fromLatin1(value.typeName()));
+                               .arg(field->name, field->defaultText,
+                                    QString::fromLatin1(value.typeName()));
     }
 }
 
@@ -267,8 +269,9 @@ void PacketEditLayout::slotHandleFileDialog()
     auto *edit = qobject_cast<QLineEdit *>(fileLineEditOf(button->parentWidget()));
     if (!edit)
         return;
-    const QString fileName = QFileDialog::getOpenFileName(button, tr("File to send"), edit->text(),
-                                                          tr("Binary or text (*.bin *.txt);;All files (*.*)"));
+    const QString fileName =
+        QFileDialog::getOpenFileName(button, tr("File to send"), edit->text(),
+                                     tr("Binary or text (*.bin *.txt);;All files (*.*)"));
     if (fileName.isEmpty())
         return;
     QFile file(fileName);
@@ -390,10 +393,12 @@ int PacketEditLayout::doLayout(const QRect &rect, bool testOnly) const
         const QStyle *style = w ? w->style() : QApplication::style();
         int spaceX = horizontalSpacing();
         if (spaceX == -1)
-            spaceX = style->layoutSpacing(QSizePolicy::PushButton, QSizePolicy::PushButton, Qt::Horizontal);
+            spaceX = style->layoutSpacing(QSizePolicy::PushButton, QSizePolicy::PushButton,
+                                          Qt::Horizontal);
         int spaceY = verticalSpacing();
         if (spaceY == -1)
-            spaceY = style->layoutSpacing(QSizePolicy::PushButton, QSizePolicy::PushButton, Qt::Vertical);
+            spaceY = style->layoutSpacing(QSizePolicy::PushButton, QSizePolicy::PushButton,
+                                          Qt::Vertical);
 
         const QSize hint = item->sizeHint();
         if (x + hint.width() > area.right() && lineHeight > 0) {

@@ -35,7 +35,8 @@ TableClipboardText tableSelectionText(QAbstractItemView *view)
         return out;
     std::sort(cells.begin(), cells.end());
 
-    out.html = QStringLiteral("<html><style>br{mso-data-placement:same-cell;}</style><table><tr><td>");
+    out.html =
+        QStringLiteral("<html><style>br{mso-data-placement:same-cell;}</style><table><tr><td>");
     for (int i = 0; i < cells.size(); ++i) {
         const QString text = view->model()->data(cells.at(i), Qt::DisplayRole).toString();
         out.plain += text;

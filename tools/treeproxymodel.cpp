@@ -6,10 +6,7 @@
 
 #include <algorithm>
 
-TreeProxyModel::TreeProxyModel()
-    : QSortFilterProxyModel(nullptr)
-{
-}
+TreeProxyModel::TreeProxyModel() : QSortFilterProxyModel(nullptr) {}
 
 TreeProxyModel::~TreeProxyModel() = default;
 
@@ -47,7 +44,8 @@ static TreeItem *nodeOf(const QModelIndex &sourceIndex)
     return sourceIndex.isValid() ? static_cast<TreeItem *>(sourceIndex.internalPointer()) : nullptr;
 }
 
-void TreeProxyModel::slotNewCmdPacketEditFromSel(const QItemSelection &sel, const QItemSelection &desel)
+void TreeProxyModel::slotNewCmdPacketEditFromSel(const QItemSelection &sel,
+                                                 const QItemSelection &desel)
 {
     Q_UNUSED(desel);
     QModelIndexList indexes = sel.indexes();

@@ -16,7 +16,8 @@ TreeItem *SampleModels::packetNode(unsigned int devAddr, unsigned int msgId) con
     return treeModel->findDevMsg(devAddr, msgId);
 }
 
-HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen, const QList<FieldSpec> &fields)
+HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen,
+                               const QList<FieldSpec> &fields)
 {
     packet = new OstrelPacketRecord;
     packet->devModel = QStringLiteral("handmade");
@@ -39,7 +40,8 @@ HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen, const QLis
         field->defaultText = QString::fromLatin1(spec.defaultText);
         bool ok = true;
         field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
-        field->isHex = field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
+        field->isHex =
+            field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
         packet->insertField(field);
     }
     dataModel.insertPacket(packet);
@@ -49,12 +51,14 @@ HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen, const QLis
     tag.devAddress = 0x2A;
     tag.devName = QStringLiteral("PRB");
     tag.devModel = packet->devModel;
-    device = new TreeItem(QList<QVariant>{QStringLiteral("2A PRB (handmade)"), QStringLiteral("probe")},
-                          nullptr, &root);
+    device =
+        new TreeItem(QList<QVariant>{QStringLiteral("2A PRB (handmade)"), QStringLiteral("probe")},
+                     nullptr, &root);
     device->deviceTag = tag;
     root.appendChild(device);
-    node = new TreeItem(QList<QVariant>{QStringLiteral("2A-%1 probe").arg(id, 0, 16).toUpper(), packet->desc},
-                        packet, device);
+    node = new TreeItem(
+        QList<QVariant>{QStringLiteral("2A-%1 probe").arg(id, 0, 16).toUpper(), packet->desc},
+        packet, device);
     node->deviceTag = tag;
     device->appendChild(node);
 }
@@ -65,7 +69,7 @@ static void catchMessage(QtMsgType type, const QMessageLogContext &, const QStri
 {
     if (!activeCatcher)
         return;
-    const char *kind = type == QtCriticalMsg ? "critical"
+    const char *kind = type == QtCriticalMsg  ? "critical"
                        : type == QtWarningMsg ? "warning"
                        : type == QtFatalMsg   ? "fatal"
                                               : "debug";

@@ -13,7 +13,8 @@
 #include <QTreeView>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // Every row the proxy shows, depth first, as (depth, label).
 void walk(QAbstractItemModel *model, const QModelIndex &parent, int depth,
@@ -38,7 +39,8 @@ QStringList visibleLeaves(QAbstractItemModel *model)
     return leaves;
 }
 
-QModelIndex findRow(QAbstractItemModel *model, const QString &label, const QModelIndex &parent = QModelIndex())
+QModelIndex findRow(QAbstractItemModel *model, const QString &label,
+                    const QModelIndex &parent = QModelIndex())
 {
     for (int row = 0; row < model->rowCount(parent); ++row) {
         const QModelIndex index = model->index(row, 0, parent);
@@ -59,11 +61,12 @@ bool writeFile(const QString &path, const QByteArray &content)
 
 QByteArray satellite(const char *name, const QByteArray &devAddressElement)
 {
-    return QByteArray("<Zedorir><ZedorirName>") + name
-           + "</ZedorirName><ZedorirDesc>d</ZedorirDesc><CenterAddr>0x1</CenterAddr>"
-             "<System><SysName>EPS</SysName><SysDesc>s</SysDesc><Module><ModName>PD</ModName><ModDesc>m</ModDesc>"
-             "<Device><DevName>PSW</DevName><DevDesc>d</DevDesc>"
-           + devAddressElement + "<DevModel>psw16</DevModel></Device></Module></System></Zedorir>";
+    return QByteArray("<Zedorir><ZedorirName>") + name +
+           "</ZedorirName><ZedorirDesc>d</ZedorirDesc><CenterAddr>0x1</CenterAddr>"
+           "<System><SysName>EPS</SysName><SysDesc>s</SysDesc><Module><ModName>PD</"
+           "ModName><ModDesc>m</ModDesc>"
+           "<Device><DevName>PSW</DevName><DevDesc>d</DevDesc>" +
+           devAddressElement + "<DevModel>psw16</DevModel></Device></Module></System></Zedorir>";
 }
 
 } // namespace
@@ -125,12 +128,15 @@ void TestCmdTreeSwatch::filters_data()
     QTest::addColumn<QString>("shownDevice");
     QTest::addColumn<QString>("hiddenDevice");
     // Lower-case letters find the upper-case hex of the ADCS packets.
-    QTest::newRow("case-insensitive") << QStringLiteral("1a-") << QStringLiteral("^~?1A-")
-                                      << QStringLiteral("1A ADCS (adcs1)") << QStringLiteral("7 PSW (psw16)");
+    QTest::newRow("case-insensitive")
+        << QStringLiteral("1a-") << QStringLiteral("^~?1A-") << QStringLiteral("1A ADCS (adcs1)")
+        << QStringLiteral("7 PSW (psw16)");
     QTest::newRow("telemetry only") << QStringLiteral("^~") << QStringLiteral("^~")
                                     << QStringLiteral("7 PSW (psw16)") << QString();
-    QTest::newRow("one packet") << QStringLiteral("CHANNELS_ON") << QStringLiteral("^7-380 channels_on$")
-                                << QStringLiteral("7 PSW (psw16)") << QStringLiteral("18 PSU (psu8)");
+    QTest::newRow("one packet") << QStringLiteral("CHANNELS_ON")
+                                << QStringLiteral("^7-380 channels_on$")
+                                << QStringLiteral("7 PSW (psw16)")
+                                << QStringLiteral("18 PSU (psu8)");
 }
 
 void TestCmdTreeSwatch::filters()
@@ -182,12 +188,14 @@ void TestCmdTreeSwatch::pickingAndSending()
     QSignalSpy force(dock, &CmdTreeSwatch::signalForce2Que);
     QItemSelectionModel *sel = dock->treeView->selectionModel();
 
-    sel->select(findRow(proxy, QStringLiteral("7 PSW (psw16)")), QItemSelectionModel::ClearAndSelect);
+    sel->select(findRow(proxy, QStringLiteral("7 PSW (psw16)")),
+                QItemSelectionModel::ClearAndSelect);
     QCOMPARE(picked.count(), 0);
     QTest::keyClick(dock, Qt::Key_Return);
     QCOMPARE(force.count(), 0);
 
-    sel->select(findRow(proxy, QStringLiteral("7-380 channels_on")), QItemSelectionModel::ClearAndSelect);
+    sel->select(findRow(proxy, QStringLiteral("7-380 channels_on")),
+                QItemSelectionModel::ClearAndSelect);
     QCOMPARE(picked.count(), 1);
     QCOMPARE(picked.first().first().value<TreeItem *>(), models->packetNode(0x7, 0x380));
 
@@ -202,7 +210,8 @@ void TestCmdTreeSwatch::pickingAndSending()
 
     // Through a filter the proxy still hands over the tree model's own node.
     dock->filterEdit->setText(QStringLiteral("feeders"));
-    sel->select(findRow(proxy, QStringLiteral("~7-480 feeders_state")), QItemSelectionModel::ClearAndSelect);
+    sel->select(findRow(proxy, QStringLiteral("~7-480 feeders_state")),
+                QItemSelectionModel::ClearAndSelect);
     QCOMPARE(picked.last().first().value<TreeItem *>(), models->packetNode(0x7, 0x480));
 }
 
@@ -244,12 +253,14 @@ void TestCmdTreeSwatch::deviceWithoutAddressAndAllOff()
     TreeItem *alphaNode = tree.rootItem->child(0);
     TreeItem *betaNode = tree.rootItem->child(1);
     QCOMPARE(alphaNode->isValidRxAddress(), int(Qt::Unchecked));
-    QCOMPARE(alphaNode->child(0)->child(0)->child(0)->child(0)->isValidRxAddress(), int(Qt::Unchecked));
+    QCOMPARE(alphaNode->child(0)->child(0)->child(0)->child(0)->isValidRxAddress(),
+             int(Qt::Unchecked));
     QCOMPARE(betaNode->isValidRxAddress(), int(Qt::Checked));
     QVERIFY(!twoSats.treeView->selectionModel()->hasSelection());
 
     twoSats.slotActionAllOn();
-    QCOMPARE(alphaNode->child(0)->child(0)->child(0)->child(0)->isValidRxAddress(), int(Qt::Checked));
+    QCOMPARE(alphaNode->child(0)->child(0)->child(0)->child(0)->isValidRxAddress(),
+             int(Qt::Checked));
 }
 
 QTEST_MAIN(TestCmdTreeSwatch)

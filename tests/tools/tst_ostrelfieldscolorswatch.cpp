@@ -13,7 +13,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // The message as it travels on the AX.25 payload: msg_id, src, dst and
 // length as little-endian 16-bit values, then the data bytes.
@@ -113,15 +114,16 @@ void TestFieldEditor::cleanup()
 void TestFieldEditor::recordSends(QList<Sent> *sent, bool own)
 {
     // Read what was handed over while it is still valid: during the emission.
-    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, this, [this, sent, own](OstrelTableRecord *rec) {
-        if (own)
-            taken.append(rec);
-        Sent s;
-        s.payload = payloadOf(rec->message);
-        s.status = rec->status;
-        s.direction = rec->direction;
-        sent->append(s);
-    });
+    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, this,
+            [this, sent, own](OstrelTableRecord *rec) {
+                if (own)
+                    taken.append(rec);
+                Sent s;
+                s.payload = payloadOf(rec->message);
+                s.status = rec->status;
+                s.direction = rec->direction;
+                sent->append(s);
+            });
 }
 
 void TestFieldEditor::nothingLoadedSendsNothing()
@@ -176,7 +178,8 @@ void TestFieldEditor::sendPowerSwitchCommand()
     QFETCH(bool, clearBetween);
     history->slotSetDepth(uint(depth));
     history->slotEnableHistory(historyOn);
-    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history, &OstrelTableModel::slotInsertFromQue);
+    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history,
+            &OstrelTableModel::slotInsertFromQue);
     QList<Sent> sent;
     recordSends(&sent);
     QSignalSpy toRadio(history, &OstrelTableModel::signalSendFromHistory);
@@ -224,7 +227,8 @@ void TestFieldEditor::sendPowerSwitchCommand()
 
 void TestFieldEditor::telemetryIsNotSent()
 {
-    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history, &OstrelTableModel::slotInsertFromQue);
+    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history,
+            &OstrelTableModel::slotInsertFromQue);
     QSignalSpy spy(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend);
     MessageCatcher catcher;
 
@@ -280,8 +284,9 @@ void TestFieldEditor::headerTextsReadBack()
 
 void TestFieldEditor::dataFieldRoundTrips()
 {
-    HandMadePacket probe(0, 0x42, 3, {{OstrelFieldRecord::TypeUInt, "n", 8, true, "7"},
-                                      {OstrelFieldRecord::TypeData, "blob", 16, true, "0x01ab"}});
+    HandMadePacket probe(0, 0x42, 3,
+                         {{OstrelFieldRecord::TypeUInt, "n", 8, true, "7"},
+                          {OstrelFieldRecord::TypeData, "blob", 16, true, "0x01ab"}});
     QList<Sent> sent;
     recordSends(&sent, true);
     dock->slotUpdateFromTreeItem(probe.node);
@@ -290,7 +295,9 @@ void TestFieldEditor::dataFieldRoundTrips()
     QCOMPARE(blob->toPlainText(), QStringLiteral("0x01ab"));
     QTest::keyClick(dock, Qt::Key_Return);
     QCOMPARE(sent.size(), 1);
-    QCOMPARE(sent.first().payload, QByteArray::fromHex("42000100" "2a000300" "0701ab"));
+    QCOMPARE(sent.first().payload, QByteArray::fromHex("42000100"
+                                                       "2a000300"
+                                                       "0701ab"));
     // Sent again from the copy shown: still the same bytes.
     QTest::keyClick(dock, Qt::Key_Return);
     QCOMPARE(sent.size(), 2);
@@ -305,7 +312,8 @@ void TestFieldEditor::unconnectedSendKeepsNothing()
     QTest::keyClick(dock, Qt::Key_Return);
     QVERIFY(dock->currentRecord);
     QCOMPARE(dock->currentRecord->status, uint(OstrelTableRecord::Ready));
-    QCOMPARE(payloadOf(dock->currentRecord->message), QByteArray::fromHex("800301000700040001000000"));
+    QCOMPARE(payloadOf(dock->currentRecord->message),
+             QByteArray::fromHex("800301000700040001000000"));
 }
 
 void TestFieldEditor::otherKeysStayInDock()

@@ -19,7 +19,8 @@
 #include <QTableView>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // A received power switch telemetry message (0x480 from 7 to 1).
 void receive(OstrelTableModel *model, quint8 first = 0x0F)
@@ -219,8 +220,8 @@ void TestHistoryDock::clipboard()
     QVERIFY(rowText(0).contains(QStringLiteral("ops<a&b>\nshift")));
 
     const QString html = mime->html();
-    QVERIFY(html.startsWith(QStringLiteral(
-        "<html><style>br{mso-data-placement:same-cell;}</style><table><tr><td>In</td><td>Received</td>")));
+    QVERIFY(html.startsWith(QStringLiteral("<html><style>br{mso-data-placement:same-cell;}</"
+                                           "style><table><tr><td>In</td><td>Received</td>")));
     QVERIFY(html.endsWith(QStringLiteral("</td></tr>")));
     QCOMPARE(html.count(QStringLiteral("<tr>")), 2);
     QCOMPARE(html.count(QStringLiteral("<td>")), 26);

@@ -15,7 +15,8 @@
 #include <QTimer>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 enum Num { FInt = 1, FUInt, FString, FData, FBit, FFile, FOdd };
 
@@ -66,12 +67,15 @@ void TestPacketEditLayout::flow_data()
     QTest::addColumn<QList<QPoint>>("positions");
     QTest::addColumn<int>("height");
     // Two rows of 300 with a gap of 6 need 606 pixels plus the last column.
-    QTest::newRow("606 wraps") << QList<int>{300, 300} << 606 << QList<QPoint>{{0, 0}, {0, 26}} << 46;
-    QTest::newRow("607 fits") << QList<int>{300, 300} << 607 << QList<QPoint>{{0, 0}, {306, 0}} << 20;
+    QTest::newRow("606 wraps") << QList<int>{300, 300} << 606 << QList<QPoint>{{0, 0}, {0, 26}}
+                               << 46;
+    QTest::newRow("607 fits") << QList<int>{300, 300} << 607 << QList<QPoint>{{0, 0}, {306, 0}}
+                              << 20;
     // Too wide for any line: it wraps first, stays, and pushes the next down.
     QTest::newRow("oversized") << QList<int>{100, 500, 100} << 400
                                << QList<QPoint>{{0, 0}, {0, 26}, {0, 52}} << 72;
-    QTest::newRow("oversized first") << QList<int>{500, 100} << 400 << QList<QPoint>{{0, 0}, {0, 26}} << 46;
+    QTest::newRow("oversized first")
+        << QList<int>{500, 100} << 400 << QList<QPoint>{{0, 0}, {0, 26}} << 46;
 }
 
 void TestPacketEditLayout::flow()
@@ -169,8 +173,10 @@ void TestPacketEditLayout::writeBack()
     QCOMPARE(rec->fieldValues.value(FBit).toBool(), true);
 
     qobject_cast<QLineEdit *>(layout->fieldEditors.value(FInt))->setText(QStringLiteral("0x20"));
-    qobject_cast<QTextEdit *>(layout->fieldEditors.value(FData))->setPlainText(QStringLiteral("0xc0ffee"));
-    qobject_cast<QTextEdit *>(layout->fieldEditors.value(FOdd))->setPlainText(QStringLiteral("changed"));
+    qobject_cast<QTextEdit *>(layout->fieldEditors.value(FData))
+        ->setPlainText(QStringLiteral("0xc0ffee"));
+    qobject_cast<QTextEdit *>(layout->fieldEditors.value(FOdd))
+        ->setPlainText(QStringLiteral("changed"));
     auto *fileBox = qobject_cast<QGroupBox *>(layout->fieldEditors.value(FFile));
     qobject_cast<QLineEdit *>(fileBox->children().value(1))->setText(QStringLiteral("/tmp/x.bin"));
     const QVariant oddBefore = rec->fieldValues.value(FOdd);
@@ -191,7 +197,9 @@ void TestPacketEditLayout::writeBack()
     MessageCatcher catcher;
     layout->updatePacketFields();
     QCOMPARE(rec->fieldValues.value(FInt), QVariant(0));
-    QCOMPARE(catcher.lines, QStringList{QStringLiteral("critical: \"field f_int has incompatible value (0x10) for type int\"")});
+    QCOMPARE(catcher.lines,
+             QStringList{QStringLiteral(
+                 "critical: \"field f_int has incompatible value (0x10) for type int\"")});
 }
 
 void TestPacketEditLayout::readOnlyBitUndoesOnce()
@@ -242,7 +250,8 @@ void TestPacketEditLayout::plotMenuOffer()
 
     // A request from a widget that is not a field editor shows nothing.
     QLineEdit stranger;
-    connect(&stranger, &QWidget::customContextMenuRequested, layout, &PacketEditLayout::slotHandleContextMenu);
+    connect(&stranger, &QWidget::customContextMenuRequested, layout,
+            &PacketEditLayout::slotHandleContextMenu);
     emit stranger.customContextMenuRequested(QPoint(1, 1));
     QCOMPARE(offers.count(), 1);
 }
