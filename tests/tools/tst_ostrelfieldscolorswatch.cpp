@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QtTest>
@@ -66,6 +67,7 @@ private slots:
     void headerTextsReadBack();
     void dataFieldRoundTrips();
     void unconnectedSendKeepsNothing();
+    void returnInAFieldEditor();
     void otherKeysStayInDock();
     void plotOfferIsForwarded();
 
@@ -314,6 +316,30 @@ void TestFieldEditor::unconnectedSendKeepsNothing()
     QCOMPARE(dock->currentRecord->status, uint(OstrelTableRecord::Ready));
     QCOMPARE(payloadOf(dock->currentRecord->message),
              QByteArray::fromHex("800301000700040001000000"));
+}
+
+void TestFieldEditor::returnInAFieldEditor()
+{
+    // The usual road: Return typed into a field's own editor travels up to
+    // the dock, which replaces that very editor while the key is delivered.
+    history->slotSetDepth(1);
+    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history,
+            &OstrelTableModel::slotInsertFromQue);
+    QList<Sent> sent;
+    recordSends(&sent);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    dock->slotUpdateFromTreeItem(models->packetNode(0x7, 0x380));
+    for (const char *value : {"0x3", "2"}) {
+        QPointer<QLineEdit> edit = fieldEdit(1);
+        edit->setText(QString::fromLatin1(value));
+        edit->setFocus();
+        QTest::keyPress(edit, Qt::Key_Return); // the release goes to whoever has focus next
+        QVERIFY(edit.isNull());
+    }
+    QCOMPARE(sent.size(), 2);
+    QCOMPARE(sent.at(0).payload.mid(8), QByteArray::fromHex("03000000"));
+    QCOMPARE(sent.at(1).payload.mid(8), QByteArray::fromHex("02000000"));
 }
 
 void TestFieldEditor::otherKeysStayInDock()

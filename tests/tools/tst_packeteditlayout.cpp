@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpacerItem>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTimer>
 #include <QtTest>
@@ -52,6 +55,7 @@ private slots:
     void writeBack();
     void readOnlyBitUndoesOnce();
     void plotMenuOffer();
+    void fileChooser();
 };
 
 void TestPacketEditLayout::initTestCase()
@@ -254,6 +258,57 @@ void TestPacketEditLayout::plotMenuOffer()
             &PacketEditLayout::slotHandleContextMenu);
     emit stranger.customContextMenuRequested(QPoint(1, 1));
     QCOMPARE(offers.count(), 1);
+}
+
+void TestPacketEditLayout::fileChooser()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("image.bin"));
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(300, 'x'));
+    }
+    HandMadePacket probe(0, 0x10, 8, everyType());
+    QWidget host;
+    auto *layout = new PacketEditLayout(-1, -1, -1);
+    layout->fromOstrelTreeItem(probe.node);
+    host.setLayout(layout);
+    host.show();
+    auto *fileBox = qobject_cast<QGroupBox *>(layout->fieldEditors.value(FFile));
+    auto *edit = qobject_cast<QLineEdit *>(fileBox->children().value(1));
+    auto *button = fileBox->findChild<QPushButton *>();
+    edit->setText(dir.path());
+
+    // Answer the modal dialog once it is up: pick the file, or cancel.
+    auto answer = [](const QString &pick) {
+        QTimer::singleShot(0, [pick] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("File to send"));
+            if (pick.isEmpty()) {
+                dialog->reject();
+            } else {
+                dialog->selectFile(pick);
+                static_cast<QDialog *>(dialog)->accept();
+            }
+        });
+    };
+
+    answer(QString());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(edit->text(), dir.path());
+
+    MessageCatcher catcher;
+    answer(path);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(edit->text(), path);
+    // (The platform plugin adds warnings of its own.)
+    QVERIFY2(catcher.lines.contains(
+                 QStringLiteral("debug: File %1 (size 300) is ready to send").arg(path)),
+             qPrintable(catcher.lines.join(QLatin1Char('|'))));
+    QVERIFY(!catcher.contains(QStringLiteral("critical")));
 }
 
 QTEST_MAIN(TestPacketEditLayout)
