@@ -97,6 +97,7 @@ void CmdTreeSwatch::keyPressEvent(QKeyEvent *event)
         filterEdit->setText(QString());
         break;
     default:
+        event->ignore();
         break;
     }
 }

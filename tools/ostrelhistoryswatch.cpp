@@ -190,6 +190,8 @@ void OstrelHistorySwatch::keyPressEvent(QKeyEvent *event)
         slotButtonClearPressed();
     else if (event->key() == Qt::Key_Space)
         slotButtonEnablePressed();
+    else
+        event->ignore();
 }
 
 void OstrelHistorySwatch::slotCurrentChanged(QModelIndex current, QModelIndex previous)
