@@ -108,11 +108,7 @@ void TestCmdTreeSwatch::cleanup()
 
 void TestCmdTreeSwatch::labelsAndStartState()
 {
-    QCOMPARE(dock->windowTitle(), QStringLiteral("Tree [*]"));
-    QCOMPARE(dock->objectName(), QStringLiteral("Tree"));
-    QVERIFY(!dock->actionShow->icon().isNull());
-    QCOMPARE(dock->clearFilterButton->text(), QStringLiteral("X"));
-    QCOMPARE(dock->clearFilterButton->width(), 32);
+    QVERIFY(!dock->actionShow->icon().isNull());   // the resource is linked in
     QVERIFY(!dock->filterUnknownBox->isChecked()); // the model's flag wins
 
     QAbstractItemModel *proxy = dock->treeView->model();

@@ -97,25 +97,14 @@ void TestHistoryDock::cleanup()
 
 void TestHistoryDock::builtAndBound()
 {
-    QCOMPARE(dock->windowTitle(), QStringLiteral("History [*]"));
     QVERIFY(!dock->actionShow->icon().isNull());
-    QCOMPARE(dock->enableButton->text(), QStringLiteral("Off"));
-    QVERIFY(!dock->showButton->isEnabled());
-    QCOMPARE(dock->enableButton->size(), QSize(40, 25));
-    QVERIFY(dock->autoscrollBox->isChecked());
-    QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 0"));
-    QCOMPARE(dock->outLabel->text(), QStringLiteral("Out: 0"));
-    QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0"));
-    QCOMPARE(dock->depthEdit->text(), QStringLiteral("0"));
-    QVERIFY(!dock->applyButton->isEnabled());
-    QCOMPARE(dock->widget(), dock->innerWindow);
     QStringList shown;
     for (int c = 0; c < history->columnCount(); ++c) {
         if (!dock->tableView->isColumnHidden(c))
             shown << history->headerData(c, Qt::Horizontal).toString();
     }
     QCOMPARE(shown, (QStringList{"Created", "Receiver", "Sender", "Message", "Packet"}));
-    QCOMPARE(dock->tableView->columnWidth(6), 260);
+    // The style's minimum row height must not win over the 20 pixels.
     QCOMPARE(dock->tableView->verticalHeader()->defaultSectionSize(), 20);
 }
 
