@@ -1,0 +1,786 @@
+#include "ostreldatamodel.h"
+
+#include "ostrelmessage.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QXmlStreamReader>
+
+namespace {
+
+// Every value kind that prints as a plain number; anything else prints as
+// its own text.
+bool isIntegerVariant(const QVariant &value)
+{
+    switch (value.userType()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Bool:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The 32 bits of an integer value, whatever signedness it was stored with.
+quint32 bitsOf(const QVariant &value)
+{
+    if (value.userType() == QMetaType::ULongLong || value.userType() == QMetaType::UInt
+        || value.userType() == QMetaType::ULong || value.userType() == QMetaType::UShort
+        || value.userType() == QMetaType::UChar)
+        return quint32(value.toULongLong());
+    return quint32(value.toLongLong());
+}
+
+// A field that ends up in no packet, or a packet that is not stored, is
+// owned by nobody: these free it together with what it refers to.
+void deleteField(OstrelFieldRecord *field)
+{
+    if (!field)
+        return;
+    qDeleteAll(field->limits);
+    field->limits.clear();
+    delete field;
+}
+
+void deletePacket(OstrelPacketRecord *packet)
+{
+    if (!packet)
+        return;
+    for (OstrelFieldRecord *field : qAsConst(packet->fields))
+        deleteField(field);
+    packet->fields.clear();
+    delete packet;
+}
+
+// Numbers in the description files are 32-bit; longer values keep their low bits.
+quint32 number32(const QString &text)
+{
+    return quint32(ostrelNumberFromText(text));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+
+OstrelLimitRecord::OstrelLimitRecord()
+{
+    clear();
+}
+
+OstrelLimitRecord::~OstrelLimitRecord() = default;
+
+void OstrelLimitRecord::clear()
+{
+    limitNum = 0;
+    type = 0;
+    action = 0;
+    desc.clear();
+    limitText.clear();
+    limitValue = QVariant();
+}
+
+QString OstrelLimitRecord::toString()
+{
+    return QStringLiteral("      limit: \n");
+}
+
+// ---------------------------------------------------------------------------
+
+OstrelFieldRecord::OstrelFieldRecord()
+{
+    clear();
+}
+
+OstrelFieldRecord::~OstrelFieldRecord() = default;
+
+void OstrelFieldRecord::clear()
+{
+    fieldNum = 0;
+    type = TypeData;
+    bitLen = 0;
+    bitOffset = 0;
+    byteOrder = 1;
+    isHex = 0;
+    editable = false;
+    name.clear();
+    desc.clear();
+    defaultText.clear();
+    defaultValue = QVariant();
+}
+
+QString OstrelFieldRecord::type2str()
+{
+    switch (type) {
+    case TypeInt:
+        return QStringLiteral("Integer");
+    case TypeUInt:
+        return QStringLiteral("Integer unsigned");
+    case TypeFloat:
+        return QStringLiteral("Float");
+    case TypeDouble:
+        return QStringLiteral("Double");
+    case TypeString:
+        return QStringLiteral("String");
+    case TypeData:
+        return QStringLiteral("Hex data");
+    case TypeBit:
+        return QStringLiteral("Bit");
+    case TypeFile:
+        return QStringLiteral("File");
+    }
+    return QStringLiteral("(Unknown)");
+}
+
+QString OstrelFieldRecord::valToStr(QVariant value)
+{
+    if (!value.isValid())
+        return defaultText;
+    switch (type) {
+    case TypeInt:
+        if (isHex == 1) {
+            // Widened before negating so that the most negative value prints
+            // as -0x80000000 instead of overflowing.
+            const qint64 v = qint32(bitsOf(value));
+            if (v >= 0)
+                return QStringLiteral("0x") + QString::number(v, 16);
+            return QStringLiteral("-0x") + QString::number(-v, 16);
+        }
+        if (isIntegerVariant(value))
+            return QString::number(qint32(bitsOf(value)));
+        return value.toString();
+    case TypeUInt:
+        if (isHex == 1)
+            return QStringLiteral("0x") + QString::number(bitsOf(value), 16);
+        if (isIntegerVariant(value))
+            return QString::number(bitsOf(value));
+        return value.toString();
+    case TypeFloat:
+    case TypeDouble:
+        return QString::number(value.toDouble(), 'g', 6);
+    case TypeString:
+    case TypeFile:
+        return value.toString();
+    case TypeBit:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case TypeData:
+    default:
+        return QStringLiteral("0x") + QString::fromLatin1(value.toByteArray().toHex());
+    }
+}
+
+QVariant OstrelFieldRecord::valFromStr(QString text, OstrelFieldRecord::FieldType type, bool *ok)
+{
+    bool good = true;
+    QVariant result;
+    switch (type) {
+    case TypeInt: {
+        const int v = text.toInt(&good, 0);
+        result = QVariant(good ? v : 0);
+        break;
+    }
+    case TypeUInt: {
+        const uint v = text.toUInt(&good, 0);
+        result = QVariant(good ? v : 0u);
+        break;
+    }
+    case TypeFloat: {
+        const float v = text.toFloat(&good);
+        result = QVariant(good ? v : 0.0f);
+        break;
+    }
+    case TypeDouble: {
+        const double v = text.toDouble(&good);
+        result = QVariant(good ? v : 0.0);
+        break;
+    }
+    case TypeString:
+    case TypeFile:
+        result = QVariant(text);
+        break;
+    case TypeData: {
+        // valToStr writes "0x" in front of the digits; without stripping it
+        // the '0' would be read as a digit and shift every byte.
+        QString digits = text;
+        if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+            digits.remove(0, 2);
+        result = QVariant(QByteArray::fromHex(digits.toUtf8()));
+        break;
+    }
+    case TypeBit: {
+        const uint v = text.toUInt(&good, 0);
+        result = QVariant(good && v != 0);
+        break;
+    }
+    default:
+        good = false;
+        result = QVariant(text);
+        break;
+    }
+    if (ok)
+        *ok = good;
+    return result;
+}
+
+OstrelLimitRecord *OstrelFieldRecord::insertLimit(OstrelLimitRecord *limit)
+{
+    limit->limitNum = nextLimitNum;
+    limits.insert(nextLimitNum, limit);
+    ++nextLimitNum;
+    return limit;
+}
+
+QString OstrelFieldRecord::toString()
+{
+    QString s = QStringLiteral("   Field: %1 %2 %3 %4\n")
+                    .arg(quint32(type))
+                    .arg(name)
+                    .arg(bitOffset)
+                    .arg(name);
+    for (OstrelLimitRecord *limit : qAsConst(limits))
+        s += limit->toString();
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+
+OstrelPacketRecord::OstrelPacketRecord() = default;
+
+OstrelPacketRecord::~OstrelPacketRecord() = default;
+
+void OstrelPacketRecord::clear()
+{
+    packetNum = 0;
+    type = 0;
+    devModel.clear();
+    name.clear();
+    desc.clear();
+}
+
+void OstrelPacketRecord::copyHeader(OstrelPacketRecord *from)
+{
+    if (!from)
+        return;
+    devModel = from->devModel;
+    type = from->type;
+    id = from->id;
+    name = from->name;
+    desc = from->desc;
+    dataLen = from->dataLen;
+}
+
+OstrelFieldRecord *OstrelPacketRecord::insertField(OstrelFieldRecord *field)
+{
+    field->fieldNum = nextFieldNum;
+    fields.insert(nextFieldNum, field);
+    ++nextFieldNum;
+    return field;
+}
+
+OstrelFieldRecord *OstrelPacketRecord::nextField(bool restart)
+{
+    if (restart || fieldWalkPos < 0) {
+        fieldWalk = fields.values();
+        fieldWalkPos = 0;
+    }
+    if (fieldWalkPos >= fieldWalk.size()) {
+        fieldWalk.clear();
+        fieldWalkPos = -1;
+        return nullptr;
+    }
+    return fieldWalk.at(fieldWalkPos++);
+}
+
+QString OstrelPacketRecord::toString()
+{
+    QString s = QStringLiteral("Packet: %1 %2 %3 %4\n").arg(type).arg(devModel).arg(id).arg(name);
+    for (OstrelFieldRecord *field : qAsConst(fields))
+        s += field->toString();
+    return s;
+}
+
+// ---------------------------------------------------------------------------
+
+OstrelMemoryDesc::OstrelMemoryDesc(QObject *parent)
+    : QObject(parent)
+{
+}
+
+OstrelMemAccessDesc::OstrelMemAccessDesc(QObject *parent)
+    : QObject(parent)
+{
+}
+
+// ---------------------------------------------------------------------------
+
+OstrelDataModel::OstrelDataModel(QObject *parent)
+    : QObject(parent)
+{
+}
+
+OstrelDataModel::~OstrelDataModel()
+{
+    for (OstrelPacketRecord *packet : qAsConst(packets))
+        deletePacket(packet);
+    packets.clear();
+}
+
+void OstrelDataModel::loadDevXMLs()
+{
+    const QString dirName = QStringLiteral("resources/devices/");
+    QDir dir(dirName);
+    const QStringList names = dir.entryList(QStringList() << QStringLiteral("*.xml"), QDir::Files,
+                                            QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : names) {
+        QString path = dirName + name;
+        fromXMLFile(&path);
+    }
+}
+
+namespace {
+
+// State of one pass over a description file. Records are owned here until
+// they join their owner; whatever is still held at the end is freed.
+struct DescReadState {
+    QString devModel;
+    OstrelPacketRecord *packet = nullptr;
+    OstrelFieldRecord *field = nullptr;
+    OstrelLimitRecord *limit = nullptr;
+    bool drop = false;
+    QSet<QString> keys;
+
+    void dropLimit()
+    {
+        delete limit;
+        limit = nullptr;
+    }
+    void dropField()
+    {
+        dropLimit();
+        deleteField(field);
+        field = nullptr;
+    }
+    void dropPacket()
+    {
+        dropField();
+        deletePacket(packet);
+        packet = nullptr;
+    }
+    ~DescReadState() { dropPacket(); }
+};
+
+QString typeNameOf(OstrelFieldRecord::FieldType type, const QVariant &value)
+{
+    if (type == OstrelFieldRecord::TypeUInt)
+        return QStringLiteral("int");
+    return QString::fromLatin1(value.typeName());
+}
+
+} // namespace
+
+int OstrelDataModel::fromXMLFile(QString *path)
+{
+    QTextStream out(stdout);
+    if (!path) {
+        out << "Usage: xmlstreamlint <path to XML file>\n";
+        return -10;
+    }
+    QFile file(*path);
+    if (!file.exists()) {
+        out << QStringLiteral("File %1 does not exist.\n").arg(*path);
+        return -20;
+    }
+    if (!file.open(QIODevice::ReadOnly)) {
+        out << QStringLiteral("Failed to open file %1.\n").arg(*path);
+        return -20;
+    }
+
+    QXmlStreamReader reader(&file);
+    DescReadState st;
+    // A leaf's text is the token right after its start tag; when that token
+    // is something else it still has to be acted on, so it stays pending.
+    bool pending = false;
+    auto leafText = [&]() -> QString {
+        reader.readNext();
+        if (reader.tokenType() == QXmlStreamReader::Characters)
+            return reader.text().toString();
+        pending = true;
+        return QString();
+    };
+
+    while (pending || !reader.atEnd()) {
+        if (!pending)
+            reader.readNext();
+        pending = false;
+        if (reader.hasError()) {
+            out << QStringLiteral("Error: %1 in file %2 at line %3, column %4.\n")
+                       .arg(reader.errorString())
+                       .arg(*path)
+                       .arg(reader.lineNumber())
+                       .arg(reader.columnNumber());
+            return -30;
+        }
+
+        if (reader.isStartElement()) {
+            const QStringRef tag = reader.name();
+            if (tag == QLatin1String("Device")) {
+                st.devModel.clear();
+            } else if (tag == QLatin1String("DevModel")) {
+                st.devModel += leafText();
+            } else if (tag == QLatin1String("Packet")) {
+                // A packet left open by a missing end tag joins nothing.
+                st.dropPacket();
+                st.packet = new OstrelPacketRecord();
+                st.packet->clear();
+                st.packet->devModel = st.devModel;
+                st.drop = false;
+            } else if (tag == QLatin1String("PacType")) {
+                const QString t = leafText();
+                if (st.packet) {
+                    if (t == QLatin1String("command"))
+                        st.packet->type = 0;
+                    else if (t == QLatin1String("datain"))
+                        st.packet->type = 1;
+                    else
+                        st.drop = true;
+                }
+            } else if (tag == QLatin1String("PacId")) {
+                const QString t = leafText();
+                if (st.packet)
+                    st.packet->id = number32(t);
+            } else if (tag == QLatin1String("PacName")) {
+                const QString t = leafText();
+                if (st.packet)
+                    st.packet->name += t;
+            } else if (tag == QLatin1String("PacDesc")) {
+                const QString t = leafText();
+                if (st.packet)
+                    st.packet->desc += t;
+            } else if (tag == QLatin1String("DataLen")) {
+                const QString t = leafText();
+                if (st.packet)
+                    st.packet->dataLen = qint32(number32(t));
+            } else if (tag == QLatin1String("Field")) {
+                st.dropField();
+                st.field = new OstrelFieldRecord();
+                st.field->clear();
+            } else if (tag == QLatin1String("FldType")) {
+                static const QStringList words = {
+                    QStringLiteral("int"),    QStringLiteral("uint"),  QStringLiteral("float"),
+                    QStringLiteral("double"), QStringLiteral("string"), QStringLiteral("data"),
+                    QStringLiteral("bit"),    QStringLiteral("file")};
+                const QString t = leafText();
+                if (st.field) {
+                    const int i = words.indexOf(t);
+                    if (i >= 0)
+                        st.field->type = OstrelFieldRecord::FieldType(i);
+                    else
+                        st.drop = true;
+                }
+            } else if (tag == QLatin1String("FldOffset")) {
+                const QString t = leafText();
+                if (st.field)
+                    st.field->bitOffset = qint32(number32(t));
+            } else if (tag == QLatin1String("FldLen")) {
+                const QString t = leafText();
+                if (st.field)
+                    st.field->bitLen = qint32(number32(t));
+            } else if (tag == QLatin1String("FldByteOrder")) {
+                const QString t = leafText();
+                if (st.field) {
+                    if (t == QLatin1String("BE"))
+                        st.field->byteOrder = 0;
+                    else if (t == QLatin1String("LE"))
+                        st.field->byteOrder = 1;
+                    else
+                        st.drop = true;
+                }
+            } else if (tag == QLatin1String("FldEdit")) {
+                const QString t = leafText();
+                if (st.field)
+                    st.field->editable = (t != QLatin1String("NO"));
+            } else if (tag == QLatin1String("FldName")) {
+                const QString t = leafText();
+                if (st.field)
+                    st.field->name += t;
+            } else if (tag == QLatin1String("FldDesc")) {
+                const QString t = leafText();
+                if (st.field)
+                    st.field->desc += t;
+            } else if (tag == QLatin1String("FldValue")) {
+                const QString t = leafText();
+                if (st.field)
+                    st.field->defaultText += t;
+            } else if (tag == QLatin1String("Limit")) {
+                st.dropLimit();
+                st.limit = new OstrelLimitRecord();
+                st.limit->clear();
+            } else if (tag == QLatin1String("LimType")) {
+                static const QStringList words = {
+                    QStringLiteral("="), QStringLiteral(">"),  QStringLiteral(">="),
+                    QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("!="),
+                    QStringLiteral("enum"), QStringLiteral("pattern")};
+                const QString t = leafText();
+                if (st.limit) {
+                    const int i = words.indexOf(t);
+                    if (i >= 0)
+                        st.limit->type = quint32(i);
+                    else
+                        st.drop = true;
+                }
+            } else if (tag == QLatin1String("LimAction")) {
+                static const QStringList words = {QStringLiteral("none"), QStringLiteral("info"),
+                                                  QStringLiteral("warning"), QStringLiteral("deny")};
+                const QString t = leafText();
+                if (st.limit) {
+                    const int i = words.indexOf(t);
+                    if (i >= 0)
+                        st.limit->action = quint32(i);
+                    else
+                        st.drop = true;
+                }
+            } else if (tag == QLatin1String("LimDesc")) {
+                const QString t = leafText();
+                if (st.limit)
+                    st.limit->desc += t;
+            } else if (tag == QLatin1String("LimValue")) {
+                const QString t = leafText();
+                if (st.limit)
+                    st.limit->limitText += t;
+            } else if (tag == QLatin1String("MemoryBlock")) {
+                auto *desc = new OstrelMemoryDesc(this);
+                desc->devModel = st.devModel;
+                ReadMemoryBlockElement(&reader, desc);
+                memoryDescs.insert(desc->devModel, desc);
+            } else if (tag == QLatin1String("MemoryAccess")) {
+                auto *desc = new OstrelMemAccessDesc(this);
+                desc->devModel = st.devModel;
+                ReadMemoryAccessElement(&reader, desc);
+                memAccessDescs.insert(desc->devModel, desc);
+            }
+        } else if (reader.isEndElement()) {
+            const QStringRef tag = reader.name();
+            if (tag == QLatin1String("Field")) {
+                if (!st.field)
+                    continue;
+                OstrelFieldRecord *field = st.field;
+                st.field = nullptr;
+                // A limit still open inside the field joins nothing.
+                st.dropLimit();
+                bool ok = true;
+                field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
+                if (!ok)
+                    qCritical() << tr("field %1 has incompatible default value (%2) for type %3")
+                                       .arg(field->name, field->defaultText,
+                                            typeNameOf(field->type, field->defaultValue));
+                field->isHex = field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
+                if (st.packet)
+                    st.packet->insertField(field);
+                else
+                    deleteField(field);
+            } else if (tag == QLatin1String("Limit")) {
+                if (!st.limit)
+                    continue;
+                OstrelLimitRecord *limit = st.limit;
+                st.limit = nullptr;
+                if (!st.field) {
+                    delete limit;
+                    continue;
+                }
+                bool ok = true;
+                limit->limitValue = OstrelFieldRecord::valFromStr(limit->limitText, st.field->type, &ok);
+                if (!ok)
+                    qCritical() << tr("Limit %1 for field %2 has incompatible value (%3) for type %4")
+                                       .arg(limit->desc, st.field->name, limit->limitText,
+                                            typeNameOf(st.field->type, limit->limitValue));
+                st.field->insertLimit(limit);
+            } else if (tag == QLatin1String("Packet")) {
+                if (!st.packet)
+                    continue;
+                // Whatever is still open inside the packet goes with it.
+                st.dropField();
+                OstrelPacketRecord *packet = st.packet;
+                st.packet = nullptr;
+                if (st.drop) {
+                    deletePacket(packet);
+                    continue;
+                }
+                const QString key = packet->devModel + QChar(ushort(packet->id & 0xFFFF));
+                if (st.keys.contains(key)) {
+                    qWarning() << tr("Packet 0x%1 (%2) for device %3 already exists, skip!")
+                                      .arg(packet->id, 0, 16)
+                                      .arg(packet->name, packet->devModel);
+                    deletePacket(packet);
+                    continue;
+                }
+                st.keys.insert(key);
+                insertPacket(packet);
+            }
+        }
+    }
+    return 0;
+}
+
+void OstrelDataModel::ReadMemoryBlockElement(QXmlStreamReader *reader, OstrelMemoryDesc *desc)
+{
+    if (!reader || !desc)
+        return;
+    while (!reader->atEnd()) {
+        reader->readNext();
+        if (reader->isStartElement()) {
+            const QString tag = reader->name().toString();
+            if (tag == QLatin1String("MemName"))
+                desc->MemName = reader->readElementText(QXmlStreamReader::IncludeChildElements);
+            else if (tag == QLatin1String("MemDesc"))
+                desc->MemDesc = reader->readElementText(QXmlStreamReader::IncludeChildElements);
+            else if (tag == QLatin1String("MemAddr"))
+                desc->MemAddr = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
+            else if (tag == QLatin1String("MemSize"))
+                desc->MemSize = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
+        } else if (reader->isEndElement()) {
+            if (reader->name() != QLatin1String("MemoryBlock"))
+                reader->readNext();
+            return;
+        }
+    }
+}
+
+void OstrelDataModel::ReadMemoryAccessElement(QXmlStreamReader *reader, OstrelMemAccessDesc *desc)
+{
+    if (!reader || !desc)
+        return;
+    while (!reader->atEnd()) {
+        reader->readNext();
+        if (reader->isStartElement()) {
+            const QString tag = reader->name().toString();
+            QString *text = nullptr;
+            qint32 *number = nullptr;
+            if (tag == QLatin1String("EnterMemModeCmd"))
+                number = &desc->EnterMemModeCmd;
+            else if (tag == QLatin1String("ExitMemModeCmd"))
+                number = &desc->ExitMemModeCmd;
+            else if (tag == QLatin1String("WriteMemCmd"))
+                number = &desc->WriteMemCmd;
+            else if (tag == QLatin1String("WriteMemAddrFld"))
+                text = &desc->WriteMemAddrFld;
+            else if (tag == QLatin1String("WriteMemSizeFld"))
+                text = &desc->WriteMemSizeFld;
+            else if (tag == QLatin1String("WriteMemDataFld"))
+                text = &desc->WriteMemDataFld;
+            else if (tag == QLatin1String("WriteMemBlockSz"))
+                number = &desc->WriteMemBlockSz;
+            else if (tag == QLatin1String("WriteMemPause"))
+                number = &desc->WriteMemPause;
+            else if (tag == QLatin1String("FWUpdateCmd"))
+                number = &desc->FWUpdateCmd;
+            else if (tag == QLatin1String("FWUpdAddrFld"))
+                text = &desc->FWUpdAddrFld;
+            else if (tag == QLatin1String("FWUpdSizeFld"))
+                text = &desc->FWUpdSizeFld;
+            else if (tag == QLatin1String("FWUpdCrc32Fld"))
+                text = &desc->FWUpdCrc32Fld;
+            else if (tag == QLatin1String("DefaultWriteMem"))
+                text = &desc->DefaultWriteMem;
+            if (text)
+                *text = reader->readElementText(QXmlStreamReader::IncludeChildElements);
+            else if (number)
+                *number = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
+        } else if (reader->isEndElement()) {
+            if (reader->name() != QLatin1String("MemoryAccess"))
+                reader->readNext();
+            return;
+        }
+    }
+}
+
+int OstrelDataModel::fromXMLFileList(QList<QString> *paths)
+{
+    if (!paths)
+        return 0;
+    for (QString path : qAsConst(*paths))
+        fromXMLFile(&path);
+    return 0;
+}
+
+OstrelPacketRecord *OstrelDataModel::insertPacket(OstrelPacketRecord *packet)
+{
+    packet->packetNum = nextPacketNum;
+    packets.insert(nextPacketNum, packet);
+    ++nextPacketNum;
+    return packet;
+}
+
+OstrelPacketRecord *OstrelDataModel::nextPacket(bool restart)
+{
+    if (restart || packetWalkPos < 0) {
+        packetWalk = packets.values();
+        packetWalkPos = 0;
+    }
+    if (packetWalkPos >= packetWalk.size()) {
+        packetWalk.clear();
+        packetWalkPos = -1;
+        return nullptr;
+    }
+    return packetWalk.at(packetWalkPos++);
+}
+
+OstrelPacketRecord *OstrelDataModel::nextPacketDevModel(QString *devModel, bool restart)
+{
+    const QString wanted = devModel ? *devModel : QString();
+    OstrelPacketRecord *p = nextPacket(restart);
+    while (p && p->devModel != wanted)
+        p = nextPacket(false);
+    return p;
+}
+
+OstrelMemoryDesc *OstrelDataModel::nextMemoryDevModel(QString devModel, bool restart)
+{
+    if (restart || memoryWalkPos < 0) {
+        memoryWalk = memoryDescs.values();
+        memoryWalkPos = 0;
+    }
+    while (memoryWalkPos < memoryWalk.size()) {
+        OstrelMemoryDesc *d = memoryWalk.at(memoryWalkPos++);
+        if (d->devModel == devModel)
+            return d;
+    }
+    memoryWalk.clear();
+    memoryWalkPos = -1;
+    return nullptr;
+}
+
+OstrelMemAccessDesc *OstrelDataModel::nextMemAccessDevModel(QString devModel, bool restart)
+{
+    if (restart || memAccessWalkPos < 0) {
+        memAccessWalk = memAccessDescs.values();
+        memAccessWalkPos = 0;
+    }
+    while (memAccessWalkPos < memAccessWalk.size()) {
+        OstrelMemAccessDesc *d = memAccessWalk.at(memAccessWalkPos++);
+        if (d->devModel == devModel)
+            return d;
+    }
+    memAccessWalk.clear();
+    memAccessWalkPos = -1;
+    return nullptr;
+}
+
+QString OstrelDataModel::toString()
+{
+    QString s = QStringLiteral("Ostrel data structure\n");
+    for (OstrelPacketRecord *packet : qAsConst(packets))
+        s += packet->toString();
+    return s;
+}
