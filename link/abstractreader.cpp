@@ -3,6 +3,8 @@
 AbstractReader::AbstractReader(QObject *parent)
     : QObject(parent)
 {
+    // Lets stateChanges cross queued connections and signal spies.
+    qRegisterMetaType<AbstractReader::HWState>("AbstractReader::HWState");
     connect(&m_reconnectTimer, &QTimer::timeout, this, &AbstractReader::handleReconnectTimeout);
     m_reconnectTimer.start(1000);
 }

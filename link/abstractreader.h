@@ -1,6 +1,7 @@
 #ifndef ABSTRACTREADER_H
 #define ABSTRACTREADER_H
 
+#include "ostrel.h"
 #include "ostrelmessage.h"
 
 #include <QObject>
@@ -37,6 +38,9 @@ public slots:
     void handleReconnectTimeout();
 
 signals:
+    // A CAN frame for the exchange interface's own stack; no reader has a
+    // CAN bus to take one from.
+    void can_message_ready(can_message frame);
     void stateChanges(AbstractReader::HWState state);
 
 protected:
