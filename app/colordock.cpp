@@ -19,10 +19,7 @@ QSpinBox *createSpinBox(int value, QWidget *parent, int max)
 }
 
 ColorDock::ColorDock(const QString &name, QWidget *parent)
-    : QFrame(parent)
-    , m_name(name)
-    , m_sizeHint(-1, -1)
-    , m_minimumSizeHint(125, 75)
+    : QFrame(parent), m_name(name), m_sizeHint(-1, -1), m_minimumSizeHint(125, 75)
 {
     QFont f = font();
     f.setPointSize(8);

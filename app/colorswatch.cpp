@@ -124,8 +124,7 @@ ColorSwatch::ColorSwatch(const QString &name, QWidget *parent, Qt::WindowFlags f
     // Moving and floating restrict one another; the menu follows the choice
     // at once instead of waiting for its next refresh.
     connect(m_movableAction, &QAction::triggered, m_areaActions, &QActionGroup::setEnabled);
-    connect(m_movableAction, &QAction::triggered, m_allowedAreasActions,
-            &QActionGroup::setEnabled);
+    connect(m_movableAction, &QAction::triggered, m_allowedAreasActions, &QActionGroup::setEnabled);
     connect(m_floatableAction, &QAction::triggered, m_floatingAction, &QAction::setEnabled);
     connect(m_floatingAction, &QAction::triggered, m_floatableAction, &QAction::setDisabled);
     connect(m_movableAction, &QAction::triggered, m_floatableAction, &QAction::setEnabled);
@@ -147,8 +146,7 @@ ColorSwatch::ColorSwatch(const QString &name, QWidget *parent, Qt::WindowFlags f
     connect(m_windowModifiedAction, &QAction::toggled, this, &QWidget::setWindowModified);
 
     m_changeSizeHintsAction = new QAction(tr("Change Size Hints"), this);
-    connect(m_changeSizeHintsAction, &QAction::triggered, m_colorDock,
-            &ColorDock::changeSizeHints);
+    connect(m_changeSizeHintsAction, &QAction::triggered, m_colorDock, &ColorDock::changeSizeHints);
 
     dockMenu = new QMenu(name, this);
     dockMenu->addAction(toggleViewAction());
@@ -277,8 +275,7 @@ void ColorSwatch::splitInto(QAction *action)
     if (!mw || !target || target == this)
         return;
 
-    const Qt::Orientation o =
-        action->parent() == m_splitHMenu ? Qt::Horizontal : Qt::Vertical;
+    const Qt::Orientation o = action->parent() == m_splitHMenu ? Qt::Horizontal : Qt::Vertical;
     mw->splitDockWidget(target, this, o);
 }
 
@@ -365,15 +362,39 @@ void ColorSwatch::changeVerticalTitleBar(bool on)
                    : features() & ~DockWidgetVerticalTitleBar);
 }
 
-void ColorSwatch::allowTop(bool a) { allow(Qt::TopDockWidgetArea, a); }
-void ColorSwatch::allowLeft(bool a) { allow(Qt::LeftDockWidgetArea, a); }
-void ColorSwatch::allowRight(bool a) { allow(Qt::RightDockWidgetArea, a); }
-void ColorSwatch::allowBottom(bool a) { allow(Qt::BottomDockWidgetArea, a); }
+void ColorSwatch::allowTop(bool a)
+{
+    allow(Qt::TopDockWidgetArea, a);
+}
+void ColorSwatch::allowLeft(bool a)
+{
+    allow(Qt::LeftDockWidgetArea, a);
+}
+void ColorSwatch::allowRight(bool a)
+{
+    allow(Qt::RightDockWidgetArea, a);
+}
+void ColorSwatch::allowBottom(bool a)
+{
+    allow(Qt::BottomDockWidgetArea, a);
+}
 
-void ColorSwatch::placeTop(bool p) { place(Qt::TopDockWidgetArea, p); }
-void ColorSwatch::placeLeft(bool p) { place(Qt::LeftDockWidgetArea, p); }
-void ColorSwatch::placeRight(bool p) { place(Qt::RightDockWidgetArea, p); }
-void ColorSwatch::placeBottom(bool p) { place(Qt::BottomDockWidgetArea, p); }
+void ColorSwatch::placeTop(bool p)
+{
+    place(Qt::TopDockWidgetArea, p);
+}
+void ColorSwatch::placeLeft(bool p)
+{
+    place(Qt::LeftDockWidgetArea, p);
+}
+void ColorSwatch::placeRight(bool p)
+{
+    place(Qt::RightDockWidgetArea, p);
+}
+void ColorSwatch::placeBottom(bool p)
+{
+    place(Qt::BottomDockWidgetArea, p);
+}
 
 void ColorSwatch::slotActionShow()
 {
@@ -392,12 +413,11 @@ void ColorSwatch::slotVisibilityChanged()
 
 static QString resourcePath(const char *file)
 {
-    return QDir::cleanPath(QLatin1String(":") + QDir::separator() + QLatin1String("res")
-                           + QDir::separator() + QLatin1String(file));
+    return QDir::cleanPath(QLatin1String(":") + QDir::separator() + QLatin1String("res") +
+                           QDir::separator() + QLatin1String(file));
 }
 
-BlueTitleBar::BlueTitleBar(QWidget *parent)
-    : QWidget(parent)
+BlueTitleBar::BlueTitleBar(QWidget *parent) : QWidget(parent)
 {
     initShellResources();
     m_leftPm = QPixmap(resourcePath("titlebarLeft.png"));
@@ -443,8 +463,8 @@ void BlueTitleBar::paintEvent(QPaintEvent *)
     painter.drawPixmap(rect.topRight() - QPoint(m_rightPm.width() - 1, 0), m_rightPm);
     if (!m_centerPm.isNull()) {
         painter.fillRect(rect.left() + m_leftPm.width(), rect.top(),
-                         rect.width() - m_leftPm.width() - m_rightPm.width(),
-                         m_centerPm.height(), QBrush(m_centerPm));
+                         rect.width() - m_leftPm.width() - m_rightPm.width(), m_centerPm.height(),
+                         QBrush(m_centerPm));
     }
 }
 

@@ -17,7 +17,8 @@ ScrollMessageDlg *messageOutputBox = nullptr;
 QString errLogName;
 QTextStream *errLogStream = nullptr;
 
-namespace {
+namespace
+{
 
 QMutex handlerMutex;
 
@@ -94,8 +95,7 @@ void messageOutput(QtMsgType type, const QMessageLogContext &context, const QStr
             // Posted while the lock keeps the window alive; the window's
             // destruction discards the call if it is still pending.
             QMetaObject::invokeMethod(
-                box, [box, type, line]() { showInWindow(box, type, line); },
-                Qt::QueuedConnection);
+                box, [box, type, line]() { showInWindow(box, type, line); }, Qt::QueuedConnection);
         }
     }
 

@@ -11,9 +11,9 @@ OutputSwatch::OutputSwatch(const QString &name, QWidget *parent, Qt::WindowFlags
 {
     initShellResources();
     const QString sep = QDir::separator();
-    actionShow->setIcon(QIcon(QDir::cleanPath(QLatin1String(":") + sep + "icons" + sep
-                                              + "resources" + sep + "icons" + sep
-                                              + "chat_alt_fill_24x24.png")));
+    actionShow->setIcon(
+        QIcon(QDir::cleanPath(QLatin1String(":") + sep + "icons" + sep + "resources" + sep +
+                              "icons" + sep + "chat_alt_fill_24x24.png")));
 }
 
 OutputSwatch::~OutputSwatch() = default;

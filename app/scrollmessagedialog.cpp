@@ -4,8 +4,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 
-ScrollMessageDialog::ScrollMessageDialog(QWidget *parent, const QString &title,
-                                         const QString &text)
+ScrollMessageDialog::ScrollMessageDialog(QWidget *parent, const QString &title, const QString &text)
     : QDialog(parent)
 {
     build(title, text);
@@ -48,8 +47,7 @@ void ScrollMessageDialog::critical(QWidget *parent, const QString &title, const 
     warning(parent, title, text);
 }
 
-void ScrollMessageDialog::information(QWidget *parent, const QString &title,
-                                      const QString &text)
+void ScrollMessageDialog::information(QWidget *parent, const QString &title, const QString &text)
 {
     warning(parent, title, text);
 }

@@ -7,9 +7,7 @@
 #include <QVBoxLayout>
 
 ScrollMessageDlg::ScrollMessageDlg(QWidget *parent, const QString &title, const QString &text)
-    : QDialog(parent)
-    , m_title(title)
-    , m_counter(0)
+    : QDialog(parent), m_title(title), m_counter(0)
 {
     Q_UNUSED(text);
 

@@ -9,10 +9,7 @@
 #include <cstdlib>
 
 ToolBar::ToolBar(const QString &title, QWidget *parent)
-    : QToolBar(parent)
-    , m_spinbox(nullptr)
-    , m_spinboxAction(nullptr)
-    , m_tip(nullptr)
+    : QToolBar(parent), m_spinbox(nullptr), m_spinboxAction(nullptr), m_tip(nullptr)
 {
     setWindowTitle(title);
     setObjectName(title);
@@ -89,8 +86,7 @@ ToolBar::ToolBar(const QString &title, QWidget *parent)
 
     // A fixed tool bar has no edge to choose.
     connect(m_movableAction, &QAction::triggered, m_areaActions, &QActionGroup::setEnabled);
-    connect(m_movableAction, &QAction::triggered, m_allowedAreasActions,
-            &QActionGroup::setEnabled);
+    connect(m_movableAction, &QAction::triggered, m_allowedAreasActions, &QActionGroup::setEnabled);
 
     m_menu = new QMenu(title, this);
     m_menu->addAction(toggleViewAction());
@@ -247,15 +243,39 @@ void ToolBar::changeMovable(bool movable)
     setMovable(movable);
 }
 
-void ToolBar::allowLeft(bool a) { allow(Qt::LeftToolBarArea, a); }
-void ToolBar::allowRight(bool a) { allow(Qt::RightToolBarArea, a); }
-void ToolBar::allowTop(bool a) { allow(Qt::TopToolBarArea, a); }
-void ToolBar::allowBottom(bool a) { allow(Qt::BottomToolBarArea, a); }
+void ToolBar::allowLeft(bool a)
+{
+    allow(Qt::LeftToolBarArea, a);
+}
+void ToolBar::allowRight(bool a)
+{
+    allow(Qt::RightToolBarArea, a);
+}
+void ToolBar::allowTop(bool a)
+{
+    allow(Qt::TopToolBarArea, a);
+}
+void ToolBar::allowBottom(bool a)
+{
+    allow(Qt::BottomToolBarArea, a);
+}
 
-void ToolBar::placeLeft(bool p) { place(Qt::LeftToolBarArea, p); }
-void ToolBar::placeRight(bool p) { place(Qt::RightToolBarArea, p); }
-void ToolBar::placeTop(bool p) { place(Qt::TopToolBarArea, p); }
-void ToolBar::placeBottom(bool p) { place(Qt::BottomToolBarArea, p); }
+void ToolBar::placeLeft(bool p)
+{
+    place(Qt::LeftToolBarArea, p);
+}
+void ToolBar::placeRight(bool p)
+{
+    place(Qt::RightToolBarArea, p);
+}
+void ToolBar::placeTop(bool p)
+{
+    place(Qt::TopToolBarArea, p);
+}
+void ToolBar::placeBottom(bool p)
+{
+    place(Qt::BottomToolBarArea, p);
+}
 
 void ToolBar::insertToolBarBreak()
 {
@@ -266,9 +286,7 @@ void ToolBar::insertToolBarBreak()
     mw->insertToolBarBreak(this);
 }
 
-void ToolBar::enterEvent(QEvent *)
-{
-}
+void ToolBar::enterEvent(QEvent *) {}
 
 void ToolBar::leaveEvent(QEvent *)
 {

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <unistd.h>
 
-namespace {
+namespace
+{
 
 // Redirects file descriptor 1 into a temporary file for its lifetime, so
 // the reader's messages on standard output can be compared exactly.
@@ -167,6 +168,7 @@ private slots:
     void readMissingOrUnopenable();
     void readLongValue();
     void numericReading();
+    void sampleConfiguration();
 
     void commandLine_data();
     void commandLine();
@@ -227,14 +229,15 @@ void TestOstrelConfigData::readFile_data()
                              << 0 << QString()
                              << QStringList{"AGWPE_Port=8000|", "Interface=AGWPE|radio reader"};
     QTest::newRow("duplicates kept in reading order")
-        << config(parameter("HistoryDepth", "10", "first") + parameter("HistoryDepth", "20", "second"))
-        << 0 << QString()
-        << QStringList{"HistoryDepth=10|second", "HistoryDepth=20|second"};
-    QTest::newRow("no Config, no Parameter") << QByteArray("<Other><X>1</X></Other>") << 0
-                                             << QString() << QStringList();
+        << config(parameter("HistoryDepth", "10", "first") +
+                  parameter("HistoryDepth", "20", "second"))
+        << 0 << QString() << QStringList{"HistoryDepth=10|second", "HistoryDepth=20|second"};
+    QTest::newRow("no Config, no Parameter")
+        << QByteArray("<Other><X>1</X></Other>") << 0 << QString() << QStringList();
     QTest::newRow("Parameter before Config")
         << QByteArray("<Root>" + parameter("a", "1") + "<Config/></Root>") << -20
-        << "Bad file format\n" << QStringList();
+        << "Bad file format\n"
+        << QStringList();
     QTest::newRow("values keep spaces, empty elements read empty")
         << config(parameter("HistoryDepth", " 5 ") +
                   "<Parameter><ParmName>Empty</ParmName><ParmDesc/><ParmValue/></Parameter>")
@@ -245,23 +248,27 @@ void TestOstrelConfigData::readFile_data()
         << 0 << QString() << QStringList{"StartLayout=a.lay|"};
     QTest::newRow("entities and UTF-8")
         << config(parameter("SiDS_URL_main", "http://h/?a=1&amp;b=2", "\xc3\xa9t\xc3\xa9")) << 0
-        << QString() << QStringList{QString::fromUtf8("SiDS_URL_main=http://h/?a=1&b=2|\xc3\xa9t\xc3\xa9")};
+        << QString()
+        << QStringList{QString::fromUtf8("SiDS_URL_main=http://h/?a=1&b=2|\xc3\xa9t\xc3\xa9")};
     QTest::newRow("element names are case-sensitive")
         << config("<parameter><ParmName>a</ParmName><ParmValue>1</ParmValue></parameter>" +
                   parameter("b", "2"))
         << 0 << QString() << QStringList{"b=2|"};
     QTest::newRow("tag mismatch keeps what was read")
-        << QByteArray("<Config>" + parameter("a", "1") + "<Parameter><ParmName>b</ParmName></Config>")
+        << QByteArray("<Config>" + parameter("a", "1") +
+                      "<Parameter><ParmName>b</ParmName></Config>")
         << -30 << "Error: Opening and ending tag mismatch. in file %1 at line 2, column 42.\n"
         << QStringList{"a=1|"};
-    QTest::newRow("premature end") << QByteArray("<Config>" + parameter("a", "1")) << -30
-                                   << "Error: Premature end of document. in file %1 at line 2, column 0.\n"
-                                   << QStringList{"a=1|"};
-    QTest::newRow("empty file") << QByteArray() << -30
-                                << "Error: Premature end of document. in file %1 at line 1, column 0.\n"
-                                << QStringList();
-    QTest::newRow("binary garbage") << QByteArray("\x00\xff\xfe<<", 5) << -30 << QString("*")
-                                    << QStringList();
+    QTest::newRow("premature end")
+        << QByteArray("<Config>" + parameter("a", "1")) << -30
+        << "Error: Premature end of document. in file %1 at line 2, column 0.\n"
+        << QStringList{"a=1|"};
+    QTest::newRow("empty file")
+        << QByteArray() << -30
+        << "Error: Premature end of document. in file %1 at line 1, column 0.\n"
+        << QStringList();
+    QTest::newRow("binary garbage")
+        << QByteArray("\x00\xff\xfe<<", 5) << -30 << QString("*") << QStringList();
 }
 
 void TestOstrelConfigData::readFile()
@@ -316,9 +323,9 @@ void TestOstrelConfigData::readLongValue()
 
 void TestOstrelConfigData::numericReading()
 {
-    QString path = writeFixture(config(parameter("HistoryDepth", " 5 ") +
-                                       parameter("EnableQueue", "true") +
-                                       parameter("serverPort", "")));
+    QString path =
+        writeFixture(config(parameter("HistoryDepth", " 5 ") + parameter("EnableQueue", "true") +
+                            parameter("serverPort", "")));
     OstrelConfigData cfg(&path);
     QCOMPARE(cfg.getParameter("HistoryDepth"), QString(" 5 "));
     QVERIFY(cfg.getParameter("EnableQueue") != "1");
@@ -328,13 +335,33 @@ void TestOstrelConfigData::numericReading()
     QCOMPARE(cfg.getParameter("AGWPE_Port").toInt(), 0);
 }
 
+void TestOstrelConfigData::sampleConfiguration()
+{
+    // The configuration the program ships with: it reads cleanly, selects no
+    // modem, and survives being written back by the dialog.
+    QString path = QDir::cleanPath(QStringLiteral(VELKARO_SOURCE_DIR) + "/resources/config.xml");
+    StdoutCapture capture;
+    OstrelConfigData cfg(&path);
+    QCOMPARE(capture.text(), QString());
+    const QStringList rows = dialogRows(cfg);
+    QVERIFY(!rows.isEmpty());
+    QVERIFY(cfg.getParameter("Interface") != "AGWPE");
+    QVERIFY(cfg.getParameter("Interface") != "KISSTCP");
+
+    QString out = m_dir->filePath("sample.xml");
+    cfg.saveToFile(out);
+    OstrelConfigData back(&out);
+    QCOMPARE(dialogRows(back), rows);
+    QCOMPARE(back.zedorirMapList(), cfg.zedorirMapList());
+}
+
 void TestOstrelConfigData::commandLine_data()
 {
     QTest::addColumn<QList<QByteArray>>("args");
     QTest::addColumn<QStringList>("expected"); // name=value; "name!" for undefined
 
-    QTest::newRow("three arguments") << QList<QByteArray>{"a", "b", "c"}
-                                     << QStringList{"a=b", "c!", "b!"};
+    QTest::newRow("three arguments")
+        << QList<QByteArray>{"a", "b", "c"} << QStringList{"a=b", "c!", "b!"};
     QTest::newRow("single argument") << QList<QByteArray>{"a"} << QStringList{"a!"};
     QTest::newRow("no argument") << QList<QByteArray>{} << QStringList{"HistoryDepth=20"};
     QTest::newRow("override the one in force")
@@ -343,8 +370,8 @@ void TestOstrelConfigData::commandLine_data()
         << QList<QByteArray>{"serverPort", "1", "serverPort", "2"} << QStringList{"serverPort=2"};
     QTest::newRow("Latin-1") << QList<QByteArray>{"Call\xe9", "\xb5v"}
                              << QStringList{QString::fromUtf8("Call\xc3\xa9=\xc2\xb5v")};
-    QTest::newRow("empty value defines") << QList<QByteArray>{"StartLayout", ""}
-                                         << QStringList{"StartLayout="};
+    QTest::newRow("empty value defines")
+        << QList<QByteArray>{"StartLayout", ""} << QStringList{"StartLayout="};
 }
 
 void TestOstrelConfigData::commandLine()
@@ -372,10 +399,9 @@ void TestOstrelConfigData::commandLine()
 
 void TestOstrelConfigData::commandLineLists()
 {
-    QString path = writeFixture(config(parameter("ZedorirMap", "maps/a.xml") +
-                                       parameter("DeviceDesc", "d1") +
-                                       parameter("ZedorirMap", "maps/b.xml") +
-                                       parameter("InstrumentRack", "r1")));
+    QString path = writeFixture(
+        config(parameter("ZedorirMap", "maps/a.xml") + parameter("DeviceDesc", "d1") +
+               parameter("ZedorirMap", "maps/b.xml") + parameter("InstrumentRack", "r1")));
     OstrelConfigData cfg(&path);
     Args a({"ZedorirMap", "maps/c.xml", "InstrumentRack", "r2", "DeviceDesc", "d2"});
     cfg.appendFromArgs(a.argc(), a.argv());
@@ -387,10 +413,10 @@ void TestOstrelConfigData::commandLineLists()
 
 void TestOstrelConfigData::writeAndReadBack()
 {
-    QString path = writeFixture(config(parameter("Interface", "KISSTCP", "reader") +
-                                       parameter("AGWPE_Hostname", " spaced &lt;&amp;&gt; ", "host") +
-                                       parameter("HistoryDepth", "10", "old") +
-                                       parameter("HistoryDepth", "20", "new")));
+    QString path = writeFixture(
+        config(parameter("Interface", "KISSTCP", "reader") +
+               parameter("AGWPE_Hostname", " spaced &lt;&amp;&gt; ", "host") +
+               parameter("HistoryDepth", "10", "old") + parameter("HistoryDepth", "20", "new")));
     OstrelConfigData cfg(&path);
     Args a({"serverAddress", "10.0.0.1", "Interface", "AGWPE"});
     cfg.appendFromArgs(a.argc(), a.argv());
@@ -399,9 +425,10 @@ void TestOstrelConfigData::writeAndReadBack()
     cfg.saveToFile(out);
 
     QString version, date;
-    QCOMPARE(writtenParameters(out, &version, &date),
-             (QStringList{"AGWPE_Hostname= spaced <&> |host", "HistoryDepth=10|new",
-                          "HistoryDepth=20|new", "Interface=AGWPE|reader", "serverAddress=10.0.0.1|"}));
+    QCOMPARE(
+        writtenParameters(out, &version, &date),
+        (QStringList{"AGWPE_Hostname= spaced <&> |host", "HistoryDepth=10|new",
+                     "HistoryDepth=20|new", "Interface=AGWPE|reader", "serverAddress=10.0.0.1|"}));
     QCOMPARE(version, QString("2"));
     QVERIFY2(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d{4}$").match(date).hasMatch(),
              qPrintable(date));
@@ -422,8 +449,8 @@ void TestOstrelConfigData::writeAndReadBack()
 void TestOstrelConfigData::writeKeepsDuplicateInForce()
 {
     // Writing must not flip which of two definitions is in force.
-    QString path = writeFixture(config(parameter("HistoryDepth", "10") +
-                                       parameter("HistoryDepth", "20")));
+    QString path =
+        writeFixture(config(parameter("HistoryDepth", "10") + parameter("HistoryDepth", "20")));
     OstrelConfigData cfg(&path);
     QString out = m_dir->filePath("again.xml");
     for (int round = 0; round < 3; ++round) {
@@ -436,7 +463,9 @@ void TestOstrelConfigData::writeKeepsDuplicateInForce()
 
 void TestOstrelConfigData::writeUncreatable()
 {
+    StdoutCapture usage;
     OstrelConfigData cfg(nullptr);
+    usage.text();
     const QString bad = m_dir->filePath("no/such/dir/config.xml");
     QTest::ignoreMessage(QtCriticalMsg, qPrintable("\"Can't create file " + bad + "\""));
     cfg.saveToFile(bad);
@@ -456,7 +485,8 @@ void TestOstrelConfigData::dialogLayout()
     QVERIFY(dialog->isModal());
     QCOMPARE(dialog->size(), QSize(800, 600));
     QVERIFY(dialog->findChild<QLabel *>());
-    QCOMPARE(dialog->findChildren<QLabel *>().first()->text(), QString("Application parameters:\n"));
+    QCOMPARE(dialog->findChildren<QLabel *>().first()->text(),
+             QString("Application parameters:\n"));
 
     auto *table = dialog->findChild<QTableWidget *>();
     QCOMPARE(table->columnCount(), 3);
@@ -550,9 +580,10 @@ void TestOstrelConfigData::okResetsCommandLineOverride()
 void TestOstrelConfigData::okOnDuplicateRows()
 {
     QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path = writeFixture(config(parameter("AltLayout1", "x") + parameter("HistoryDepth", "10") +
-                                       parameter("HistoryDepth", "20")),
-                                "resources/config.xml");
+    QString path =
+        writeFixture(config(parameter("AltLayout1", "x") + parameter("HistoryDepth", "10") +
+                            parameter("HistoryDepth", "20")),
+                     "resources/config.xml");
     QVERIFY(QDir::setCurrent(m_dir->path()));
     OstrelConfigData cfg(&path);
     QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);

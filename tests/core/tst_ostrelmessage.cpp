@@ -4,7 +4,8 @@
 
 #include <memory>
 
-namespace {
+namespace
+{
 
 // Frees the buffer the parser hands over, whatever the test's outcome.
 struct MessageGuard {
@@ -51,9 +52,9 @@ void TestOstrelMessage::toStr_data()
     QTest::addColumn<bool>("withBytes");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("typical command") << 1 << 7 << 0x380 << 4 << QByteArray::fromHex("01000000")
-                                     << true
-                                     << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000";
+    QTest::newRow("typical command")
+        << 1 << 7 << 0x380 << 4 << QByteArray::fromHex("01000000") << true
+        << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000";
     QTest::newRow("hex letters upper in header, lower in data")
         << 0xabc << 0xffff << 0xa60 << 2 << QByteArray::fromHex("ABEF") << true
         << "SRC=0XABC, DST=0XFFFF, MSGID=0XA60, DLEN=0X2, data:abef";
@@ -63,7 +64,8 @@ void TestOstrelMessage::toStr_data()
         << 1 << 7 << 0xa60 << 0 << QByteArray::fromHex("00000000") << true
         << "SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0";
     QTest::newRow("no byte array drops the data part")
-        << 1 << 7 << 0x380 << 4 << QByteArray() << false << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4";
+        << 1 << 7 << 0x380 << 4 << QByteArray() << false
+        << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4";
     QTest::newRow("every byte of the array, whatever the length says")
         << 1 << 0x18 << 0x501 << 2 << QByteArray::fromHex("0102030405") << true
         << "SRC=0X1, DST=0X18, MSGID=0X501, DLEN=0X2, data:0102030405";
@@ -117,24 +119,22 @@ void TestOstrelMessage::fromStr_data()
 
     auto hex = [](const char *h) { return QByteArray::fromHex(h); };
 
-    QTest::newRow("written line") << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000" << true
-                                  << 1 << 7 << 0x380 << 4 << true << hex("01000000");
+    QTest::newRow("written line") << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000"
+                                  << true << 1 << 7 << 0x380 << 4 << true << hex("01000000");
     QTest::newRow("lower case keys and digits")
         << "src=0x1, dst=0x7, msgid=0x380, dlen=0x4, DATA:0a0B0c0D" << true << 1 << 7 << 0x380 << 4
         << true << hex("0a0b0c0d");
     QTest::newRow("mixed case keys") << "Src=0x2, DsT=0x18, MsgId=0x501, Dlen=0x1, Data:ff" << true
                                      << 2 << 0x18 << 0x501 << 1 << true << hex("ff");
-    QTest::newRow("decimal and octal values")
-        << "SRC=10, DST=010, MSGID=896, DLEN=2, data:beef" << true << 10 << 8 << 896 << 2 << true
-        << hex("beef");
-    QTest::newRow("white space around values")
-        << "SRC= 0x1 , DST=\t7 ,MSGID= 12,DLEN= 1 ,data:7f" << true << 1 << 7 << 12 << 1 << true
-        << hex("7f");
+    QTest::newRow("decimal and octal values") << "SRC=10, DST=010, MSGID=896, DLEN=2, data:beef"
+                                              << true << 10 << 8 << 896 << 2 << true << hex("beef");
+    QTest::newRow("white space around values") << "SRC= 0x1 , DST=\t7 ,MSGID= 12,DLEN= 1 ,data:7f"
+                                               << true << 1 << 7 << 12 << 1 << true << hex("7f");
     QTest::newRow("any separator after the key")
         << "SRC:1, DST 7, MSGID#5, DLEN=0" << true << 1 << 7 << 5 << 0 << false << QByteArray();
     QTest::newRow("DLEN 0 with a data part gives an empty buffer")
-        << "SRC=0X1, DST=0X7, MSGID=0X0A60, DLEN=0X0, data:00000000" << true << 1 << 7 << 0xa60
-        << 0 << true << QByteArray();
+        << "SRC=0X1, DST=0X7, MSGID=0X0A60, DLEN=0X0, data:00000000" << true << 1 << 7 << 0xa60 << 0
+        << true << QByteArray();
     QTest::newRow("DLEN 0 without a data part has no buffer")
         << "SRC=0X1, DST=0X7, MSGID=0X0A60, DLEN=0X0" << true << 1 << 7 << 0xa60 << 0 << false
         << QByteArray();
@@ -145,7 +145,8 @@ void TestOstrelMessage::fromStr_data()
         << "SRC=0x12345, DST=0x1FFFF, MSGID=70000, DLEN=0x10001, data:abcd" << true << 0x2345
         << 0xffff << (70000 & 0xffff) << 1 << true << hex("ab");
     QTest::newRow("negative value keeps its low bits")
-        << "SRC=-1, DST=7, MSGID=1, DLEN=0" << true << 0xffff << 7 << 1 << 0 << false << QByteArray();
+        << "SRC=-1, DST=7, MSGID=1, DLEN=0" << true << 0xffff << 7 << 1 << 0 << false
+        << QByteArray();
     QTest::newRow("hex longer than DLEN")
         << "SRC=0X1, DST=0X7, MSGID=0X383, DLEN=0X2, data:0102030405" << true << 1 << 7 << 0x383
         << 2 << true << hex("0102");
@@ -162,20 +163,19 @@ void TestOstrelMessage::fromStr_data()
                                          << 1 << 7 << 2 << 2 << true << hex("ab00");
     QTest::newRow("data keyword at the very end")
         << "SRC=1, DST=7, MSGID=2, DLEN=2, data" << true << 1 << 7 << 2 << 2 << true << hex("0000");
-    QTest::newRow("missing MSGID") << "SRC=0X1, DST=0X7, DLEN=0X1, data:05" << false << 1 << 7 << 0
-                                   << 1 << true << hex("05");
+    QTest::newRow("missing MSGID")
+        << "SRC=0X1, DST=0X7, DLEN=0X1, data:05" << false << 1 << 7 << 0 << 1 << true << hex("05");
     QTest::newRow("missing SRC") << "DST=0X7, MSGID=0X380, DLEN=0X0" << false << 0 << 7 << 0x380
                                  << 0 << false << QByteArray();
-    QTest::newRow("SRC that does not convert")
-        << "SRC=abc, DST=0X7, MSGID=0X380, DLEN=0X0" << false << 0 << 7 << 0x380 << 0 << false
-        << QByteArray();
+    QTest::newRow("SRC that does not convert") << "SRC=abc, DST=0X7, MSGID=0X380, DLEN=0X0" << false
+                                               << 0 << 7 << 0x380 << 0 << false << QByteArray();
     QTest::newRow("missing DLEN") << "SRC=0X1, DST=0X7, MSGID=0X380, data:01000000" << false << 1
                                   << 7 << 0x380 << 0 << false << QByteArray();
     QTest::newRow("DLEN that does not convert")
         << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=four, data:01000000" << false << 1 << 7 << 0x380
         << 0 << false << QByteArray();
-    QTest::newRow("key at end of line") << "SRC=1, DST=2, MSGID=3, DLEN" << false << 1 << 2 << 3
-                                        << 0 << false << QByteArray();
+    QTest::newRow("key at end of line")
+        << "SRC=1, DST=2, MSGID=3, DLEN" << false << 1 << 2 << 3 << 0 << false << QByteArray();
     QTest::newRow("empty line") << "" << false << 0 << 0 << 0 << 0 << false << QByteArray();
 }
 
@@ -208,8 +208,8 @@ void TestOstrelMessage::fromStr()
 void TestOstrelMessage::fromStrWithoutByteArray()
 {
     MessageGuard g;
-    QVERIFY(!ostrelMessageFromStr(QStringLiteral("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01000000"),
-                                  &g.msg, nullptr));
+    QVERIFY(!ostrelMessageFromStr(
+        QStringLiteral("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01000000"), &g.msg, nullptr));
     QCOMPARE(int(g.msg.length), 4);
     QVERIFY(!g.msg.data);
 
@@ -222,7 +222,8 @@ void TestOstrelMessage::fromStrWithoutByteArray()
 void TestOstrelMessage::fromStrWithoutMessage()
 {
     QByteArray array("kept");
-    QVERIFY(!ostrelMessageFromStr(QStringLiteral("SRC=1, DST=7, MSGID=1, DLEN=0"), nullptr, &array));
+    QVERIFY(
+        !ostrelMessageFromStr(QStringLiteral("SRC=1, DST=7, MSGID=1, DLEN=0"), nullptr, &array));
 }
 
 void TestOstrelMessage::fromStrResetsOldContents()

@@ -10,22 +10,6 @@
 #include <QTreeView>
 #include <QtTest>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-// Qt 5.15's offscreen platform plugin never frees the screens it creates
-// with the application object. Full stacks are needed to see that the
-// allocations come from the plugin, since Qt is built without frame pointers.
-extern "C" const char *__asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libqoffscreen.so\n";
-}
-#endif
-#endif
-
 namespace {
 
 bool writeFile(const QString &path, const QByteArray &content)

@@ -1,0 +1,75 @@
+#include "support_recfixture.h"
+
+#include "ostreldatamodel.h"
+#include "treemodel.h"
+
+#include <QFile>
+
+namespace
+{
+
+const char kDevices[] = R"(<Devices>
+<Device><DevModel>psw_t</DevModel>
+ <Packet><PacType>command</PacType><PacId>0x380</PacId><PacName>set_ports</PacName>
+  <PacDesc>Port mask</PacDesc><DataLen>4</DataLen>
+  <Field><FldType>uint</FldType><FldOffset>0</FldOffset><FldLen>32</FldLen>
+   <FldByteOrder>LE</FldByteOrder><FldEdit>YES</FldEdit><FldName>mask</FldName>
+   <FldDesc>ports</FldDesc><FldValue>0x0</FldValue></Field>
+ </Packet>
+ <Packet><PacType>datain</PacType><PacId>0x480</PacId><PacName>state</PacName>
+  <PacDesc>State</PacDesc><DataLen>4</DataLen>
+  <Field><FldType>uint</FldType><FldOffset>0</FldOffset><FldLen>16</FldLen>
+   <FldByteOrder>LE</FldByteOrder><FldName>volts</FldName><FldValue>0</FldValue></Field>
+  <Field><FldType>int</FldType><FldOffset>16</FldOffset><FldLen>16</FldLen>
+   <FldByteOrder>BE</FldByteOrder><FldName>temp</FldName><FldValue>0</FldValue></Field>
+ </Packet>
+</Device>
+<Device><DevModel>cam_t</DevModel>
+ <Packet><PacType>datain</PacType><PacId>0x500</PacId><PacName>frame</PacName>
+  <PacDesc>Frame</PacDesc><DataLen>1</DataLen>
+  <Field><FldType>uint</FldType><FldOffset>0</FldOffset><FldLen>8</FldLen>
+   <FldName>n</FldName><FldValue>0</FldValue></Field>
+ </Packet>
+</Device>
+</Devices>
+)";
+
+const char kMap[] = R"(<Map>
+<Zedorir><ZedorirName>Sat</ZedorirName><ZedorirDesc>Test</ZedorirDesc><CenterAddr>1</CenterAddr>
+ <System><SysName>Power</SysName><SysDesc>p</SysDesc>
+  <Module><ModName>Main</ModName><ModDesc>m</ModDesc>
+   <Device><DevName>psw</DevName><DevDesc>switch</DevDesc><DevAddress>7</DevAddress><DevModel>psw_t</DevModel></Device>
+   <Device><DevName>cam</DevName><DevDesc>camera</DevDesc><DevAddress>9</DevAddress><DevModel>cam_t</DevModel></Device>
+  </Module>
+ </System>
+</Zedorir>
+</Map>
+)";
+
+bool writeFile(const QString &path, const char *text)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) > 0;
+}
+
+} // namespace
+
+RecFixture::RecFixture()
+{
+    const QString devices = path(QStringLiteral("devices.xml"));
+    const QString map = path(QStringLiteral("map.xml"));
+    if (!dir.isValid() || !writeFile(devices, kDevices) || !writeFile(map, kMap))
+        return;
+    dataModel = new OstrelDataModel;
+    QString p = devices;
+    if (dataModel->fromXMLFile(&p) != 0)
+        return;
+    QList<QString> maps{map};
+    tree = new TreeModel(dataModel, &maps);
+}
+
+RecFixture::~RecFixture()
+{
+    delete tree;
+    delete dataModel;
+}
