@@ -9,7 +9,8 @@
 #include <QElapsedTimer>
 #include <cstdio>
 
-namespace {
+namespace
+{
 
 constexpr int kFrames = 100000;
 constexpr int kMessagesPerFrame = 4;

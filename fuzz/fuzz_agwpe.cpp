@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     for (const AGWPE_Packet &p : frames) {
-        if (uint32_t(p.data.size()) != p.header.DataLen || p.header.DataLen > AgwpeDeframer::MaxDataLen)
+        if (uint32_t(p.data.size()) != p.header.DataLen ||
+            p.header.DataLen > AgwpeDeframer::MaxDataLen)
             abort();
     }
     return 0;

@@ -1,7 +1,6 @@
 #include "abstractreader.h"
 
-AbstractReader::AbstractReader(QObject *parent)
-    : QObject(parent)
+AbstractReader::AbstractReader(QObject *parent) : QObject(parent)
 {
     // Lets stateChanges cross queued connections and signal spies.
     qRegisterMetaType<AbstractReader::HWState>("AbstractReader::HWState");
@@ -25,24 +24,15 @@ void AbstractReader::handleReconnectTimeout()
         HW_init();
 }
 
-NullReader::NullReader(QObject *parent)
-    : AbstractReader(parent)
-{
-}
+NullReader::NullReader(QObject *parent) : AbstractReader(parent) {}
 
-void NullReader::HW_init()
-{
-}
+void NullReader::HW_init() {}
 
-void NullReader::HW_close()
-{
-}
+void NullReader::HW_close() {}
 
 int32_t NullReader::readerDataCount()
 {
     return 0;
 }
 
-void NullReader::ostrel_send_message(tag_ostrel_message *)
-{
-}
+void NullReader::ostrel_send_message(tag_ostrel_message *) {}

@@ -4,7 +4,8 @@
 #include <QTcpSocket>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 void putLe32(char *p, uint32_t v)
 {
@@ -16,8 +17,8 @@ void putLe32(char *p, uint32_t v)
 
 uint32_t getLe32(const char *p)
 {
-    return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8 | uint32_t(uint8_t(p[2])) << 16
-           | uint32_t(uint8_t(p[3])) << 24;
+    return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8 | uint32_t(uint8_t(p[2])) << 16 |
+           uint32_t(uint8_t(p[3])) << 24;
 }
 
 void setCall(char (&field)[10], const char *call)
@@ -95,10 +96,7 @@ bool AgwpeDeframer::feed(const char *bytes, int size, QVector<AGWPE_Packet> &fra
     return true;
 }
 
-AGWPE::AGWPE(QObject *parent)
-    : AX25_interface(parent)
-{
-}
+AGWPE::AGWPE(QObject *parent) : AX25_interface(parent) {}
 
 void AGWPE::OnConnected()
 {

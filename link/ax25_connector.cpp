@@ -5,7 +5,8 @@
 #include <QDebug>
 #include <QNetworkReply>
 
-namespace {
+namespace
+{
 
 uint16_t getLe16(const uint8_t *p)
 {
@@ -22,11 +23,9 @@ constexpr int kAddressSize = 6;
 
 } // namespace
 
-AX25_connector::AX25_connector(AX25_interface *iface, const QString &host, int port, QObject *parent)
-    : AbstractReader(parent)
-    , m_interface(iface)
-    , m_host(host)
-    , m_port(port)
+AX25_connector::AX25_connector(AX25_interface *iface, const QString &host, int port,
+                               QObject *parent)
+    : AbstractReader(parent), m_interface(iface), m_host(host), m_port(port)
 {
     connect(m_interface, &AX25_interface::Connected, this, &AX25_connector::OnConnected);
     connect(m_interface, &AX25_interface::Error, this, &AX25_connector::OnError);
@@ -35,7 +34,8 @@ AX25_connector::AX25_connector(AX25_interface *iface, const QString &host, int p
     // Not through the virtual: a subclass is not built yet and has
     // nothing to say about the first state.
     AX25_connector::changeState(HW_NOTINIT);
-    connect(&m_network, &QNetworkAccessManager::finished, this, &AX25_connector::handleEndOfRequest);
+    connect(&m_network, &QNetworkAccessManager::finished, this,
+            &AX25_connector::handleEndOfRequest);
 }
 
 AX25_connector::~AX25_connector() = default;

@@ -3,13 +3,12 @@
 #include <QDebug>
 #include <QTcpSocket>
 
-namespace {
+namespace
+{
 const char kStationCall[] = "QZ9XK";
 }
 
-AX25_interface::AX25_interface(QObject *parent)
-    : QObject(parent)
-    , m_socket(new QTcpSocket)
+AX25_interface::AX25_interface(QObject *parent) : QObject(parent), m_socket(new QTcpSocket)
 {
     connect(m_socket, &QTcpSocket::connected, this, &AX25_interface::OnConnected);
     connect(m_socket, &QTcpSocket::readyRead, this, &AX25_interface::OnReadyRead);
@@ -30,7 +29,8 @@ void AX25_interface::Connect(const QString &host, int port)
         return;
     qDebug() << "Connecting to " << host << ":" << port << "...\n";
     resetReceiver();
-    m_socket->connectToHost(host, quint16(port), QIODevice::ReadWrite, QAbstractSocket::AnyIPProtocol);
+    m_socket->connectToHost(host, quint16(port), QIODevice::ReadWrite,
+                            QAbstractSocket::AnyIPProtocol);
 }
 
 void AX25_interface::Disconnect()

@@ -11,7 +11,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
-namespace {
+namespace
+{
 
 constexpr int kSourceAddressOffset = 8;
 constexpr int kAddressEnd = kSourceAddressOffset + 6;
@@ -47,17 +48,19 @@ void AX25_connector::SiDS_init(OstrelConfigData *config)
     // Frames heard by the station are lost for good when they are not
     // logged, so a missing folder is made rather than skipped.
     if (!QDir().mkpath(QLatin1String(kLogFolder))) {
-        qWarning("Can't create the radio log folder %s; radio frames will not be logged\n", kLogFolder);
+        qWarning("Can't create the radio log folder %s; radio frames will not be logged\n",
+                 kLogFolder);
         return;
     }
-    m_logBase = QLatin1String(kLogFolder) + QLatin1Char('/')
-                + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddThh-mm-ss"));
+    m_logBase = QLatin1String(kLogFolder) + QLatin1Char('/') +
+                QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddThh-mm-ss"));
     auto csv = std::make_unique<QFile>(m_logBase + QStringLiteral(".satnogs.csv"));
     auto kss = std::make_unique<QFile>(m_logBase + QStringLiteral(".kss"));
-    if (!csv->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)
-        || !kss->open(QIODevice::WriteOnly | QIODevice::Append)) {
+    if (!csv->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text) ||
+        !kss->open(QIODevice::WriteOnly | QIODevice::Append)) {
         qWarning("Can't open the radio logs %s: %s; radio frames will not be logged\n",
-                 qPrintable(m_logBase), qPrintable(csv->isOpen() ? kss->errorString() : csv->errorString()));
+                 qPrintable(m_logBase),
+                 qPrintable(csv->isOpen() ? kss->errorString() : csv->errorString()));
         return;
     }
     m_csvFile = std::move(csv);
@@ -83,8 +86,8 @@ void AX25_connector::SiDS_submit(QByteArray &frame, QDateTime time)
         SiDS_submit(bare, time, sat.value(), m_urlReserve);
 }
 
-void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &time, const QString &noradId,
-                                 const QString &url)
+void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &time,
+                                 const QString &noradId, const QString &url)
 {
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("noradID"), noradId);
@@ -98,7 +101,8 @@ void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &t
     const QString text = query.toString(QUrl::FullyEncoded);
 
     QNetworkRequest request(QUrl(url + QLatin1Char('?') + text, QUrl::TolerantMode));
-    request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/x-www-form-urlencoded"));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QStringLiteral("application/x-www-form-urlencoded"));
     m_network.post(request, text.toUtf8());
 }
 

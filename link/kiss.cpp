@@ -45,10 +45,7 @@ void KissDeframer::feed(const char *bytes, int size, QVector<QByteArray> &frames
     }
 }
 
-KISS::KISS(QObject *parent)
-    : AX25_interface(parent)
-{
-}
+KISS::KISS(QObject *parent) : AX25_interface(parent) {}
 
 void KISS::escape(QByteArray &buf, uint16_t start)
 {

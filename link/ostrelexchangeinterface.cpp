@@ -5,7 +5,8 @@
 
 OstrelExchangeInterface *ostrelIF = nullptr;
 
-namespace {
+namespace
+{
 
 OstrelStackConfig exchangeStackConfig()
 {
@@ -19,9 +20,7 @@ OstrelStackConfig exchangeStackConfig()
 } // namespace
 
 OstrelExchangeInterface::OstrelExchangeInterface(AbstractReader *reader, QObject *parent)
-    : QObject(parent)
-    , m_reader(reader)
-    , m_stack(exchangeStackConfig(), OstrelStackHooks())
+    : QObject(parent), m_reader(reader), m_stack(exchangeStackConfig(), OstrelStackHooks())
 {
     // The signals' argument types, for queued connections and signal spies.
     qRegisterMetaType<uint16_t>("uint16_t");
@@ -35,9 +34,10 @@ OstrelExchangeInterface::OstrelExchangeInterface(AbstractReader *reader, QObject
         m_stack.ostrel_take_message();
     };
     hooks.rxMessage = [this](tag_ostrel_message *msg) {
-        const QByteArray data = (msg->data && msg->length)
-                                    ? QByteArray(reinterpret_cast<const char *>(msg->data), msg->length)
-                                    : QByteArray();
+        const QByteArray data =
+            (msg->data && msg->length)
+                ? QByteArray(reinterpret_cast<const char *>(msg->data), msg->length)
+                : QByteArray();
         tag_ostrel_message copy = *msg;
         copy.data = nullptr;
         emit ostrel_RX_message(copy, data);
@@ -55,7 +55,8 @@ OstrelExchangeInterface::OstrelExchangeInterface(AbstractReader *reader, QObject
     hooks.hwSend = nullptr;
 
     if (m_reader)
-        connect(m_reader, &AbstractReader::can_message_ready, this, &OstrelExchangeInterface::can_receive_message);
+        connect(m_reader, &AbstractReader::can_message_ready, this,
+                &OstrelExchangeInterface::can_receive_message);
 }
 
 void OstrelExchangeInterface::ostrel_init()

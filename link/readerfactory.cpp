@@ -7,7 +7,8 @@
 
 #include <QDebug>
 
-namespace {
+namespace
+{
 
 int portParameter(OstrelConfigData *config, const QString &key, int fallback)
 {

@@ -5,7 +5,8 @@
 #include <QTcpServer>
 #include <QTest>
 
-namespace {
+namespace
+{
 
 // A port that nothing on this machine listens on right now.
 int freePort()
@@ -56,15 +57,16 @@ bool DirewolfLink::start(int timeoutMs)
                     .toUtf8();
         m_agwPort[i] = freePort();
         m_kissPort[i] = freePort();
-        const QByteArray conf = QStringLiteral("ADEVICE stdin tx%1\nARATE 48000\nACHANNELS 1\n"
-                                               "CHANNEL 0\nMYCALL QZ9XK-%2\nMODEM 9600\n"
-                                               "TXDELAY 10\nTXTAIL 5\nDWAIT 0\nSLOTTIME 1\nPERSIST 255\n"
-                                               "AGWPORT %3\nKISSPORT %4\n")
-                                    .arg(kNames[i])
-                                    .arg(i + 5)
-                                    .arg(m_agwPort[i])
-                                    .arg(m_kissPort[i])
-                                    .toUtf8();
+        const QByteArray conf =
+            QStringLiteral("ADEVICE stdin tx%1\nARATE 48000\nACHANNELS 1\n"
+                           "CHANNEL 0\nMYCALL QZ9XK-%2\nMODEM 9600\n"
+                           "TXDELAY 10\nTXTAIL 5\nDWAIT 0\nSLOTTIME 1\nPERSIST 255\n"
+                           "AGWPORT %3\nKISSPORT %4\n")
+                .arg(kNames[i])
+                .arg(i + 5)
+                .arg(m_agwPort[i])
+                .arg(m_kissPort[i])
+                .toUtf8();
         if (!writeFile(QStringLiteral("%1.conf").arg(kNames[i]), conf))
             return false;
     }
@@ -79,12 +81,13 @@ bool DirewolfLink::start(int timeoutMs)
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(m_dir.path());
         p->setProcessChannelMode(QProcess::MergedChannels);
-        connect(p, &QProcess::readyReadStandardOutput, this,
-                [this, i, p]() { m_output[i] += QString::fromLocal8Bit(p->readAllStandardOutput()); });
+        connect(p, &QProcess::readyReadStandardOutput, this, [this, i, p]() {
+            m_output[i] += QString::fromLocal8Bit(p->readAllStandardOutput());
+        });
         p->start(QStringLiteral("direwolf"),
                  {QStringLiteral("-c"), m_dir.filePath(QStringLiteral("%1.conf").arg(kNames[i])),
-                  QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("-t"), QStringLiteral("0"),
-                  QStringLiteral("-")});
+                  QStringLiteral("-r"), QStringLiteral("48000"), QStringLiteral("-t"),
+                  QStringLiteral("0"), QStringLiteral("-")});
         if (!p->waitForStarted(5000)) {
             m_error = QStringLiteral("direwolf does not start: %1").arg(p->errorString());
             return false;
@@ -95,8 +98,8 @@ bool DirewolfLink::start(int timeoutMs)
     const bool ready = QTest::qWaitFor(
         [this]() {
             for (int i = 0; i < 2; ++i) {
-                if (!m_output[i].contains(QLatin1String("Ready to accept KISS TCP client"))
-                    || !m_output[i].contains(QLatin1String("Ready to accept AGW client")))
+                if (!m_output[i].contains(QLatin1String("Ready to accept KISS TCP client")) ||
+                    !m_output[i].contains(QLatin1String("Ready to accept AGW client")))
                     return false;
             }
             return true;

@@ -1,11 +1,11 @@
 #ifndef SUPPORT_DIREWOLF_H
 #define SUPPORT_DIREWOLF_H
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QTemporaryDir>
-#include <QElapsedTimer>
 #include <QTimer>
 #include <memory>
 
@@ -13,8 +13,8 @@
 // each takes its received audio on standard input and writes its transmit
 // audio through a private ALSA "file" device; whatever one transmits is
 // piped into the other's input, and silence fills the time between, so
-// that each receiver hears a continuous signal as it would from a radio. Each modem listens for AGWPE and KISS
-// clients on ports of its own; the test connects on 127.0.0.1 only.
+// that each receiver hears a continuous signal as it would from a radio. Each modem listens for
+// AGWPE and KISS clients on ports of its own; the test connects on 127.0.0.1 only.
 class DirewolfLink : public QObject
 {
 public:

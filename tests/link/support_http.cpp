@@ -26,7 +26,8 @@ HttpCapture::HttpCapture()
                 for (int i = 1; i < lines.size(); ++i) {
                     const int colon = lines[i].indexOf(':');
                     if (colon > 0)
-                        r.headers.insert(lines[i].left(colon).trimmed().toLower(), lines[i].mid(colon + 1).trimmed());
+                        r.headers.insert(lines[i].left(colon).trimmed().toLower(),
+                                         lines[i].mid(colon + 1).trimmed());
                 }
                 const int length = r.headers.value("content-length", "0").toInt();
                 if (buffer->size() < end + 4 + length)

@@ -10,7 +10,8 @@ ScriptedModem::ScriptedModem()
             if (m_client)
                 m_client->deleteLater();
             m_client = s;
-            connect(s, &QTcpSocket::readyRead, this, [this, s]() { m_received.append(s->readAll()); });
+            connect(s, &QTcpSocket::readyRead, this,
+                    [this, s]() { m_received.append(s->readAll()); });
         }
     });
     if (!m_server.listen(QHostAddress::LocalHost, 0))
@@ -39,16 +40,16 @@ void ScriptedModem::dropClient()
     }
 }
 
-namespace {
+namespace
+{
 QStringList g_messages;
 }
 
 MessageLog::MessageLog()
 {
     g_messages.clear();
-    m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &text) {
-        g_messages.append(text);
-    });
+    m_previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &,
+                                           const QString &text) { g_messages.append(text); });
 }
 
 MessageLog::~MessageLog()

@@ -5,7 +5,8 @@
 #include <QTcpSocket>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QByteArray agwFrame(char kind, const QByteArray &data)
 {
@@ -27,7 +28,8 @@ struct Connection {
         agw.Connect("127.0.0.1", modem.port());
         if (!connected.wait())
             return false;
-        return QTest::qWaitFor([this]() { return modem.client() && modem.received().size() >= 36; });
+        return QTest::qWaitFor(
+            [this]() { return modem.client() && modem.received().size() >= 36; });
     }
 };
 
@@ -79,7 +81,8 @@ void TestAgwpe::sendFrame()
     Connection c;
     QVERIFY(c.open());
     c.modem.clearReceived();
-    QByteArray payload = hex("8003010007000400" "01000000");
+    QByteArray payload = hex("8003010007000400"
+                             "01000000");
     c.agw.send_packet(payload);
     QTRY_COMPARE(c.modem.received().size(), 36 + 29);
     const QByteArray got = c.modem.received();
@@ -112,7 +115,8 @@ void TestAgwpe::otherKindsConsumedSilently()
 {
     Connection c;
     QVERIFY(c.open());
-    c.modem.send(agwFrame('T', "abc") + agwFrame('R', QByteArray()) + agwFrame('K', QByteArray("\x00xy", 3)));
+    c.modem.send(agwFrame('T', "abc") + agwFrame('R', QByteArray()) +
+                 agwFrame('K', QByteArray("\x00xy", 3)));
     QTRY_COMPARE(c.arrived.count(), 1);
     QCOMPARE(c.arrived.at(0).at(0).toByteArray(), QByteArray("\x00xy", 3));
 }

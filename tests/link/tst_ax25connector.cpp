@@ -8,7 +8,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 struct Delivered {
     uint16_t msgId, src, dst, length;
@@ -22,8 +23,9 @@ struct DeliveryCapture {
     {
         ostrelSetRxRoute([this](tag_ostrel_message *m) {
             messages.append({m->msg_id, m->src, m->dst, m->length,
-                             m->data ? QByteArray(reinterpret_cast<const char *>(m->data), m->length)
-                                     : QByteArray()});
+                             m->data
+                                 ? QByteArray(reinterpret_cast<const char *>(m->data), m->length)
+                                 : QByteArray()});
         });
     }
     ~DeliveryCapture() { ostrelSetRxRoute(nullptr); }
@@ -72,9 +74,10 @@ void TestAx25Connector::split_data()
     QTest::newRow("header only") << frameOf(QByteArray()) << 0 << QByteArray();
     QTest::newRow("shorter than a header") << hex("00a2b4") << 0 << QByteArray();
     QTest::newRow("one message") << frameOf(m1) << 1 << hex("01000000");
-    QTest::newRow("two and 5 stray bytes") << frameOf(m1 + m2 + hex("0102030405")) << 2 << hex("0a0b");
-    QTest::newRow("claims 200, holds 10") << frameOf(hex("01000100020000c8") + QByteArray(10, 'x')) << 0
-                                          << QByteArray();
+    QTest::newRow("two and 5 stray bytes")
+        << frameOf(m1 + m2 + hex("0102030405")) << 2 << hex("0a0b");
+    QTest::newRow("claims 200, holds 10")
+        << frameOf(hex("01000100020000c8") + QByteArray(10, 'x')) << 0 << QByteArray();
     QTest::newRow("bad length after a good one")
         << frameOf(m1 + hex("0100010002000900") + QByteArray(8, 'x')) << 1 << hex("01000000");
     QTest::newRow("exact fit") << frameOf(m2 + m2) << 2 << hex("0a0b");
@@ -89,10 +92,12 @@ void TestAx25Connector::split()
     QCOMPARE(msgs.size(), count);
     if (count) {
         const ostrel_message &m = msgs.last();
-        QCOMPARE(QByteArray(reinterpret_cast<const char *>(m.data), m.length).toHex(), lastData.toHex());
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(m.data), m.length).toHex(),
+                 lastData.toHex());
         // The data pointers point into the frame itself.
         QVERIFY(m.data >= reinterpret_cast<const uint8_t *>(frame.constData()));
-        QVERIFY(m.data + m.length <= reinterpret_cast<const uint8_t *>(frame.constData()) + frame.size());
+        QVERIFY(m.data + m.length <=
+                reinterpret_cast<const uint8_t *>(frame.constData()) + frame.size());
     }
 }
 
@@ -120,7 +125,8 @@ void TestAx25Connector::callSign()
 {
     QFETCH(QByteArray, address);
     QFETCH(QString, call);
-    QCOMPARE(AX25_connector::AX25_CallSignToStr(reinterpret_cast<const unsigned char *>(address.constData())),
+    QCOMPARE(AX25_connector::AX25_CallSignToStr(
+                 reinterpret_cast<const unsigned char *>(address.constData())),
              call);
 }
 
@@ -132,7 +138,8 @@ void TestAx25Connector::sendBuildsOneFrame()
     uint8_t data[] = {1, 0, 0, 0};
     tag_ostrel_message msg{0x0380, 0x0001, 0x0007, 4, data};
     reader.ostrel_send_message(&msg);
-    QTRY_COMPARE(modem.received().toHex(), kissed(frameOf(hex("800301000700040001000000"))).toHex());
+    QTRY_COMPARE(modem.received().toHex(),
+                 kissed(frameOf(hex("800301000700040001000000"))).toHex());
     QCOMPARE(reader.transmitCount(), 0u);
 }
 
@@ -170,7 +177,8 @@ void TestAx25Connector::receivedFramesReachTheDeliveryHook()
     KISS_connector reader("127.0.0.1", modem.port());
     QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
     QTRY_VERIFY(modem.client());
-    const QByteArray f1 = frameOf(hex("80030100070004000100c000" "810407000100000000"));
+    const QByteArray f1 = frameOf(hex("80030100070004000100c000"
+                                      "810407000100000000"));
     const QByteArray f2 = frameOf(QByteArray());
     const QByteArray stream = kissed(f1) + kissed(f2);
     // Cut mid-escape and mid-frame, as TCP may.

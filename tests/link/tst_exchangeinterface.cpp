@@ -7,7 +7,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // A command record whose message points at its own data bytes.
 struct Command {
@@ -34,7 +35,8 @@ QVector<can_message> framesOf(uint16_t src, uint16_t dst, uint16_t msgId, const 
     OstrelStack sender(OstrelStackConfig(), hooks);
     sender.ostrel_init();
     QByteArray copy = data;
-    tag_ostrel_message msg{msgId, src, dst, uint16_t(data.size()), reinterpret_cast<uint8_t *>(copy.data())};
+    tag_ostrel_message msg{msgId, src, dst, uint16_t(data.size()),
+                           reinterpret_cast<uint8_t *>(copy.data())};
     sender.ostrel_send_message(&msg);
     return frames;
 }

@@ -86,22 +86,24 @@ void TestKiss::deframe_data()
 {
     QTest::addColumn<QVector<QByteArray>>("reads");
     QTest::addColumn<QVector<QByteArray>>("frames");
-    QTest::newRow("one frame")
-        << QVector<QByteArray>{hex("c000a1dbdcb2c0")} << QVector<QByteArray>{hex("00a1c0b2")};
-    QTest::newRow("two frames in one read")
-        << QVector<QByteArray>{hex("c00001c0c00002c0")} << QVector<QByteArray>{hex("0001"), hex("0002")};
-    QTest::newRow("shared fend")
-        << QVector<QByteArray>{hex("c00001c00002c0")} << QVector<QByteArray>{hex("0001"), hex("0002")};
+    QTest::newRow("one frame") << QVector<QByteArray>{hex("c000a1dbdcb2c0")}
+                               << QVector<QByteArray>{hex("00a1c0b2")};
+    QTest::newRow("two frames in one read") << QVector<QByteArray>{hex("c00001c0c00002c0")}
+                                            << QVector<QByteArray>{hex("0001"), hex("0002")};
+    QTest::newRow("shared fend") << QVector<QByteArray>{hex("c00001c00002c0")}
+                                 << QVector<QByteArray>{hex("0001"), hex("0002")};
     QTest::newRow("one frame over three reads")
-        << QVector<QByteArray>{hex("c000"), hex("a1b2"), hex("c3c0")} << QVector<QByteArray>{hex("00a1b2c3")};
+        << QVector<QByteArray>{hex("c000"), hex("a1b2"), hex("c3c0")}
+        << QVector<QByteArray>{hex("00a1b2c3")};
     QTest::newRow("escape split between reads")
         << QVector<QByteArray>{hex("c000a1db"), hex("dcc0")} << QVector<QByteArray>{hex("00a1c0")};
     QTest::newRow("empty frames skipped")
         << QVector<QByteArray>{hex("c0c0c0c00005c0c0")} << QVector<QByteArray>{hex("0005")};
-    QTest::newRow("only data frames") << QVector<QByteArray>{hex("c00164c0c0ffc0c01007c0")}
-                                      << QVector<QByteArray>{hex("1007")};
+    QTest::newRow("only data frames")
+        << QVector<QByteArray>{hex("c00164c0c0ffc0c01007c0")} << QVector<QByteArray>{hex("1007")};
     QTest::newRow("garbage before the first fend")
-        << QVector<QByteArray>{hex("00de00ad"), hex("beefc00009c0")} << QVector<QByteArray>{hex("0009")};
+        << QVector<QByteArray>{hex("00de00ad"), hex("beefc00009c0")}
+        << QVector<QByteArray>{hex("0009")};
     QTest::newRow("unfinished frame held back")
         << QVector<QByteArray>{hex("c00001c0c00002")} << QVector<QByteArray>{hex("0001")};
 }

@@ -9,7 +9,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 // direwolf takes a client's requests in its own time (up to a second after
 // the connection). Its answer to a version request ('R') comes after it has
@@ -93,7 +94,8 @@ void TestRadioLink::readersCarryMessagesBothWays()
     };
     QVector<Got> got;
     ostrelSetRxRoute([&got](tag_ostrel_message *m) {
-        got.append({m->msg_id, m->src, m->dst, QByteArray(reinterpret_cast<const char *>(m->data), m->length)});
+        got.append({m->msg_id, m->src, m->dst,
+                    QByteArray(reinterpret_cast<const char *>(m->data), m->length)});
     });
     KISS_connector onA("127.0.0.1", m_link.kissPort(0));
     AGWPE_Reader onB("127.0.0.1", m_link.agwPort(1));

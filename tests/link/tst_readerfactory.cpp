@@ -46,17 +46,19 @@ void TestReaderFactory::choice_data()
     const QString agw = "AGWPE hw-interface will be used.\n";
     const QString kiss = "KISSTCP hw-interface will be used.\n";
     const QString none = "Incorrect HW interface selected!\n";
-    QTest::newRow("AGWPE defaults") << QStringList{"Interface", "AGWPE"} << "AGWPE_Reader" << agw
-                                    << "\"127.0.0.1\" : 8000 ";
-    QTest::newRow("KISSTCP defaults") << QStringList{"Interface", "KISSTCP"} << "KISS_connector" << kiss
-                                      << "\"127.0.0.1\" : 8001 ";
+    QTest::newRow("AGWPE defaults")
+        << QStringList{"Interface", "AGWPE"} << "AGWPE_Reader" << agw << "\"127.0.0.1\" : 8000 ";
+    QTest::newRow("KISSTCP defaults") << QStringList{"Interface", "KISSTCP"} << "KISS_connector"
+                                      << kiss << "\"127.0.0.1\" : 8001 ";
     QTest::newRow("KISSTCP host and port")
-        << QStringList{"Interface", "KISSTCP", "KISSTCP_Hostname", "localhost", "KISSTCP_Port", "9100"}
+        << QStringList{"Interface", "KISSTCP",      "KISSTCP_Hostname",
+                       "localhost", "KISSTCP_Port", "9100"}
         << "KISS_connector" << kiss << "\"localhost\" : 9100 ";
-    QTest::newRow("port not a number") << QStringList{"Interface", "AGWPE", "AGWPE_Port", "abc"} << "AGWPE_Reader"
-                                       << agw << "\"127.0.0.1\" : 0 ";
+    QTest::newRow("port not a number") << QStringList{"Interface", "AGWPE", "AGWPE_Port", "abc"}
+                                       << "AGWPE_Reader" << agw << "\"127.0.0.1\" : 0 ";
     QTest::newRow("other case") << QStringList{"Interface", "agwpe"} << "NullReader" << none << "";
-    QTest::newRow("trailing blank") << QStringList{"Interface", "KISSTCP "} << "NullReader" << none << "";
+    QTest::newRow("trailing blank")
+        << QStringList{"Interface", "KISSTCP "} << "NullReader" << none << "";
     QTest::newRow("no interface") << QStringList{} << "NullReader" << none << "";
 }
 
@@ -92,12 +94,14 @@ void TestReaderFactory::connectsToTheConfiguredModem()
 
 void TestReaderFactory::sidsOnlyForModemReaders()
 {
-    const QStringList station{"SiDS_CallSign", "QZ9XK", "SiDS_latitude", "1", "SiDS_longitude", "2"};
+    const QStringList station{"SiDS_CallSign",  "QZ9XK", "SiDS_latitude", "1",
+                              "SiDS_longitude", "2"};
     auto nullConfig = makeConfig(station + QStringList{"Interface", "none"});
     std::unique_ptr<AbstractReader> null(AbstractReader::Factory(nullConfig.get()));
     QVERIFY(!QDir("logs").exists());
 
-    auto kissConfig = makeConfig(station + QStringList{"Interface", "KISSTCP", "KISSTCP_Port", "1"});
+    auto kissConfig =
+        makeConfig(station + QStringList{"Interface", "KISSTCP", "KISSTCP_Port", "1"});
     std::unique_ptr<AbstractReader> kiss(AbstractReader::Factory(kissConfig.get()));
     auto *connector = qobject_cast<AX25_connector *>(kiss.get());
     QVERIFY(connector);

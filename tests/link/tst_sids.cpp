@@ -11,7 +11,8 @@
 #include <QUrlQuery>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 QByteArray address(const QByteArray &call, int ssidByte)
 {
@@ -24,15 +25,17 @@ QByteArray address(const QByteArray &call, int ssidByte)
 
 // A frame as the modem hands it over: leading byte, AX.25 addresses,
 // control, PID, one Ostrel message.
-QByteArray frameFrom(const QByteArray &call, int ssid, const QByteArray &payload = hex("8104070001000200c0db"))
+QByteArray frameFrom(const QByteArray &call, int ssid,
+                     const QByteArray &payload = hex("8104070001000200c0db"))
 {
-    return QByteArray(1, '\0') + address("QZ9XK", 0x62) + address(call, 0x61 | (ssid << 1)) + hex("00f0")
-           + payload;
+    return QByteArray(1, '\0') + address("QZ9XK", 0x62) + address(call, 0x61 | (ssid << 1)) +
+           hex("00f0") + payload;
 }
 
-const QStringList kStation{"SiDS_CallSign", "QZ9XK", "SiDS_latitude", "55.75", "SiDS_longitude", "37.61",
-                           "SiDS_SatCallSign0", "RS99S", "SiDS_NORAD_id0", "99999",
-                           "SiDS_SatCallSign1", "RS98SX", "SiDS_NORAD_id1", "99998"};
+const QStringList kStation{"SiDS_CallSign",  "QZ9XK", "SiDS_latitude",     "55.75",
+                           "SiDS_longitude", "37.61", "SiDS_SatCallSign0", "RS99S",
+                           "SiDS_NORAD_id0", "99999", "SiDS_SatCallSign1", "RS98SX",
+                           "SiDS_NORAD_id1", "99998"};
 
 QByteArray readFile(const QString &name)
 {
@@ -81,9 +84,9 @@ void TestSids::cleanup()
 void TestSids::incompleteStationDoesNothing()
 {
     HttpCapture http;
-    auto config = makeConfig({"SiDS_CallSign", "QZ9XK", "SiDS_latitude", "55.75", "SiDS_longitude", "",
-                              "SiDS_SatCallSign0", "RS99S", "SiDS_NORAD_id0", "99999", "SiDS_URL_main",
-                              http.url("/main")});
+    auto config = makeConfig({"SiDS_CallSign", "QZ9XK", "SiDS_latitude", "55.75", "SiDS_longitude",
+                              "", "SiDS_SatCallSign0", "RS99S", "SiDS_NORAD_id0", "99999",
+                              "SiDS_URL_main", http.url("/main")});
     KISS_connector reader("127.0.0.1", 1);
     reader.SiDS_init(config.get());
     QVERIFY(!QDir("logs").exists());
@@ -102,8 +105,8 @@ void TestSids::incompleteStationDoesNothing()
 void TestSids::postsToMainThenReserve()
 {
     HttpCapture http;
-    auto config = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/main/"), "SiDS_URL_reserve",
-                                                    http.url("/reserve/")});
+    auto config = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/main/"),
+                                                    "SiDS_URL_reserve", http.url("/reserve/")});
     KISS_connector reader("127.0.0.1", 1);
     reader.SiDS_init(config.get());
     QByteArray frame = frameFrom("RS99S", 0);
@@ -122,15 +125,16 @@ void TestSids::postsToMainThenReserve()
         QStringList keys;
         for (const auto &i : items)
             keys << i.first;
-        QCOMPARE(keys, QStringList({"noradID", "source", "locator", "longitude", "latitude", "version",
-                                    "timestamp", "frame"}));
+        QCOMPARE(keys, QStringList({"noradID", "source", "locator", "longitude", "latitude",
+                                    "version", "timestamp", "frame"}));
         QCOMPARE(q.queryItemValue("noradID"), QString("99999"));
         QCOMPARE(q.queryItemValue("source"), QString("QZ9XK"));
         QCOMPARE(q.queryItemValue("locator"), QString("longLat"));
         QCOMPARE(q.queryItemValue("longitude"), QString("37.61"));
         QCOMPARE(q.queryItemValue("latitude"), QString("55.75"));
         QCOMPARE(q.queryItemValue("version"), QString("1.6.6"));
-        QCOMPARE(q.queryItemValue("timestamp", QUrl::FullyDecoded), QString("2021-03-02T12:00:00.250Z"));
+        QCOMPARE(q.queryItemValue("timestamp", QUrl::FullyDecoded),
+                 QString("2021-03-02T12:00:00.250Z"));
         QCOMPARE(q.queryItemValue("frame"), QString::fromLatin1(before.mid(1).toHex().toUpper()));
     }
     paths.sort();
@@ -202,7 +206,9 @@ void TestSids::shortFrameIsNotRead()
     QByteArray marker = frameFrom("RS99S", 0, hex("ffff"));
     reader.SiDS_submit(marker, QDateTime::currentDateTimeUtc());
     QTRY_COMPARE(http.requests().size(), 1);
-    QVERIFY(QUrlQuery(QString::fromLatin1(http.requests()[0].body)).queryItemValue("frame").endsWith("FFFF"));
+    QVERIFY(QUrlQuery(QString::fromLatin1(http.requests()[0].body))
+                .queryItemValue("frame")
+                .endsWith("FFFF"));
 }
 
 void TestSids::receivedFramesAreLoggedAndSubmitted()
@@ -226,13 +232,17 @@ void TestSids::receivedFramesAreLoggedAndSubmitted()
     QTRY_COMPARE(http.requests().size(), 1);
 
     const QString base = reader.logBaseName();
-    QVERIFY(QRegularExpression("^logs/\\d{4}-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d$").match(base).hasMatch());
+    QVERIFY(QRegularExpression("^logs/\\d{4}-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d$")
+                .match(base)
+                .hasMatch());
     const QList<QByteArray> lines = readFile(base + ".satnogs.csv").split('\n');
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines[2], QByteArray());
     const QRegularExpression csv("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\|([0-9A-F]*)$");
-    QCOMPARE(csv.match(QString::fromLatin1(lines[0])).captured(1).toLatin1(), fromSat.mid(1).toHex().toUpper());
-    QCOMPARE(csv.match(QString::fromLatin1(lines[1])).captured(1).toLatin1(), fromOther.mid(1).toHex().toUpper());
+    QCOMPARE(csv.match(QString::fromLatin1(lines[0])).captured(1).toLatin1(),
+             fromSat.mid(1).toHex().toUpper());
+    QCOMPARE(csv.match(QString::fromLatin1(lines[1])).captured(1).toLatin1(),
+             fromOther.mid(1).toHex().toUpper());
 
     // Two records a frame: the time, then the frame as a KISS data frame.
     const QByteArray kss = readFile(base + ".kss");
