@@ -35,7 +35,13 @@ void AX25_interface::Connect(const QString &host, int port)
 
 void AX25_interface::Disconnect()
 {
-    m_socket->disconnectFromHost();
+    // A socket still connecting would only put the close off until it is
+    // connected, and announce that connection first.
+    if (m_socket->state() == QAbstractSocket::HostLookupState ||
+        m_socket->state() == QAbstractSocket::ConnectingState)
+        m_socket->abort();
+    else
+        m_socket->disconnectFromHost();
     resetReceiver();
 }
 

@@ -61,6 +61,7 @@ private slots:
     void connectedMessages();
     void reconnectsAfterTheModemDrops();
     void closedLinkIsLeftAlone();
+    void closeWhileConnecting();
     void nullReader();
 };
 
@@ -254,6 +255,18 @@ void TestAx25Connector::closedLinkIsLeftAlone()
     reader.HW_init();
     QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
     QCOMPARE(modem.connections(), 2);
+}
+
+void TestAx25Connector::closeWhileConnecting()
+{
+    ScriptedModem modem;
+    KISS_connector reader("127.0.0.1", modem.port());
+    QSignalSpy up(reader.modemInterface(), &AX25_interface::Connected);
+    reader.HW_close();
+    QCOMPARE(reader.state(), AbstractReader::HW_NOTINIT);
+    // Closed before it came up: it must not come up afterwards.
+    QVERIFY(!up.wait(1200));
+    QCOMPARE(reader.state(), AbstractReader::HW_NOTINIT);
 }
 
 void TestAx25Connector::nullReader()
