@@ -88,10 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     rec.decomposeOstrelMessage();
     rec.composeOstrelMessage();
 
-    const QByteArray out = rec.message.data
-                               ? QByteArray(reinterpret_cast<const char *>(rec.message.data),
-                                            rec.message.length)
-                               : QByteArray();
+    const QByteArray out =
+        rec.message.data
+            ? QByteArray(reinterpret_cast<const char *>(rec.message.data), rec.message.length)
+            : QByteArray();
     for (OstrelFieldRecord *f : fields)
         delete f;
     if (out != in)
