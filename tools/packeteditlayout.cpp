@@ -144,6 +144,11 @@ void PacketEditLayout::populateLayout()
         }
         default: { // string, data and any unknown type
             auto *edit = new QTextEdit;
+            // 25 pixels hold one line: wrapped, the rest of a value would
+            // hide below it, and a scroll bar would eat the width.
+            edit->setLineWrapMode(QTextEdit::NoWrap);
+            edit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
             edit->setPlainText(text);
             edit->setFixedSize(100, 25);
             edit->setEnabled(field->editable);

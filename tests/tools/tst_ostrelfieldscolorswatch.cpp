@@ -1,4 +1,7 @@
+#include "cmdtreeswatch.h"
 #include "ostrelfieldscolorswatch.h"
+#include "ostrelhexswatch.h"
+#include "ostrelhistoryswatch.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 #include "packeteditlayout.h"
@@ -11,7 +14,9 @@
 #include <QMenu>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTextEdit>
+#include <QTreeView>
 #include <QtTest>
 
 namespace
@@ -70,6 +75,7 @@ private slots:
     void returnInAFieldEditor();
     void otherKeysStayInDock();
     void plotOfferIsForwarded();
+    void commandingRoad();
 
 private:
     QLineEdit *fieldEdit(uint fieldNum) const
@@ -365,6 +371,112 @@ void TestFieldEditor::plotOfferIsForwarded()
     QCOMPARE(spy.first().at(0).value<QMenu *>(), &menu);
     QCOMPARE(spy.first().at(1).value<TreeItem *>(), models->packetNode(0x7, 0x380));
     QCOMPARE(spy.first().at(2).toUInt(), 1u);
+}
+
+void TestFieldEditor::commandingRoad()
+{
+    // The docks joined as start-up joins them: tree, field editor, history
+    // (depth 1) with its dock, the schedule model's copy and the hex view.
+    OstrelTableModel schedule(models->treeModel.get());
+    history->slotSetDepth(1);
+    auto *tree = new CmdTreeSwatch(QStringLiteral("Tree"), window);
+    auto *historyDock = new OstrelHistorySwatch(QStringLiteral("History"), window);
+    auto *hex = new OstrelHexSwatch(QStringLiteral("Hex View"), window);
+    window->addDockWidget(Qt::LeftDockWidgetArea, tree);
+    window->addDockWidget(Qt::RightDockWidgetArea, dock);
+    window->addDockWidget(Qt::BottomDockWidgetArea, historyDock);
+    window->addDockWidget(Qt::BottomDockWidgetArea, hex);
+    tree->setTreeModel(models->treeModel.get());
+    historyDock->setModel(history);
+    connect(models->treeModel.get(), &TreeModel::signalNewCmdPacketEdit, dock,
+            &OstrelFieldsColorSwatch::slotUpdateFromTreeItem);
+    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, &schedule,
+            &OstrelTableModel::slotUpdateFromCmdEditor);
+    connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history,
+            &OstrelTableModel::slotInsertFromQue);
+    connect(tree, &CmdTreeSwatch::signalForce2Que, dock,
+            &OstrelFieldsColorSwatch::slotPrepareCmd2Que);
+    connect(history, &OstrelTableModel::signalNewCmdPacketEdit, dock,
+            &OstrelFieldsColorSwatch::slotUpdateFromTableRecord);
+    connect(history, &OstrelTableModel::signalNewCmdPacketEdit, hex,
+            &OstrelHexSwatch::slotUpdateFromTableRecord);
+    QList<QByteArray> toRadio;
+    connect(history, &OstrelTableModel::signalSendFromHistory, this,
+            [&toRadio](OstrelTableRecord *rec) {
+                QCOMPARE(rec->status, uint(OstrelTableRecord::Ready));
+                toRadio << payloadOf(rec->message);
+            });
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    auto settle = [] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+    };
+
+    // Pick the power switch command in the tree and send it with Enter there.
+    QAbstractItemModel *proxy = tree->treeView->model();
+    QModelIndex psw = proxy->index(0, 0); // satellite, then system, module, device
+    for (int depth = 0; depth < 3; ++depth)
+        psw = proxy->index(0, 0, psw);
+    QCOMPARE(psw.data().toString(), QStringLiteral("7 PSW (psw16)"));
+    QModelIndex command;
+    QModelIndex telemetry;
+    for (int row = 0; row < proxy->rowCount(psw); ++row) {
+        const QModelIndex packet = proxy->index(row, 0, psw);
+        if (packet.data().toString() == QLatin1String("7-380 channels_on"))
+            command = packet;
+        if (packet.data().toString() == QLatin1String("~7-480 feeders_state"))
+            telemetry = packet;
+    }
+    QVERIFY(command.isValid() && telemetry.isValid());
+    tree->treeView->setFocus();
+    tree->treeView->setCurrentIndex(command);
+    QCOMPARE(dock->msgIdEdit->text(), QStringLiteral("0X380"));
+    fieldEdit(1)->setText(QStringLiteral("1"));
+    QTest::keyClick(tree->treeView, Qt::Key_Enter);
+    const QByteArray first = QByteArray::fromHex("800301000700040001000000");
+    QCOMPARE(toRadio, QList<QByteArray>{first});
+    QCOMPARE(history->rowCount(), 1);
+    QCOMPARE(payloadOf(history->itemAtRow(0)->message), first);
+    QCOMPARE(history->itemAtRow(0)->status, uint(OstrelTableRecord::Ready));
+    QCOMPARE(schedule.rowCount(), 1);
+    settle();
+
+    // Choose the history row: the editor and the hex view show it.
+    historyDock->tableView->setFocus();
+    historyDock->tableView->setCurrentIndex(history->index(0, 2));
+    QCOMPARE(dock->firstLabel->text(), QStringLiteral("Destination address"));
+    QCOMPARE(dock->firstAddressEdit->text(), QStringLiteral("0X7"));
+    QCOMPARE(hex->groupBox->title(), QStringLiteral("Message 0x380 from 0x1 to 0x7, len = 4"));
+    QCOMPARE(hex->hexEdit->text(), QStringLiteral("01 00 00 00"));
+
+    // Send from there again and again: the depth of 1 trims rows, a clear
+    // empties the table, and the editor keeps working on its own copy.
+    for (int value = 2; value <= 5; ++value) {
+        fieldEdit(1)->setText(QString::number(value));
+        fieldEdit(1)->setFocus();
+        QTest::keyPress(fieldEdit(1), Qt::Key_Return);
+        QCOMPARE(toRadio.size(), value);
+        QCOMPARE(toRadio.last().mid(8), QByteArray(1, char(value)) + QByteArray(3, '\0'));
+        QVERIFY(history->recordCountGet() <= 2u);
+        settle();
+        if (value == 3) {
+            historyDock->tableView->setFocus();
+            QTest::keyClick(historyDock->tableView, Qt::Key_Delete);
+            QCOMPARE(history->rowCount(), 0);
+            settle();
+        }
+    }
+    QCOMPARE(dock->currentRecord->status, uint(OstrelTableRecord::Ready));
+    QCOMPARE(payloadOf(dock->currentRecord->message).mid(8), QByteArray::fromHex("05000000"));
+
+    // A telemetry packet is never sent, from the tree or from the editor.
+    tree->treeView->setFocus();
+    tree->treeView->setCurrentIndex(telemetry);
+    QCOMPARE(dock->msgIdEdit->text(), QStringLiteral("0X480"));
+    QTest::keyClick(tree->treeView, Qt::Key_Return);
+    QTest::keyClick(dock, Qt::Key_Return);
+    QCOMPARE(toRadio.size(), 5);
 }
 
 QTEST_MAIN(TestFieldEditor)

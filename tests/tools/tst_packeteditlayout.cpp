@@ -11,10 +11,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSpacerItem>
 #include <QTemporaryDir>
+#include <QTextBlock>
 #include <QTextEdit>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 
@@ -52,6 +55,7 @@ private slots:
     void flow();
     void emptyLayout();
     void rowsByFieldType();
+    void textEditorsShowOneLine();
     void writeBack();
     void readOnlyBitUndoesOnce();
     void plotMenuOffer();
@@ -153,6 +157,31 @@ void TestPacketEditLayout::rowsByFieldType()
     QCOMPARE(row->itemAt(2)->widget(), intEdit);
     QCOMPARE(qobject_cast<QLabel *>(row->itemAt(3)->widget())->text(),
              QStringLiteral("  about f_int\n  (Offset: 0, Len: 8, Type: Integer)"));
+}
+
+void TestPacketEditLayout::textEditorsShowOneLine()
+{
+    // In a box 25 pixels high a value only reads when it stays on one line
+    // and no scroll bar takes the room (or looks like a spin box).
+    HandMadePacket probe(0, 0x10, 16,
+                         {{OstrelFieldRecord::TypeData, "blob", 64, true, "0x0123456789abcdef"},
+                          {OstrelFieldRecord::TypeString, "name", 64, false, ""}});
+    QWidget host;
+    auto *layout = new PacketEditLayout(-1, -1, -1);
+    layout->fromOstrelTreeItem(probe.node);
+    host.setLayout(layout);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    for (uint num : {1u, 2u}) {
+        auto *edit = qobject_cast<QTextEdit *>(layout->fieldEditors.value(num));
+        QVERIFY(edit);
+        QCOMPARE(edit->size(), QSize(100, 25));
+        QVERIFY(!edit->verticalScrollBar()->isVisible());
+        QVERIFY(!edit->horizontalScrollBar()->isVisible());
+        QCOMPARE(edit->document()->firstBlock().layout()->lineCount(), 1);
+    }
+    auto *blob = qobject_cast<QTextEdit *>(layout->fieldEditors.value(1));
+    QCOMPARE(blob->toPlainText(), QStringLiteral("0x0123456789abcdef"));
 }
 
 void TestPacketEditLayout::writeBack()
