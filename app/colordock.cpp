@@ -42,9 +42,10 @@ void ColorDock::setCustomSizeHint(const QSize &size)
     updateGeometry();
 }
 
-void ColorDock::paintEvent(QPaintEvent *event)
+// A placeholder until the tool window brings its content: it shows blank,
+// so the frame style set by the dock is deliberately not drawn either.
+void ColorDock::paintEvent(QPaintEvent *)
 {
-    QFrame::paintEvent(event);
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
 }

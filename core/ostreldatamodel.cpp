@@ -65,10 +65,9 @@ void deletePacket(OstrelPacketRecord *packet)
     delete packet;
 }
 
-// Numbers in the description files are 32-bit; longer values keep their low bits.
 quint32 number32(const QString &text)
 {
-    return quint32(ostrelNumberFromText(text));
+    return ostrelNumber32FromText(text);
 }
 
 } // namespace
@@ -245,10 +244,7 @@ OstrelLimitRecord *OstrelFieldRecord::insertLimit(OstrelLimitRecord *limit)
 QString OstrelFieldRecord::toString()
 {
     QString s = QStringLiteral("   Field: %1 %2 %3 %4\n")
-                    .arg(quint32(type))
-                    .arg(name)
-                    .arg(bitOffset)
-                    .arg(name);
+                    .arg(QString::number(quint32(type)), name, QString::number(bitOffset), name);
     for (OstrelLimitRecord *limit : qAsConst(limits))
         s += limit->toString();
     return s;
@@ -305,7 +301,8 @@ OstrelFieldRecord *OstrelPacketRecord::nextField(bool restart)
 
 QString OstrelPacketRecord::toString()
 {
-    QString s = QStringLiteral("Packet: %1 %2 %3 %4\n").arg(type).arg(devModel).arg(id).arg(name);
+    QString s = QStringLiteral("Packet: %1 %2 %3 %4\n")
+                    .arg(QString::number(type), devModel, QString::number(id), name);
     for (OstrelFieldRecord *field : qAsConst(fields))
         s += field->toString();
     return s;
@@ -351,34 +348,73 @@ void OstrelDataModel::loadDevXMLs()
 
 namespace {
 
-// State of one pass over a description file. Records are owned here until
-// they join their owner; whatever is still held at the end is freed.
+// State of one pass over a description file. Nesting is not checked: the
+// packet, field and limit met last stay current after their end tags, so
+// elements that follow still act on them. A record is owned here until it
+// joins its owner (limit to field, field to packet, packet to the model);
+// one replaced or left over before that joins nothing and is freed.
 struct DescReadState {
     QString devModel;
     OstrelPacketRecord *packet = nullptr;
     OstrelFieldRecord *field = nullptr;
     OstrelLimitRecord *limit = nullptr;
+    bool packetStored = false;
+    bool fieldJoined = false;
+    bool limitJoined = false;
     bool drop = false;
     QSet<QString> keys;
 
-    void dropLimit()
+    // Frees a field with its limits; a current record among them is forgotten.
+    void freeField(OstrelFieldRecord *f)
     {
-        delete limit;
+        if (limit && limitJoined && f->limits.values().contains(limit)) {
+            limit = nullptr;
+            limitJoined = false;
+        }
+        if (field == f) {
+            field = nullptr;
+            fieldJoined = false;
+        }
+        deleteField(f);
+    }
+    void freePacket(OstrelPacketRecord *p)
+    {
+        for (OstrelFieldRecord *f : qAsConst(p->fields))
+            freeField(f);
+        p->fields.clear();
+        if (packet == p) {
+            packet = nullptr;
+            packetStored = false;
+        }
+        delete p;
+    }
+    void releaseLimit()
+    {
+        if (!limitJoined)
+            delete limit;
         limit = nullptr;
+        limitJoined = false;
     }
-    void dropField()
+    void releaseField()
     {
-        dropLimit();
-        deleteField(field);
+        if (field && !fieldJoined)
+            freeField(field);
         field = nullptr;
+        fieldJoined = false;
     }
-    void dropPacket()
+    void releasePacket()
     {
-        dropField();
-        deletePacket(packet);
+        if (packet && !packetStored)
+            freePacket(packet);
         packet = nullptr;
+        packetStored = false;
     }
-    ~DescReadState() { dropPacket(); }
+    ~DescReadState()
+    {
+        releaseLimit();
+        releaseField();
+        releasePacket();
+    }
 };
 
 QString typeNameOf(OstrelFieldRecord::FieldType type, const QVariant &value)
@@ -420,18 +456,20 @@ int OstrelDataModel::fromXMLFile(QString *path)
         return QString();
     };
 
+    auto reportError = [&]() {
+        out << QStringLiteral("Error: %1 in file %2 at line %3, column %4.\n")
+                   .arg(reader.errorString(), *path)
+                   .arg(reader.lineNumber())
+                   .arg(reader.columnNumber());
+        return -30;
+    };
+
     while (pending || !reader.atEnd()) {
         if (!pending)
             reader.readNext();
         pending = false;
-        if (reader.hasError()) {
-            out << QStringLiteral("Error: %1 in file %2 at line %3, column %4.\n")
-                       .arg(reader.errorString())
-                       .arg(*path)
-                       .arg(reader.lineNumber())
-                       .arg(reader.columnNumber());
-            return -30;
-        }
+        if (reader.hasError())
+            return reportError();
 
         if (reader.isStartElement()) {
             const QStringRef tag = reader.name();
@@ -441,7 +479,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 st.devModel += leafText();
             } else if (tag == QLatin1String("Packet")) {
                 // A packet left open by a missing end tag joins nothing.
-                st.dropPacket();
+                st.releasePacket();
                 st.packet = new OstrelPacketRecord();
                 st.packet->clear();
                 st.packet->devModel = st.devModel;
@@ -473,7 +511,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 if (st.packet)
                     st.packet->dataLen = qint32(number32(t));
             } else if (tag == QLatin1String("Field")) {
-                st.dropField();
+                st.releaseField();
                 st.field = new OstrelFieldRecord();
                 st.field->clear();
             } else if (tag == QLatin1String("FldType")) {
@@ -524,7 +562,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 if (st.field)
                     st.field->defaultText += t;
             } else if (tag == QLatin1String("Limit")) {
-                st.dropLimit();
+                st.releaseLimit();
                 st.limit = new OstrelLimitRecord();
                 st.limit->clear();
             } else if (tag == QLatin1String("LimType")) {
@@ -563,22 +601,27 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 auto *desc = new OstrelMemoryDesc(this);
                 desc->devModel = st.devModel;
                 ReadMemoryBlockElement(&reader, desc);
-                memoryDescs.insert(desc->devModel, desc);
+                // A block cut short by a fault is not complete: not kept.
+                if (reader.hasError())
+                    delete desc;
+                else
+                    memoryDescs.insert(desc->devModel, desc);
             } else if (tag == QLatin1String("MemoryAccess")) {
                 auto *desc = new OstrelMemAccessDesc(this);
                 desc->devModel = st.devModel;
                 ReadMemoryAccessElement(&reader, desc);
-                memAccessDescs.insert(desc->devModel, desc);
+                if (reader.hasError())
+                    delete desc;
+                else
+                    memAccessDescs.insert(desc->devModel, desc);
             }
         } else if (reader.isEndElement()) {
             const QStringRef tag = reader.name();
             if (tag == QLatin1String("Field")) {
-                if (!st.field)
+                // A field joins once, at its first end tag.
+                if (!st.field || st.fieldJoined)
                     continue;
                 OstrelFieldRecord *field = st.field;
-                st.field = nullptr;
-                // A limit still open inside the field joins nothing.
-                st.dropLimit();
                 bool ok = true;
                 field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
                 if (!ok)
@@ -586,19 +629,20 @@ int OstrelDataModel::fromXMLFile(QString *path)
                                        .arg(field->name, field->defaultText,
                                             typeNameOf(field->type, field->defaultValue));
                 field->isHex = field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
-                if (st.packet)
+                if (st.packet) {
                     st.packet->insertField(field);
-                else
-                    deleteField(field);
+                    st.fieldJoined = true;
+                } else {
+                    st.freeField(field);
+                }
             } else if (tag == QLatin1String("Limit")) {
-                if (!st.limit)
+                if (!st.limit || st.limitJoined)
                     continue;
-                OstrelLimitRecord *limit = st.limit;
-                st.limit = nullptr;
                 if (!st.field) {
-                    delete limit;
+                    st.releaseLimit();
                     continue;
                 }
+                OstrelLimitRecord *limit = st.limit;
                 bool ok = true;
                 limit->limitValue = OstrelFieldRecord::valFromStr(limit->limitText, st.field->type, &ok);
                 if (!ok)
@@ -606,15 +650,14 @@ int OstrelDataModel::fromXMLFile(QString *path)
                                        .arg(limit->desc, st.field->name, limit->limitText,
                                             typeNameOf(st.field->type, limit->limitValue));
                 st.field->insertLimit(limit);
+                st.limitJoined = true;
             } else if (tag == QLatin1String("Packet")) {
                 if (!st.packet)
                     continue;
-                // Whatever is still open inside the packet goes with it.
-                st.dropField();
                 OstrelPacketRecord *packet = st.packet;
-                st.packet = nullptr;
                 if (st.drop) {
-                    deletePacket(packet);
+                    if (!st.packetStored)
+                        st.freePacket(packet);
                     continue;
                 }
                 const QString key = packet->devModel + QChar(ushort(packet->id & 0xFFFF));
@@ -622,14 +665,24 @@ int OstrelDataModel::fromXMLFile(QString *path)
                     qWarning() << tr("Packet 0x%1 (%2) for device %3 already exists, skip!")
                                       .arg(packet->id, 0, 16)
                                       .arg(packet->name, packet->devModel);
-                    deletePacket(packet);
+                    if (!st.packetStored)
+                        st.freePacket(packet);
                     continue;
                 }
+                // A stored packet is never stored twice, even when its id
+                // changed after its first end tag.
                 st.keys.insert(key);
-                insertPacket(packet);
+                if (!st.packetStored) {
+                    insertPacket(packet);
+                    st.packetStored = true;
+                }
             }
         }
     }
+    // The memory elements read on by themselves; a fault met there ends the
+    // loop through atEnd() and must not pass for a clean read.
+    if (reader.hasError())
+        return reportError();
     return 0;
 }
 

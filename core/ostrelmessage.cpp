@@ -1,6 +1,7 @@
 #include "ostrelmessage.h"
 
 #include <QCoreApplication>
+#include <cstdint>
 #include <cstring>
 
 qlonglong ostrelNumberFromText(const QString &text, bool *ok)
@@ -16,6 +17,16 @@ qlonglong ostrelNumberFromText(const QString &text, bool *ok)
     if (ok)
         *ok = good;
     return v;
+}
+
+quint32 ostrelNumber32FromText(const QString &text)
+{
+    bool good = false;
+    const QString t = text.trimmed();
+    const qlonglong v = t.toLongLong(&good, 0);
+    if (!good || v < qlonglong(INT32_MIN) || v > qlonglong(UINT32_MAX))
+        return 0;
+    return quint32(v);
 }
 
 QString ostrelMessageToStr(const tag_ostrel_message *msg, const QByteArray *data)

@@ -36,6 +36,11 @@ bool ostrelMessageFromStr(const QString &line, tag_ostrel_message *msg, QByteArr
 // and map readers do; 0 and *ok false when it does not read.
 qlonglong ostrelNumberFromText(const QString &text, bool *ok = nullptr);
 
+// The same rule for the 32-bit numbers of the description and map files:
+// the value's 32 bits when it fits signed or unsigned 32 bits, else 0 (a
+// wider number does not read, so it cannot alias a real id or address).
+quint32 ostrelNumber32FromText(const QString &text);
+
 Q_DECLARE_METATYPE(ostrel_message)
 
 #endif // OSTRELMESSAGE_H

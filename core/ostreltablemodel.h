@@ -70,6 +70,11 @@ public:
     // range (1000000) here; ids already held are skipped, never reused.
     unsigned int nextRecordId = 1;
 
+    // A demonstration "Fields" box for a dock. Its body lives in the tools
+    // library, beside the flow layout it uses, so the core needs no widgets
+    // of the tools.
+    void createFieldControls(QDockWidget *dock);
+
 signals:
     void signalIncomingMsg(OstrelTableRecord *record);
     void signalNewCmdPacketEdit(OstrelTableRecord *record);

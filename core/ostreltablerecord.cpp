@@ -591,7 +591,11 @@ void OstrelTableRecord::composeOstrelMessage()
 
     message.length = uint16_t(quint32(message.length) + fileBytes);
     data.clear();
-    compressByte2BitData(&data, &stream, stream.size(), true);
+    // Up to 8 bits pack into one right-aligned byte, as devices expect of
+    // a short command. A longer stream whose last byte is partial keeps
+    // that byte's bits where its fields' offsets put them, so decoding
+    // reads back what was sent.
+    compressByte2BitData(&data, &stream, stream.size(), stream.size() > 8);
 
     message.data = new uint8_t[message.length];
     const int n = std::min(int(message.length), data.size());
@@ -623,7 +627,7 @@ bool OstrelTableRecord::fromStr(QString line, TreeModel *treeModel)
 
 void OstrelTableRecord::expandBit2ByteData(QByteArray *out, QByteArray *in, int count, int start)
 {
-    if (!out || !in || count <= 0)
+    if (!out || !in || count <= 0 || in->size() < count / 8)
         return;
     const uchar *d = reinterpret_cast<const uchar *>(in->constData());
     if (start == 0) {

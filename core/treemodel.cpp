@@ -9,8 +9,6 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
-#include <functional>
-
 namespace {
 
 enum Level { LevelSatellite, LevelSystem, LevelModule, LevelDevice, LevelCount };
@@ -71,10 +69,16 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
 
     QXmlStreamReader reader(&file);
 
-    // Nodes between their start and end tags belong to this reader; they
-    // join the tree at their end tag. Anything still open when the file
-    // ends, or pushed aside by a repeated start tag, never joins and is freed.
-    TreeItem *open[LevelCount] = {nullptr, nullptr, nullptr, nullptr};
+    // The current node of each level. Nesting is not checked: a new node's
+    // parent is the current node one level up, which stays current after
+    // its own end tag. A node joins its parent once, at its first end tag;
+    // one replaced or left open before that never joins and is freed here
+    // together with the current nodes inside it.
+    struct Current {
+        TreeItem *node = nullptr;
+        bool joined = false;
+    };
+    Current cur[LevelCount];
     QList<QVariant> sysCols, modCols;
     QString satName, satDesc, devName, devDesc, devModel;
     quint32 baseAddress = 0;
@@ -85,9 +89,10 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
     for (auto it = deviceByAddress.cbegin(); it != deviceByAddress.cend(); ++it)
         registered.append(qMakePair(it.key(), it.value()));
 
-    auto forget = [&](TreeItem *node) {
+    auto forget = [&](const QList<TreeItem *> &nodes) {
         QSet<TreeItem *> gone;
-        collectSubtree(node, &gone);
+        for (TreeItem *node : nodes)
+            collectSubtree(node, &gone);
         bool changed = false;
         for (int i = registered.size() - 1; i >= 0; --i) {
             if (gone.contains(registered.at(i).second)) {
@@ -100,22 +105,36 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             for (const auto &r : qAsConst(registered))
                 deviceByAddress.insert(r.first, r.second);
         }
-        delete node;
+        // Nodes that never joined are nobody's children, so each is
+        // deleted on its own; the joined ones go with their ancestor.
+        qDeleteAll(nodes);
     };
-    std::function<void(int)> drop = [&](int level) {
-        TreeItem *node = open[level];
-        if (!node)
+    auto release = [&](int level) {
+        const Current old = cur[level];
+        cur[level] = Current();
+        if (!old.node || old.joined)
             return;
-        for (int l = level + 1; l < LevelCount; ++l)
-            if (open[l] && isWithin(open[l], node))
-                drop(l);
-        open[level] = nullptr;
-        forget(node);
+        QList<TreeItem *> doomed{old.node};
+        for (int l = level + 1; l < LevelCount; ++l) {
+            if (cur[l].node && isWithin(cur[l].node, old.node)) {
+                if (!cur[l].joined)
+                    doomed.append(cur[l].node);
+                cur[l] = Current();
+            }
+        }
+        forget(doomed);
     };
     auto startNode = [&](int level, TreeItem *parentNode) {
-        drop(level);
+        release(level);
         if (parentNode)
-            open[level] = new TreeItem(parentNode);
+            cur[level].node = new TreeItem(parentNode);
+    };
+    // The current node of a level when its end tag may still join it.
+    auto closing = [&](int level) -> TreeItem * {
+        if (!cur[level].node || cur[level].joined)
+            return nullptr;
+        cur[level].joined = true;
+        return cur[level].node;
     };
 
     bool pending = false;
@@ -142,19 +161,19 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             } else if (tag == QLatin1String("ZedorirDesc")) {
                 satDesc += leafText();
             } else if (tag == QLatin1String("CenterAddr")) {
-                baseAddress = quint32(ostrelNumberFromText(leafText()));
+                baseAddress = ostrelNumber32FromText(leafText());
             } else if (tag == QLatin1String("System")) {
-                startNode(LevelSystem, open[LevelSatellite]);
+                startNode(LevelSystem, cur[LevelSatellite].node);
                 sysCols.clear();
             } else if (tag == QLatin1String("SysName") || tag == QLatin1String("SysDesc")) {
                 sysCols.append(leafText());
             } else if (tag == QLatin1String("Module")) {
-                startNode(LevelModule, open[LevelSystem]);
+                startNode(LevelModule, cur[LevelSystem].node);
                 modCols.clear();
             } else if (tag == QLatin1String("ModName") || tag == QLatin1String("ModDesc")) {
                 modCols.append(leafText());
             } else if (tag == QLatin1String("Device")) {
-                startNode(LevelDevice, open[LevelModule]);
+                startNode(LevelDevice, cur[LevelModule].node);
             } else if (tag == QLatin1String("DevName")) {
                 devName = leafText();
             } else if (tag == QLatin1String("DevDesc")) {
@@ -162,37 +181,34 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             } else if (tag == QLatin1String("DevModel")) {
                 devModel = leafText();
             } else if (tag == QLatin1String("DevAddress")) {
-                devAddress = quint32(ostrelNumberFromText(leafText()));
+                devAddress = ostrelNumber32FromText(leafText());
             }
         } else if (reader.isEndElement()) {
             const QStringRef tag = reader.name();
             if (tag == QLatin1String("Zedorir")) {
-                TreeItem *node = open[LevelSatellite];
+                TreeItem *node = closing(LevelSatellite);
                 if (!node)
                     continue;
-                open[LevelSatellite] = nullptr;
-                const QString label = tr("%1 (Base address %2)").arg(satName).arg(baseAddress);
+                const QString label =
+                    tr("%1 (Base address %2)").arg(satName, QString::number(baseAddress));
                 node->setData(QList<QVariant>() << label << satDesc);
                 node->parentItem()->appendChild(node);
             } else if (tag == QLatin1String("System")) {
-                TreeItem *node = open[LevelSystem];
+                TreeItem *node = closing(LevelSystem);
                 if (!node)
                     continue;
-                open[LevelSystem] = nullptr;
                 node->setData(sysCols);
                 node->parentItem()->appendChild(node);
             } else if (tag == QLatin1String("Module")) {
-                TreeItem *node = open[LevelModule];
+                TreeItem *node = closing(LevelModule);
                 if (!node)
                     continue;
-                open[LevelModule] = nullptr;
                 node->setData(modCols);
                 node->parentItem()->appendChild(node);
             } else if (tag == QLatin1String("Device")) {
-                TreeItem *node = open[LevelDevice];
+                TreeItem *node = closing(LevelDevice);
                 if (!node)
                     continue;
-                open[LevelDevice] = nullptr;
                 const QString label = tr("%1 %2 (%3)")
                                           .arg(QString::number(devAddress, 16).toUpper(), devName, devModel);
                 node->setData(QList<QVariant>() << label << devDesc);
@@ -208,8 +224,8 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             }
         }
     }
-    for (int level = LevelCount - 1; level >= 0; --level)
-        drop(level);
+    for (int level = 0; level < LevelCount; ++level)
+        release(level);
 }
 
 void TreeModel::fromOstrelDevice(QString *devModel, TreeItem *device)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -44,8 +45,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     OstrelDataModel model;
     QString path = g_path;
     model.fromXMLFile(&path);
+    // Every record belongs to one owner, once, under a dense number.
+    QSet<const void *> seen;
+    quint32 packetNum = 0;
     for (OstrelPacketRecord *p = model.nextPacket(true); p; p = model.nextPacket(false)) {
+        if (p->packetNum != ++packetNum || seen.contains(p))
+            abort();
+        seen.insert(p);
+        quint32 fieldNum = 0;
         for (OstrelFieldRecord *fld = p->nextField(true); fld; fld = p->nextField(false)) {
+            if (fld->fieldNum != ++fieldNum || seen.contains(fld))
+                abort();
+            seen.insert(fld);
+            quint32 limitNum = 0;
+            for (OstrelLimitRecord *lim : qAsConst(fld->limits)) {
+                if (lim->limitNum != ++limitNum || seen.contains(lim))
+                    abort();
+                seen.insert(lim);
+            }
             fld->valToStr(fld->defaultValue);
             fld->type2str();
         }

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QSet>
 #include <QString>
 
 #include <cstdint>
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     return 0;
 }
 
-static void walk(TreeModel &m, const QModelIndex &parent, int depth)
+static void walk(TreeModel &m, const QModelIndex &parent, int depth, QSet<void *> *seen)
 {
     if (depth > 64)
         return;
@@ -58,10 +59,14 @@ static void walk(TreeModel &m, const QModelIndex &parent, int depth)
         const QModelIndex i = m.index(r, 0, parent);
         if (!i.isValid() || m.parent(i) != parent)
             __builtin_trap();
+        // No node may sit in the tree twice.
+        if (seen->contains(i.internalPointer()))
+            __builtin_trap();
+        seen->insert(i.internalPointer());
         m.data(i, Qt::DisplayRole);
         m.data(i, Qt::ToolTipRole);
         m.flags(i);
-        walk(m, i, depth + 1);
+        walk(m, i, depth + 1, seen);
     }
 }
 
@@ -76,7 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QList<QString> files = {g_path};
     TreeModel model(g_descs, &files, nullptr);
-    walk(model, QModelIndex(), 0);
+    QSet<void *> seen;
+    walk(model, QModelIndex(), 0, &seen);
     for (auto it = model.deviceByAddress.cbegin(); it != model.deviceByAddress.cend(); ++it) {
         TreeItem *dev = it.value();
         // A registered device must be part of the tree.

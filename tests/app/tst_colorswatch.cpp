@@ -37,6 +37,8 @@ private slots:
     void sameNameTargetsFirstDock();
     void sizeHintDialog_data();
     void sizeHintDialog();
+    void sizeHintDialogBehindOwnContent();
+    void placeholderFrameShowsBlank();
     void blueTitleBarZones_data();
     void blueTitleBarZones();
 
@@ -416,6 +418,57 @@ void TestColorSwatch::sizeHintDialog()
     m_tree->setWidget(new QWidget);
     m_tree->setCustomSizeHint(QSize(5, 5));
     QCOMPARE(colorDock->sizeHint(), QSize(222, 111));
+}
+
+void TestColorSwatch::sizeHintDialogBehindOwnContent()
+{
+    auto *colorDock = qobject_cast<ColorDock *>(m_tree->widget());
+    QVERIFY(colorDock);
+    m_tree->setWidget(new QWidget);
+    QVERIFY(colorDock->isHidden());
+
+    QString title;
+    QTimer::singleShot(0, this, [&]() {
+        QDialog *dialog = colorDock->findChild<QDialog *>();
+        if (!dialog)
+            return;
+        title = dialog->windowTitle();
+        const QList<QSpinBox *> boxes = dialog->findChildren<QSpinBox *>();
+        if (boxes.size() == 8) {
+            boxes[6]->setValue(640);
+            boxes[7]->setValue(480);
+        }
+        for (QPushButton *b : dialog->findChildren<QPushButton *>()) {
+            if (b->text() == "Ok")
+                b->click();
+        }
+    });
+    action(m_tree, "Change Size Hints")->trigger();
+
+    QCOMPARE(title, QStringLiteral("Tree"));
+    QCOMPARE(m_tree->maximumSize(), QSize(640, 480));
+}
+
+void TestColorSwatch::placeholderFrameShowsBlank()
+{
+    auto *colorDock = qobject_cast<ColorDock *>(m_tree->widget());
+    QVERIFY(colorDock);
+    QCOMPARE(colorDock->frameStyle(), int(QFrame::Box | QFrame::Sunken));
+    QCOMPARE(colorDock->font().pointSize(), 8);
+    QTRY_VERIFY(colorDock->width() > 20 && colorDock->height() > 20);
+
+    // The frame style is set but nothing is painted over the dock's own
+    // background, not even the frame's border.
+    const QImage image = colorDock->grab().toImage();
+    const QRgb background = image.pixel(image.width() / 2, image.height() / 2);
+    int differing = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixel(x, y) != background)
+                ++differing;
+        }
+    }
+    QCOMPARE(differing, 0);
 }
 
 void TestColorSwatch::blueTitleBarZones_data()

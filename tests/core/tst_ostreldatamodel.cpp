@@ -100,9 +100,13 @@ private slots:
     void badDefaultsAndLimits();
     void memoryDescriptions();
     void fileLevelMessages();
+    void errorInsideMemoryElements_data();
+    void errorInsideMemoryElements();
+    void numbersAre32Bit();
     void loadDirectoryOrder();
     void malformedNesting_data();
     void malformedNesting();
+    void flatReading();
     void packetWalksByModel();
     void sampleResources();
 
@@ -220,6 +224,8 @@ void TestOstrelDataModel::roundTrip_data()
     QTest::newRow("int dec") << OstrelFieldRecord::TypeInt << "0" << QVariant(-123456);
     QTest::newRow("int hex") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(0x7fffffff);
     QTest::newRow("int hex negative") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(-300);
+    QTest::newRow("int hex most negative")
+        << OstrelFieldRecord::TypeInt << "0x0" << QVariant(INT_MIN);
     QTest::newRow("uint dec") << OstrelFieldRecord::TypeUInt << "0" << QVariant(4000000000u);
     QTest::newRow("uint hex") << OstrelFieldRecord::TypeUInt << "0x0" << QVariant(0xdeadbeefu);
     QTest::newRow("float") << OstrelFieldRecord::TypeFloat << "" << QVariant(0.25f);
@@ -287,6 +293,15 @@ void TestOstrelDataModel::fieldWalk()
     QCOMPARE(l2.limitNum, 2u);
     QCOMPARE(f.toString(), QStringLiteral("   Field: 5  0 \n      limit: \n      limit: \n"));
     f.limits.clear();
+    // Names are data, not patterns.
+    f.name = "a%2";
+    f.bitOffset = 7;
+    QCOMPARE(f.toString(), QStringLiteral("   Field: 5 a%2 7 a%2\n"));
+    OstrelPacketRecord named;
+    named.devModel = "m%1";
+    named.name = "n%3";
+    named.id = 12;
+    QCOMPARE(named.toString(), QStringLiteral("Packet: 0 m%1 12 n%3\n"));
 }
 
 void TestOstrelDataModel::clearAndCopyHeader()
@@ -578,6 +593,71 @@ void TestOstrelDataModel::fileLevelMessages()
                                            << "L:fromList");
 }
 
+void TestOstrelDataModel::errorInsideMemoryElements_data()
+{
+    QTest::addColumn<QByteArray>("tail");
+    QTest::addColumn<int>("blocks"); // memory blocks and access descriptions kept
+
+    QTest::newRow("memory block cut off")
+        << QByteArray("<MemoryBlock><MemName>flash</MemName><MemAddr>0x10") << 0;
+    QTest::newRow("memory access cut off")
+        << QByteArray("<MemoryAccess><WriteMemCmd>0xAB02</WriteMemCmd>") << 0;
+    QTest::newRow("mismatched tag inside a block child")
+        << QByteArray("<MemoryBlock><MemName>a<b></MemName></MemoryBlock></Device>") << 0;
+    QTest::newRow("cut off right after the block")
+        << QByteArray("<MemoryBlock><MemSize>4</MemSize></MemoryBlock>") << 1;
+}
+
+void TestOstrelDataModel::errorInsideMemoryElements()
+{
+    // A fault met while a memory element is read is a broken file like any
+    // other: reported, -30, and what was complete before it stays.
+    QFETCH(QByteArray, tail);
+    const QString path =
+        write("memcut.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>" +
+                                packet("command", "1", "kept") + "\n" + tail);
+    OstrelDataModel m;
+    QString p = path;
+    const QString out = captureStdout([&] { QCOMPARE(m.fromXMLFile(&p), -30); });
+    QVERIFY2(out.startsWith("Error: ") && out.contains(" in file " + path + " at line ") &&
+                 out.endsWith(".\n"),
+             qPrintable(out));
+    QCOMPARE(packetNames(m), QStringList() << "b:kept");
+    // A block cut short by the fault is not complete, so it is not kept.
+    QFETCH(int, blocks);
+    QCOMPARE(m.memoryDescs.size() + m.memAccessDescs.size(), blocks);
+}
+
+void TestOstrelDataModel::numbersAre32Bit()
+{
+    // A number that does not fit 32 bits does not read, and so gives 0
+    // rather than its low bits (which could name a real packet id).
+    const QByteArray body = packet("command", "0x100000380", "wide",
+                                   "<Field><FldType>int</FldType><FldOffset>-99999999999</"
+                                   "FldOffset><FldLen>4294967304</FldLen>"
+                                   "<FldName>f</FldName><FldValue>0</FldValue></Field>") +
+                            packet("command", "0xFFFFFFFF", "max") +
+                            packet("command", "-1", "minusOne") +
+                            "<MemoryBlock><MemName>m</MemName><MemAddr>0x1FFFFFFFF</"
+                            "MemAddr><MemSize>-0x80000000</MemSize></MemoryBlock>";
+    const QString path = write("wide.xml", device("w", body));
+    OstrelDataModel m;
+    QString p = path;
+    QTest::ignoreMessage(QtWarningMsg,
+                         "\"Packet 0xffffffff (minusOne) for device w already exists, skip!\"");
+    QCOMPARE(m.fromXMLFile(&p), 0);
+    QCOMPARE(packetNames(m), QStringList() << "w:wide"
+                                           << "w:max");
+    QCOMPARE(m.packets.value(1)->id, 0u);
+    QCOMPARE(m.packets.value(1)->fields.value(1)->bitOffset, 0);
+    QCOMPARE(m.packets.value(1)->fields.value(1)->bitLen, 0);
+    QCOMPARE(m.packets.value(2)->id, 0xFFFFFFFFu);
+    OstrelMemoryDesc *mem = m.nextMemoryDevModel("w", true);
+    QVERIFY(mem);
+    QCOMPARE(mem->MemAddr, 0);
+    QCOMPARE(mem->MemSize, qint32(-0x7fffffff - 1));
+}
+
 void TestOstrelDataModel::loadDirectoryOrder()
 {
     QTemporaryDir root;
@@ -616,37 +696,64 @@ void TestOstrelDataModel::malformedNesting_data()
     QTest::addColumn<QByteArray>("xml");
     QTest::addColumn<QStringList>("packets");
     QTest::addColumn<int>("fieldsOfFirst");
+    QTest::addColumn<QStringList>("warnings");
 
     QTest::newRow("field before packet")
-        << device("m", field("int", "orphan") + "<Limit><LimType>=</LimType></Limit>" + packet("command", "1", "p"))
-        << QStringList{"m:p"} << 0;
+        << device("m", field("int", "orphan") + "<Limit><LimType>=</LimType></Limit>" +
+                           packet("command", "1", "p"))
+        << QStringList{"m:p"} << 0 << QStringList();
     QTest::newRow("limit outside field")
         << device("m", packet("command", "1", "p",
-                              "<Limit><LimType>=</LimType><LimValue>1</LimValue></Limit>" + field("int", "a")))
-        << QStringList{"m:p"} << 1;
+                              "<Limit><LimType>=</LimType><LimValue>1</LimValue></Limit>" +
+                                  field("int", "a")))
+        << QStringList{"m:p"} << 1 << QStringList();
     QTest::newRow("field nested, end tag twice")
         << device("m", packet("command", "1", "p",
-                              field("int", "a") + "<Field><FldName>outer</FldName>" + field("int", "b") + "</Field>"))
-        << QStringList{"m:p"} << 2;
+                              field("int", "a") + "<Field><FldName>outer</FldName>" +
+                                  field("int", "b") + "</Field>"))
+        << QStringList{"m:p"} << 2 << QStringList();
     QTest::newRow("nested packets")
-        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>outer</PacName>")
-               + field("int", "a") + packet("command", "2", "inner", field("int", "b")) + "</Packet></D>"
-        << QStringList{"m:inner"} << 1;
+        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>outer</"
+                      "PacName>") +
+               field("int", "a") + packet("command", "2", "inner", field("int", "b")) +
+               "</Packet></D>"
+        << QStringList{"m:inner"} << 1
+        << QStringList{"\"Packet 0x2 (inner) for device m already exists, skip!\""};
     QTest::newRow("unclosed field and limit")
-        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>p</PacName>"
-                      "<Field><FldName>x</FldName><Limit><LimType>=</LimType><LimValue>0</LimValue>"
-                      "<Field><FldName>y</FldName></Field></Limit></Field></Packet></D>")
-        << QStringList{"m:p"} << 1;
+        << QByteArray(
+               "<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacName>p</PacName>"
+               "<Field><FldName>x</FldName><Limit><LimType>=</LimType><LimValue>0</LimValue>"
+               "<Field><FldName>y</FldName></Field></Limit></Field></Packet></D>")
+        << QStringList{"m:p"} << 1 << QStringList();
     QTest::newRow("leaves without records")
-        << QByteArray("<D><PacType>bogus</PacType><FldType>bogus</FldType><LimAction>bogus</LimAction>"
-                      "<PacName>x</PacName><FldName>y</FldName><LimDesc>z</LimDesc></D>")
-        << QStringList{} << 0;
+        << QByteArray(
+               "<D><PacType>bogus</PacType><FldType>bogus</FldType><LimAction>bogus</LimAction>"
+               "<PacName>x</PacName><FldName>y</FldName><LimDesc>z</LimDesc></D>")
+        << QStringList{} << 0 << QStringList();
     QTest::newRow("huge and negative numbers")
-        << device("m", packet("command", "0x1FFFFFFFFF", "p",
-                              "<Field><FldOffset>-99999999999</FldOffset><FldLen>0xFFFFFFFF</FldLen></Field>"))
-        << QStringList{"m:p"} << 1;
-    QTest::newRow("field after packet end")
-        << device("m", packet("command", "1", "p") + field("int", "late")) << QStringList{"m:p"} << 0;
+        << device(
+               "m",
+               packet(
+                   "command", "0x1FFFFFFFFF", "p",
+                   "<Field><FldOffset>-99999999999</FldOffset><FldLen>0xFFFFFFFF</FldLen></Field>"))
+        << QStringList{"m:p"} << 1 << QStringList();
+    // Nesting is not checked: the packet, field and limit read last stay
+    // current after their end tags, so what follows them still joins them.
+    QTest::newRow("field after packet end joins it")
+        << device("m", packet("command", "1", "p") + field("int", "late")) << QStringList{"m:p"}
+        << 1 << QStringList();
+    QTest::newRow("limit after field end joins it")
+        << device("m", packet("command", "1", "p",
+                              field("int", "a") +
+                                  "<Limit><LimType>&gt;</LimType><LimAction>info</LimAction>"
+                                  "<LimValue>3</LimValue></Limit>"))
+        << QStringList{"m:p"} << 1 << QStringList();
+    QTest::newRow("packet end tag twice")
+        << QByteArray("<D><DevModel>m</DevModel><Packet><PacType>command</PacType><PacId>5</PacId>"
+                      "<PacName>once</PacName><Packet><PacType>command</PacType><PacId>6</PacId>"
+                      "<PacName>p</PacName></Packet></Packet></D>")
+        << QStringList{"m:p"} << 0
+        << QStringList{"\"Packet 0x6 (p) for device m already exists, skip!\""};
 }
 
 void TestOstrelDataModel::malformedNesting()
@@ -654,8 +761,11 @@ void TestOstrelDataModel::malformedNesting()
     QFETCH(QByteArray, xml);
     QFETCH(QStringList, packets);
     QFETCH(int, fieldsOfFirst);
+    QFETCH(QStringList, warnings);
     QString path = write("malformed.xml", xml);
     OstrelDataModel m;
+    for (const QString &w : qAsConst(warnings))
+        QTest::ignoreMessage(QtWarningMsg, qPrintable(w));
     QCOMPARE(m.fromXMLFile(&path), 0);
     QCOMPARE(packetNames(m), packets);
     if (!packets.isEmpty()) {
@@ -666,6 +776,35 @@ void TestOstrelDataModel::malformedNesting()
         for (OstrelFieldRecord *f = first->nextField(true); f; f = first->nextField(false))
             QCOMPARE(f->fieldNum, n++);
     }
+}
+
+void TestOstrelDataModel::flatReading()
+{
+    // Elements written after the end tag of the record they belong to.
+    const QByteArray xml =
+        "<D><DevModel>m</DevModel>"
+        "<Packet><PacType>command</PacType><PacId>0x10</PacId><PacName>p</PacName></Packet>"
+        "<PacDesc>late</PacDesc>"
+        "<Field><FldType>uint</FldType><FldLen>8</FldLen><FldName>f</FldName><FldValue>0x1</"
+        "FldValue></Field>"
+        "<Limit><LimType>&lt;</LimType><LimAction>warning</LimAction><LimValue>9</LimValue></Limit>"
+        "<Packet><PacType>datain</PacType><PacId>0x11</PacId><PacName>q</PacName></Packet></D>";
+    const QString path = write("flat.xml", xml);
+    OstrelDataModel m;
+    QString p = path;
+    QCOMPARE(m.fromXMLFile(&p), 0);
+    QCOMPARE(packetNames(m), QStringList() << "m:p"
+                                           << "m:q");
+    OstrelPacketRecord *first = m.packets.value(1);
+    QCOMPARE(first->desc, QStringLiteral("late"));
+    QCOMPARE(first->fields.size(), 1);
+    OstrelFieldRecord *f = first->fields.value(1);
+    QCOMPARE(f->name, QStringLiteral("f"));
+    QCOMPARE(f->defaultValue, QVariant(1u));
+    QCOMPARE(f->limits.size(), 1);
+    QCOMPARE(f->limits.value(1)->type, 3u);
+    QCOMPARE(f->limits.value(1)->limitValue, QVariant(9u));
+    QVERIFY(m.packets.value(2)->fields.isEmpty());
 }
 
 void TestOstrelDataModel::packetWalksByModel()

@@ -271,6 +271,10 @@ void TestOstrelTableRecord::encode_data()
         << "1:16:0:0" << QVariantList{0x1234u} << 1 << hex("12");
     QTest::newRow("trailing bit") << "1:8:1:0 6:1:1:8" << QVariantList{1u, true} << 2
                                   << hex("0180");
+    // A stream of at most 8 bits goes out as one byte, right-aligned.
+    QTest::newRow("three bits, right-aligned")
+        << "6:1:1:0 6:1:1:1 6:1:1:2" << QVariantList{true, false, true} << 1 << hex("05");
+    QTest::newRow("lone nibble, right-aligned") << "1:4:1:0" << QVariantList{3u} << 1 << hex("03");
 }
 
 void TestOstrelTableRecord::encode()
@@ -485,6 +489,10 @@ void TestOstrelTableRecord::expandAndCompress()
     out.clear();
     OstrelTableRecord::expandBit2ByteData(&out, &one, 3, 100);
     QCOMPARE(out, QByteArray("\x01\x01\x01", 3));
+    // Fewer whole bytes than count/8: nothing, whatever the start.
+    out.clear();
+    OstrelTableRecord::expandBit2ByteData(&out, &one, 16, 8);
+    QVERIFY(out.isEmpty());
     out.clear();
     QByteArray two = hex("0f80");
     OstrelTableRecord::expandBit2ByteData(&out, &two, 4, 6);

@@ -379,6 +379,32 @@ void TestTreeModel::malformedMaps_data()
         << QByteArray("<R>") + dev7 + "<Zedorir><System><Module>" + mapDevice("Q", "8", "pcu")
                + "</Module></System></Zedorir></R>"
         << " (Base address 0)[[[8 Q (pcu)[1]]]]" << QList<int>{8};
+    // Nesting is not checked: a node's parent is the current node one
+    // level up, which stays current after its own end tag.
+    QTest::newRow("flat layout joins the closed parents")
+        << QByteArray("<R><Zedorir><ZedorirName>S</ZedorirName></Zedorir><System><SysName>A</"
+                      "SysName></System>"
+                      "<Module><ModName>M</ModName></Module>") +
+               dev7 + "</R>"
+        << "S (Base address 0)[A[M[7 P (psu1)[3]]]]" << QList<int>{7};
+    QTest::newRow("second module after a closed one")
+        << QByteArray("<Zedorir><ZedorirName>S</ZedorirName><System><SysName>A</SysName>"
+                      "<Module><ModName>M</ModName></Module>") +
+               dev7 + "<Module><ModName>N</ModName></Module>" + mapDevice("Q", "8", "pcu") +
+               "</System></Zedorir>"
+        << "S (Base address 0)[A[M[7 P (psu1)[3]],N[8 Q (pcu)[1]]]]" << QList<int>{7, 8};
+    QTest::newRow("system nested in system")
+        << QByteArray("<Zedorir><ZedorirName>S</ZedorirName><System><SysName>A</"
+                      "SysName><System><SysName>B</SysName>"
+                      "<Module><ModName>M</ModName>") +
+               dev7 + "</Module></System><Module><ModName>N</ModName></Module></System></Zedorir>"
+        << "S (Base address 0)[B[M[7 P (psu1)[3]],N[]]]" << QList<int>{7};
+    QTest::newRow("percent signs in names")
+        << map("50%2 %1", "5", mapDevice("a%1", "7", "psu1"))
+        << "50%2 %1 (Base address 5)[power desc[EPS[7 a%1 (psu1)[3]]]]" << QList<int>{7};
+    QTest::newRow("numbers wider than 32 bits read as 0")
+        << map("W", "4294967312", mapDevice("D", "0x100000007", "psu1"))
+        << "W (Base address 0)[power desc[EPS[0 D (psu1)[3]]]]" << QList<int>{0};
     QTest::newRow("end tags without start")
         << QByteArray("<R><a></Device></a><b></Module></b><c></System></c><d></Zedorir></d></R>") << ""
         << QList<int>{};

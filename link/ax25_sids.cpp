@@ -1,0 +1,130 @@
+// SatNOGS SiDS submission and the two radio logs of AX25_connector.
+
+#include "ax25_connector.h"
+#include "kiss.h"
+#include "ostrelconfigdata.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QUrl>
+#include <QUrlQuery>
+
+namespace
+{
+
+constexpr int kSourceAddressOffset = 8;
+constexpr int kAddressEnd = kSourceAddressOffset + 6;
+const char kLogFolder[] = "logs";
+
+QString parameterIfExists(OstrelConfigData *config, const QString &key)
+{
+    return config->existParameter(key) ? config->getParameter(key) : QString();
+}
+
+} // namespace
+
+void AX25_connector::SiDS_init(OstrelConfigData *config)
+{
+    m_config = config;
+    if (!config)
+        return;
+    m_callSign = parameterIfExists(config, QStringLiteral("SiDS_CallSign"));
+    m_latitude = parameterIfExists(config, QStringLiteral("SiDS_latitude"));
+    m_longitude = parameterIfExists(config, QStringLiteral("SiDS_longitude"));
+    if (m_callSign.isEmpty() || m_latitude.isEmpty() || m_longitude.isEmpty())
+        return;
+
+    for (int i = 0; i < 2; ++i) {
+        const QString callKey = QStringLiteral("SiDS_SatCallSign") + QString::number(i);
+        const QString noradKey = QStringLiteral("SiDS_NORAD_id") + QString::number(i);
+        if (config->existParameter(callKey) && config->existParameter(noradKey))
+            m_satellites.insert(config->getParameter(callKey), config->getParameter(noradKey));
+    }
+    m_urlMain = parameterIfExists(config, QStringLiteral("SiDS_URL_main"));
+    m_urlReserve = parameterIfExists(config, QStringLiteral("SiDS_URL_reserve"));
+
+    // Frames heard by the station are lost for good when they are not
+    // logged, so a missing folder is made rather than skipped.
+    if (!QDir().mkpath(QLatin1String(kLogFolder))) {
+        qWarning("Can't create the radio log folder %s; radio frames will not be logged\n",
+                 kLogFolder);
+        return;
+    }
+    m_logBase = QLatin1String(kLogFolder) + QLatin1Char('/') +
+                QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddThh-mm-ss"));
+    auto csv = std::make_unique<QFile>(m_logBase + QStringLiteral(".satnogs.csv"));
+    auto kss = std::make_unique<QFile>(m_logBase + QStringLiteral(".kss"));
+    if (!csv->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text) ||
+        !kss->open(QIODevice::WriteOnly | QIODevice::Append)) {
+        qWarning("Can't open the radio logs %s: %s; radio frames will not be logged\n",
+                 qPrintable(m_logBase),
+                 qPrintable(csv->isOpen() ? kss->errorString() : csv->errorString()));
+        return;
+    }
+    m_csvFile = std::move(csv);
+    m_kssFile = std::move(kss);
+    m_csvStream = std::make_unique<QTextStream>(m_csvFile.get());
+    m_kssStream = std::make_unique<QDataStream>(m_kssFile.get());
+}
+
+void AX25_connector::SiDS_submit(QByteArray &frame, QDateTime time)
+{
+    // A frame too short to hold a source address names no satellite.
+    if (frame.size() < kAddressEnd || m_satellites.isEmpty())
+        return;
+    const QString call = AX25_CallSignToStr(
+        reinterpret_cast<const unsigned char *>(frame.constData()) + kSourceAddressOffset);
+    const auto sat = m_satellites.constFind(call);
+    if (sat == m_satellites.constEnd())
+        return;
+    const QByteArray bare = frame.mid(1);
+    if (!m_urlMain.isEmpty())
+        SiDS_submit(bare, time, sat.value(), m_urlMain);
+    if (!m_urlReserve.isEmpty())
+        SiDS_submit(bare, time, sat.value(), m_urlReserve);
+}
+
+void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &time,
+                                 const QString &noradId, const QString &url)
+{
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("noradID"), noradId);
+    query.addQueryItem(QStringLiteral("source"), m_callSign);
+    query.addQueryItem(QStringLiteral("locator"), QStringLiteral("longLat"));
+    query.addQueryItem(QStringLiteral("longitude"), m_longitude);
+    query.addQueryItem(QStringLiteral("latitude"), m_latitude);
+    query.addQueryItem(QStringLiteral("version"), QStringLiteral("1.6.6"));
+    query.addQueryItem(QStringLiteral("timestamp"), time.toUTC().toString(Qt::ISODateWithMs));
+    query.addQueryItem(QStringLiteral("frame"), QString::fromLatin1(bareFrame.toHex().toUpper()));
+    const QString text = query.toString(QUrl::FullyEncoded);
+
+    QNetworkRequest request(QUrl(url + QLatin1Char('?') + text, QUrl::TolerantMode));
+    request.setHeader(QNetworkRequest::ContentTypeHeader,
+                      QStringLiteral("application/x-www-form-urlencoded"));
+    m_network.post(request, text.toUtf8());
+}
+
+void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
+{
+    const QByteArray bare = frame.mid(1);
+    *m_csvStream << time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) << '|'
+                 << QString::fromLatin1(bare.toHex().toUpper()) << Qt::endl;
+
+    QByteArray records;
+    records.append(char(KISS::FEND));
+    records.append(char(0x09));
+    records.append(time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz UTC")).toUtf8());
+    records.append(char(KISS::FEND));
+    QByteArray data;
+    data.reserve(2 + bare.size() * 2);
+    data.append(char(KISS::FEND));
+    data.append(char(0x00));
+    data.append(bare);
+    KISS::escape(data, 2);
+    data.append(char(KISS::FEND));
+    records.append(data);
+    m_kssStream->writeRawData(records.constData(), records.size());
+    m_kssFile->flush();
+}

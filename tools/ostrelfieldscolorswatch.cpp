@@ -1,0 +1,238 @@
+#include "ostrelfieldscolorswatch.h"
+
+#include "ostreldatamodel.h"
+#include "ostreltablerecord.h"
+#include "packeteditlayout.h"
+#include "toolsresources.h"
+#include "treeitem.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+static QString hexText(quint32 value)
+{
+    return QObject::tr("0x%1").arg(value, 1, 16).toUpper();
+}
+
+OstrelFieldsColorSwatch::OstrelFieldsColorSwatch(const QString &name, QWidget *parent,
+                                                 Qt::WindowFlags flags)
+    : ColorSwatch(name, parent, flags)
+{
+    layout = new PacketEditLayout(-1, -1, -1);
+
+    packetGroup = new QGroupBox(tr("Ostrel packet contents"));
+    auto *row = new QHBoxLayout(packetGroup);
+    fieldsGroup = new QGroupBox(tr("Fields"));
+    scrollArea = new QScrollArea(packetGroup);
+    scrollArea->setWidget(fieldsGroup);
+    scrollArea->setWidgetResizable(true);
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    fieldsGroup->setLayout(layout);
+
+    // Joins the row with the first load; until then it is kept out of sight.
+    headerGroup = new QGroupBox(packetGroup);
+    headerGroup->setMaximumWidth(190);
+    headerGroup->hide();
+    auto *headerColumn = new QVBoxLayout(headerGroup);
+    firstAddressEdit = new QLineEdit;
+    firstAddressEdit->setFixedSize(60, 25);
+    secondAddressEdit = new QLineEdit;
+    secondAddressEdit->setFixedSize(60, 25);
+    // Carries the loaded message id until sending reads it back; never shown.
+    msgIdEdit = new QLineEdit(this);
+    msgIdEdit->setFixedSize(80, 25);
+    msgIdEdit->hide();
+    firstLabel = new QLabel;
+    secondLabel = new QLabel;
+    descriptionLabel = new QLabel;
+    descriptionLabel->setMaximumWidth(180);
+    descriptionLabel->setWordWrap(true);
+
+    headerColumn->addWidget(descriptionLabel);
+    headerColumn->addStretch();
+    auto *addressColumn = new QVBoxLayout;
+    const Qt::Alignment leftTop = Qt::AlignLeft | Qt::AlignTop;
+    addressColumn->addWidget(secondLabel, 0, leftTop);
+    addressColumn->addWidget(secondAddressEdit, 0, leftTop);
+    addressColumn->addWidget(firstLabel, 0, leftTop);
+    addressColumn->addWidget(firstAddressEdit, 0, leftTop);
+    headerColumn->addLayout(addressColumn);
+
+    row->addWidget(scrollArea, 0, Qt::AlignTop);
+
+    actionShow->setIcon(toolsIcon(QStringLiteral("info_12x24.png")));
+    setWidget(packetGroup);
+}
+
+OstrelFieldsColorSwatch::~OstrelFieldsColorSwatch()
+{
+    delete currentRecord;
+}
+
+void OstrelFieldsColorSwatch::rebuild(TreeItem *item, OstrelTableRecord *rec)
+{
+    auto *row = static_cast<QHBoxLayout *>(packetGroup->layout());
+    row->removeWidget(scrollArea);
+    row->removeWidget(headerGroup);
+    // Takes the fields group, the old layout, its rows and any work record
+    // that was never handed on.
+    delete scrollArea;
+    update();
+
+    layout = new PacketEditLayout(-1, -1, -1);
+    if (rec)
+        layout->fromOstrelTableRecord(rec);
+    else
+        layout->fromOstrelTreeItem(item);
+    connect(layout, &PacketEditLayout::signalAddField2Graph, this,
+            &OstrelFieldsColorSwatch::slotAdd2Graph);
+
+    fieldsGroup = new QGroupBox(tr("Fields"));
+    scrollArea = new QScrollArea(packetGroup);
+    scrollArea->setWidgetResizable(true);
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    scrollArea->setWidget(fieldsGroup);
+    fieldsGroup->setLayout(layout);
+
+    if (rec)
+        updateHeaderFromTableRecord(rec);
+    else
+        updateHeaderFromTreeItem();
+
+    row->addWidget(headerGroup);
+    headerGroup->show();
+    row->addWidget(scrollArea);
+    scrollArea->show();
+    setWidget(packetGroup);
+}
+
+void OstrelFieldsColorSwatch::updateHeaderFromTreeItem()
+{
+    TreeItem *item = currentTreeItem;
+    if (!item || !item->packet)
+        return;
+    firstLabel->setText(tr("Device address"));
+    firstAddressEdit->setText(hexText(item->deviceTag.devAddress));
+    secondLabel->setText(tr("Base station address"));
+    secondAddressEdit->setText(hexText(item->deviceTag.baseAddress));
+    msgIdEdit->setText(hexText(item->packet->id));
+    headerGroup->setTitle(item->data(0).toString());
+    descriptionLabel->setText(item->packet->desc);
+}
+
+void OstrelFieldsColorSwatch::updateHeaderFromTableRecord(OstrelTableRecord *rec)
+{
+    if (!rec)
+        return;
+    // A datain record names its sender under "Destination address": that
+    // is where a reply to it would go.
+    const bool command = rec->packetHeader.type == 0;
+    firstLabel->setText(tr("Destination address"));
+    firstAddressEdit->setText(hexText(command ? rec->dst : rec->src));
+    secondLabel->setText(tr("Source address"));
+    secondAddressEdit->setText(hexText(command ? rec->src : rec->dst));
+    msgIdEdit->setText(hexText(rec->packetHeader.id));
+    if (TreeItem *item = rec->treeItem) {
+        headerGroup->setTitle(item->data(0).toString());
+        descriptionLabel->setText(item->packet ? item->packet->desc : QString());
+    }
+}
+
+void OstrelFieldsColorSwatch::slotUpdateFromTreeItem(TreeItem *item)
+{
+    if (!item)
+        return;
+    currentTreeItem = item;
+    if (item->packet)
+        rebuild(item, nullptr);
+}
+
+void OstrelFieldsColorSwatch::setCurrentRecordCopy(OstrelTableRecord *rec)
+{
+    // Copy before letting go of the old one: rec may be the current record.
+    auto *copy = new OstrelTableRecord;
+    copy->copyFromPacketTable(rec);
+    copy->recordId = rec->recordId;
+    currentTreeItem = copy->treeItem;
+    rebuild(nullptr, copy);
+    delete currentRecord;
+    currentRecord = copy;
+}
+
+void OstrelFieldsColorSwatch::slotUpdateFromTableRecord(OstrelTableRecord *rec)
+{
+    if (!rec || !rec->treeItem)
+        return;
+    setCurrentRecordCopy(rec);
+}
+
+void OstrelFieldsColorSwatch::readHeaderInto(OstrelTableRecord *rec) const
+{
+    // Base 0: "0X1F" and "31" both read; text that does not read gives 0.
+    rec->src = uint(secondAddressEdit->text().toInt(nullptr, 0));
+    rec->dst = uint(firstAddressEdit->text().toInt(nullptr, 0));
+    rec->packetHeader.id = uint(msgIdEdit->text().toInt(nullptr, 0));
+}
+
+void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
+{
+    OstrelTableRecord *work = layout ? layout->workRecord : nullptr;
+    if (!work || !work->packet || work->packetHeader.type != 0)
+        return;
+
+    work->status = OstrelTableRecord::Ready;
+    readHeaderInto(work);
+    layout->updatePacketFields();
+    work->composeOstrelMessage();
+
+    // The record now belongs to whoever takes it from the signal; with no
+    // receiver at all it stays ours and is freed once it has been copied.
+    layout->releaseWorkRecord();
+    static const QMetaMethod sendSignal =
+        QMetaMethod::fromSignal(&OstrelFieldsColorSwatch::signalCmd2QueSend);
+    const bool handedOver = isSignalConnected(sendSignal);
+    if (handedOver)
+        emit signalCmd2QueSend(work);
+
+    // Receivers leave the record valid until control returns to the event
+    // loop; show a fresh copy of it, which also replaces the layout that
+    // still points at the record.
+    setCurrentRecordCopy(work);
+    if (!handedOver)
+        delete work;
+}
+
+void OstrelFieldsColorSwatch::slotUpdateCmdInQue()
+{
+    OstrelTableRecord *work = layout ? layout->workRecord : nullptr;
+    if (!currentRecord || !work || work->packetHeader.type != 0)
+        return;
+    layout->updatePacketFields();
+    currentRecord->status = OstrelTableRecord::Ready;
+    readHeaderInto(currentRecord);
+    currentRecord->copyFieldValues(work);
+    currentRecord->composeOstrelMessage();
+    emit signalCmdInQueUpdate(currentRecord);
+    setCurrentRecordCopy(currentRecord);
+}
+
+void OstrelFieldsColorSwatch::slotAdd2Graph(QMenu *menu, TreeItem *item, uint recId)
+{
+    emit signalAdd2Graph(menu, item, recId);
+}
+
+void OstrelFieldsColorSwatch::keyPressEvent(QKeyEvent *event)
+{
+    // Other keys are swallowed here on purpose: they must not reach the
+    // main window.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        slotPrepareCmd2Que();
+}

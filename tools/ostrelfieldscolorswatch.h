@@ -1,0 +1,72 @@
+#ifndef OSTRELFIELDSCOLORSWATCH_H
+#define OSTRELFIELDSCOLORSWATCH_H
+
+#include "colorswatch.h"
+
+class OstrelTableRecord;
+class PacketEditLayout;
+class QGroupBox;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QScrollArea;
+class TreeItem;
+
+// The "Fields" dock, the operator's command editor: the addresses and
+// description of one packet beside an editor row per field. Return or Enter
+// (or the command tree's send request) composes the edited command and hands
+// it on with signalCmd2QueSend.
+//
+// Ownership: the record raised by signalCmd2QueSend belongs to whoever takes
+// it. The dock keeps no pointer to any record another owner holds: what it
+// shows and its current record are its own copies, so a history that trims,
+// clears or drops the record can never leave the dock pointing at freed
+// memory.
+class OstrelFieldsColorSwatch : public ColorSwatch
+{
+    Q_OBJECT
+public:
+    explicit OstrelFieldsColorSwatch(const QString &name, QWidget *parent = nullptr,
+                                     Qt::WindowFlags flags = Qt::WindowFlags());
+    ~OstrelFieldsColorSwatch() override;
+
+    void updateHeaderFromTreeItem();
+    void updateHeaderFromTableRecord(OstrelTableRecord *rec);
+
+    PacketEditLayout *layout = nullptr;
+    TreeItem *currentTreeItem = nullptr;
+    // The dock's own copy of the record last shown from a record (it keeps
+    // that record's id); null until then.
+    OstrelTableRecord *currentRecord = nullptr;
+    QGroupBox *packetGroup = nullptr;
+    QGroupBox *fieldsGroup = nullptr;
+    QScrollArea *scrollArea = nullptr;
+    QGroupBox *headerGroup = nullptr;
+    QLineEdit *firstAddressEdit = nullptr;
+    QLineEdit *secondAddressEdit = nullptr;
+    QLineEdit *msgIdEdit = nullptr;
+    QLabel *firstLabel = nullptr;
+    QLabel *secondLabel = nullptr;
+    QLabel *descriptionLabel = nullptr;
+
+signals:
+    void signalCmd2QueSend(OstrelTableRecord *cmd);
+    void signalCmdInQueUpdate(OstrelTableRecord *cmd);
+    void signalAdd2Graph(QMenu *menu, TreeItem *item, uint recId);
+
+public slots:
+    void slotUpdateFromTreeItem(TreeItem *item);
+    void slotUpdateFromTableRecord(OstrelTableRecord *rec);
+    void slotPrepareCmd2Que();
+    void slotUpdateCmdInQue();
+    void slotAdd2Graph(QMenu *menu, TreeItem *item, uint recId);
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void rebuild(TreeItem *item, OstrelTableRecord *rec);
+    void setCurrentRecordCopy(OstrelTableRecord *rec);
+    void readHeaderInto(OstrelTableRecord *rec) const;
+};
+
+#endif // OSTRELFIELDSCOLORSWATCH_H

@@ -1,0 +1,257 @@
+#include "ostrelhistoryswatch.h"
+
+#include "ostreltablemodel.h"
+#include "ostreltablerecord.h"
+#include "tableclipboard.h"
+#include "toolbar.h"
+#include "toolsresources.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTableView>
+#include <QVBoxLayout>
+
+OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
+                                         Qt::WindowFlags flags)
+    : ColorSwatch(name, parent, flags)
+{
+    groupBox = new QGroupBox;
+    boxLayout = new QVBoxLayout;
+    tableView = new QTableView;
+    tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    tableView->setSortingEnabled(true);
+
+    auto fixedButton = [](const QString &text) {
+        auto *button = new QPushButton(text);
+        button->setFixedSize(40, 25);
+        return button;
+    };
+    enableButton = fixedButton(tr("Off"));
+    showButton = fixedButton(tr("Show"));
+    showButton->setEnabled(false);
+    clearButton = fixedButton(tr("Clear"));
+    applyButton = fixedButton(tr("Apply"));
+    depthEdit = new QLineEdit;
+    depthEdit->setFixedSize(40, 25);
+    autoscrollBox = new QCheckBox(tr("Autoscroll"));
+    autoscrollBox->setChecked(autoscroll);
+
+    actionsBar = new ToolBar(tr("Actions"), this);
+    statisticsBar = new ToolBar(tr("Statistics"), this);
+    filtersBar = new ToolBar(tr("Filters"), this);
+    // Made but placed in no window; hidden so that it does not paint itself
+    // into a corner of the dock.
+    statisticsBar->hide();
+
+    inLabel = new QLabel(tr("In: %1").arg(inCount));
+    outLabel = new QLabel(tr("Out: %1").arg(outCount));
+    freeLabel = new QLabel(tr("Free: %1").arg(freeCount));
+
+    actionShow->setIcon(toolsIcon(QStringLiteral("clock_24x24.png")));
+
+    assembleLayout();
+
+    connect(depthEdit, &QLineEdit::textEdited, this, &OstrelHistorySwatch::slotDepthEditChanged);
+    connect(applyButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonDepthPressed);
+    connect(enableButton, &QPushButton::pressed, this,
+            &OstrelHistorySwatch::slotButtonEnablePressed);
+    connect(clearButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonClearPressed);
+    connect(showButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonShowPressed);
+    connect(autoscrollBox, &QCheckBox::toggled, this, &OstrelHistorySwatch::slotAutoscrollChanged);
+
+    auto *shortcut =
+        new QShortcut(QKeySequence(tr("Ctrl+Enter"), QKeySequence::NativeText), depthEdit);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this, &OstrelHistorySwatch::slotButtonDepthPressed);
+}
+
+OstrelHistorySwatch::~OstrelHistorySwatch() = default;
+
+void OstrelHistorySwatch::assembleLayout()
+{
+    innerWindow = new QMainWindow;
+
+    actionsBar->addWidget(new QLabel(tr("Depth:")));
+    actionsBar->addWidget(depthEdit);
+    actionsBar->addWidget(applyButton);
+    actionsBar->addSeparator();
+    actionsBar->addWidget(enableButton);
+    actionsBar->addWidget(showButton);
+    actionsBar->addWidget(clearButton);
+    actionsBar->addSeparator();
+    actionsBar->addWidget(autoscrollBox);
+
+    boxLayout->addWidget(tableView);
+
+    QStatusBar *status = innerWindow->statusBar();
+    status->show();
+    status->addWidget(inLabel);
+    status->addWidget(outLabel);
+    status->addWidget(freeLabel);
+
+    innerWindow->addToolBar(actionsBar);
+    innerWindow->addToolBar(filtersBar);
+
+    groupBox->setLayout(boxLayout);
+    innerWindow->setCentralWidget(groupBox);
+    innerWindow->setParent(this);
+    setWidget(innerWindow);
+}
+
+void OstrelHistorySwatch::setModel(OstrelTableModel *tableModel)
+{
+    model = tableModel;
+    tableView->setModel(model);
+
+    for (int column : {12, 11, 8, 7, 10, 9, 1, 0})
+        tableView->hideColumn(column);
+
+    tableView->setAutoScroll(autoscroll);
+    // The style's minimum would otherwise hold rows above 20 pixels.
+    tableView->verticalHeader()->setMinimumSectionSize(20);
+    tableView->verticalHeader()->setDefaultSectionSize(20);
+
+    connect(this, &OstrelHistorySwatch::signalClearHistory, model,
+            &OstrelTableModel::slotClearTable);
+    connect(this, &OstrelHistorySwatch::signalChangeMaxDepth, model,
+            &OstrelTableModel::slotSetDepth);
+    connect(this, &OstrelHistorySwatch::signalEnableHistory, model,
+            &OstrelTableModel::slotEnableHistory);
+    connectAutoscroll(autoscroll);
+    connect(model, &OstrelTableModel::signalMaxDepthChanged, this,
+            &OstrelHistorySwatch::slotMaxDepthChanged);
+    connect(model, &OstrelTableModel::signalIncomingMsg, this,
+            &OstrelHistorySwatch::slotIncreaseCounters);
+    // Order matters: a new current row is announced (through this dock) to
+    // the field editor before the model stores it as its current index.
+    connect(tableView->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &OstrelHistorySwatch::slotCurrentChanged);
+    connect(tableView->selectionModel(), &QItemSelectionModel::currentChanged, model,
+            &OstrelTableModel::slotCurrentChanged);
+    connect(this, &OstrelHistorySwatch::signalUserSelectionChanged, model,
+            &OstrelTableModel::slotNewCmdPacketEditFromSel);
+
+    depthEdit->setText(QString::number(model->maxDepth()));
+    applyButton->setEnabled(false);
+
+    tableView->setColumnWidth(0, 60);
+    tableView->setColumnWidth(1, 60);
+    tableView->setColumnWidth(2, 180);
+    tableView->setColumnWidth(3, 80);
+    tableView->setColumnWidth(4, 80);
+    tableView->setColumnWidth(5, 80);
+    tableView->setColumnWidth(6, 260);
+
+    model->setView(tableView);
+}
+
+void OstrelHistorySwatch::connectAutoscroll(bool on)
+{
+    if (!model)
+        return;
+    if (on) {
+        if (!scrollConnection)
+            scrollConnection = connect(model, &QAbstractItemModel::rowsInserted, tableView,
+                                       &QAbstractItemView::scrollToBottom);
+    } else if (scrollConnection) {
+        disconnect(scrollConnection);
+        scrollConnection = QMetaObject::Connection();
+    }
+}
+
+void OstrelHistorySwatch::copyToClipBoard()
+{
+    copyTableSelectionToClipboard(tableView);
+}
+
+void OstrelHistorySwatch::updateFreeCounter()
+{
+    const qint32 free = model ? qint32(model->maxDepth()) - qint32(model->recordCountGet()) : 0;
+    freeCount = free < 0 ? 0 : quint32(free);
+    freeLabel->setText(tr("Free: %1").arg(freeCount));
+}
+
+void OstrelHistorySwatch::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Copy))
+        copyToClipBoard();
+    else if (event->matches(QKeySequence::Delete))
+        slotButtonClearPressed();
+    else if (event->key() == Qt::Key_Space)
+        slotButtonEnablePressed();
+    else
+        event->ignore();
+}
+
+void OstrelHistorySwatch::slotCurrentChanged(QModelIndex current, QModelIndex previous)
+{
+    emit signalUserSelectionChanged(current, previous);
+}
+
+void OstrelHistorySwatch::slotButtonDepthPressed()
+{
+    // Text that is not a number applies depth 0, which means no limit.
+    emit signalChangeMaxDepth(quint32(depthEdit->text().toInt(nullptr, 10)));
+}
+
+void OstrelHistorySwatch::slotButtonClearPressed()
+{
+    emit signalClearHistory();
+}
+
+void OstrelHistorySwatch::slotButtonShowPressed() {}
+
+void OstrelHistorySwatch::slotButtonEnablePressed()
+{
+    // The button names what the next press does.
+    if (model && model->isEnabledHistory()) {
+        enableButton->setText(tr("On"));
+        emit signalEnableHistory(false);
+    } else {
+        enableButton->setText(tr("Off"));
+        emit signalEnableHistory(true);
+    }
+}
+
+void OstrelHistorySwatch::slotDepthEditChanged()
+{
+    applyButton->setEnabled(true);
+}
+
+void OstrelHistorySwatch::slotMaxDepthChanged(quint32 depth)
+{
+    depthEdit->setText(QString::number(depth));
+    applyButton->setEnabled(false);
+}
+
+void OstrelHistorySwatch::slotIncreaseCounters(OstrelTableRecord *rec)
+{
+    if (!rec)
+        return;
+    if (rec->direction == 0) {
+        ++inCount;
+        inLabel->setText(tr("In: %1").arg(inCount));
+    } else {
+        ++outCount;
+        outLabel->setText(tr("Out: %1").arg(outCount));
+    }
+    updateFreeCounter();
+}
+
+void OstrelHistorySwatch::slotAutoscrollChanged(bool on)
+{
+    autoscroll = on;
+    tableView->setAutoScroll(on);
+    connectAutoscroll(on);
+}
