@@ -1,4 +1,6 @@
-#include "abstractreader.h"
+#include "agwpe_reader.h"
+#include "ax25_interface.h"
+#include "kiss_connector.h"
 #include "ostreltablerecord.h"
 #include "toolbar.h"
 #include "zeltcpclient.h"
@@ -44,41 +46,22 @@ QStringList messagesOf(QtMsgType type)
     return out;
 }
 
-// A radio reader whose modem link is a plain TCP connection to a scripted
-// peer; it reports like the modem interface does, through Connected() and
-// Error(), which the test joins to the client exactly as start-up does.
-class ScriptedLinkReader : public AbstractReader
+// A real radio reader of the given kind, joined to the client the way
+// start-up joins it.
+AX25_connector *makeReader(const QString &kind, quint16 port, ZelTcpClient &client)
 {
-    Q_OBJECT
-public:
-    explicit ScriptedLinkReader(quint16 port) : port(port)
-    {
-        connect(&socket, &QTcpSocket::connected, this, &ScriptedLinkReader::Connected);
-        connect(&socket, &QTcpSocket::errorOccurred, this, &ScriptedLinkReader::Error);
-    }
-    void HW_init() override
-    {
-        ++inits;
-        socket.abort();
-        socket.connectToHost(QHostAddress::LocalHost, port);
-    }
-    void HW_close() override
-    {
-        ++closes;
-        socket.abort();
-    }
-    int32_t readerDataCount() override { return 0; }
-    void ostrel_send_message(tag_ostrel_message *) override {}
-
-    quint16 port;
-    QTcpSocket socket;
-    int inits = 0;
-    int closes = 0;
-
-signals:
-    void Connected();
-    void Error(QAbstractSocket::SocketError code);
-};
+    AX25_connector *reader = nullptr;
+    if (kind == "KISS")
+        reader = new KISS_connector("127.0.0.1", port);
+    else
+        reader = new AGWPE_Reader("127.0.0.1", port);
+    client.reader = reader;
+    QObject::connect(reader->modemInterface(), &AX25_interface::Connected, &client,
+                     &ZelTcpClient::slotConnected);
+    QObject::connect(reader->modemInterface(), &AX25_interface::Error, &client,
+                     &ZelTcpClient::slotError);
+    return reader;
+}
 
 QPushButton *buttonOf(ZelTcpClient &client)
 {
@@ -218,7 +201,9 @@ private slots:
     void serverActionOnlyFlips();
     void linkErrors_data();
     void linkErrors();
+    void scriptedModemAcceptDropRefuse_data();
     void scriptedModemAcceptDropRefuse();
+    void disconnectButtonStopsRetries_data();
     void disconnectButtonStopsRetries();
     void parameterChangeReconnects();
 
@@ -372,34 +357,42 @@ void tst_ZelTcpClient::linkErrors()
     QCOMPARE(sat->toolTip(), QString("Satellite connection status: Unknown"));
 }
 
+static void readerKinds()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("KISS") << "KISS";
+    QTest::newRow("AGWPE") << "AGWPE";
+}
+
+void tst_ZelTcpClient::scriptedModemAcceptDropRefuse_data()
+{
+    readerKinds();
+}
+
 // The modem accepts, drops the link, refuses while it is down, and accepts
 // again; the tool bar follows each step and the tick re-opens the reader.
 void tst_ZelTcpClient::scriptedModemAcceptDropRefuse()
 {
+    QFETCH(QString, kind);
     QMainWindow window;
     QTcpServer modem;
     QVERIFY(modem.listen(QHostAddress::LocalHost, 0));
     const quint16 port = modem.serverPort();
+    QSignalSpy accepted(&modem, &QTcpServer::newConnection);
 
-    ScriptedLinkReader reader(port);
     ZelTcpClient client("127.0.0.1", 0);
-    client.reader = &reader;
-    connect(&reader, &ScriptedLinkReader::Connected, &client, &ZelTcpClient::slotConnected);
-    connect(&reader, &ScriptedLinkReader::Error, &client, &ZelTcpClient::slotError);
-    window.addToolBar(client.toolBar);
-    window.show();
     QSignalSpy connChanged(&client, &ZelTcpClient::connChanged);
     QAction *server = actionOf(client, "ZEL server");
     QAction *sat = actionOf(client, "Satellite connection");
     QPushButton *button = buttonOf(client);
+    window.addToolBar(client.toolBar);
+    window.show();
 
-    // Accept.
-    button->click();
-    QCOMPARE(reader.inits, 1);
+    // Accept: the reader connects as soon as it is made.
+    QScopedPointer<AX25_connector> reader(makeReader(kind, port, client));
+    QCOMPARE(button->text(), QString("Connect"));
+    QCOMPARE(server->toolTip(), QString("Server connection status: No connection"));
     QTRY_COMPARE(button->text(), QString("Disconnect"));
-    QVERIFY(modem.waitForNewConnection(5000) || modem.hasPendingConnections());
-    QTcpSocket *peer = modem.nextPendingConnection();
-    QVERIFY(peer);
     QCOMPARE(server->toolTip(), QString("Server connection status: Connected"));
     QVERIFY(server->isChecked());
     QCOMPARE(iconImage(server->icon()),
@@ -407,6 +400,9 @@ void tst_ZelTcpClient::scriptedModemAcceptDropRefuse()
     QVERIFY(iconImage(server->icon()) != resourceImage("server_accept.png"));
     QVERIFY(!sat->isEnabled());
     QCOMPARE(connChanged.count(), 0);
+    QTRY_COMPARE(accepted.count(), 1);
+    QTcpSocket *peer = modem.nextPendingConnection();
+    QVERIFY(peer);
 
     // Drop: the modem closes and stops listening, so the retries are refused.
     modem.close();
@@ -416,51 +412,58 @@ void tst_ZelTcpClient::scriptedModemAcceptDropRefuse()
     QVERIFY(!server->isChecked());
     QCOMPARE(iconImage(server->icon()), resourceImage("server_cancel.png"));
     QCOMPARE(sat->toolTip(), QString("Satellite connection status: Unknown"));
-    QVERIFY(connChanged.count() >= 1);
     QCOMPARE(connChanged.first().first().value<ZelTcpClient::ConnState>(), ZelTcpClient::ConnError);
     QCOMPARE(messagesOf(QtCriticalMsg), QStringList{"\"TCP error: remote host is closed\""});
 
-    // Refused: the tick keeps re-opening, and a refusal writes no message.
-    const int initsAfterDrop = reader.inits;
-    QTRY_VERIFY_WITH_TIMEOUT(reader.inits >= initsAfterDrop + 2, 5000);
-    QTRY_VERIFY(connChanged.count() >= 2);
+    // Refused, again and again once a second, and a refusal writes nothing.
+    QTRY_VERIFY_WITH_TIMEOUT(connChanged.count() >= 3, 5000);
     QCOMPARE(connChanged.last().first().value<ZelTcpClient::ConnState>(), ZelTcpClient::ConnError);
     QCOMPARE(messagesOf(QtCriticalMsg).size(), 1);
     QCOMPARE(server->toolTip(), QString("Server connection status: Error!"));
 
-    // The modem comes back; the next tick gets through.
+    // The modem comes back; a later tick gets through.
     QVERIFY(modem.listen(QHostAddress::LocalHost, port));
     QTRY_COMPARE_WITH_TIMEOUT(server->toolTip(), QString("Server connection status: Connected"),
                               5000);
     QCOMPARE(button->text(), QString("Disconnect"));
-    QCOMPARE(reader.closes, 0);
+    QTRY_COMPARE(accepted.count(), 2);
+}
+
+void tst_ZelTcpClient::disconnectButtonStopsRetries_data()
+{
+    readerKinds();
 }
 
 void tst_ZelTcpClient::disconnectButtonStopsRetries()
 {
+    QFETCH(QString, kind);
     QTcpServer modem;
     QVERIFY(modem.listen(QHostAddress::LocalHost, 0));
-    ScriptedLinkReader reader(modem.serverPort());
+    QSignalSpy accepted(&modem, &QTcpServer::newConnection);
     ZelTcpClient client("127.0.0.1", 0);
-    client.reader = &reader;
-    connect(&reader, &ScriptedLinkReader::Connected, &client, &ZelTcpClient::slotConnected);
-    connect(&reader, &ScriptedLinkReader::Error, &client, &ZelTcpClient::slotError);
+    QScopedPointer<AX25_connector> reader(makeReader(kind, modem.serverPort(), client));
     QPushButton *button = buttonOf(client);
 
-    button->click();
     QTRY_COMPARE(button->text(), QString("Disconnect"));
+    QTRY_COMPARE(accepted.count(), 1);
+    QTcpSocket *peer = modem.nextPendingConnection();
+    QSignalSpy peerGone(peer, &QTcpSocket::disconnected);
+
     button->click();
-    QCOMPARE(reader.closes, 1);
     QCOMPARE(button->text(), QString("Connect"));
     QCOMPARE(actionOf(client, "ZEL server")->toolTip(),
              QString("Server connection status: No connection"));
+    QVERIFY(peerGone.count() == 1 || peerGone.wait(5000));
 
-    // Two ticks pass without a new attempt.
-    const int inits = reader.inits;
-    QSignalSpy attempt(&reader.socket, &QTcpSocket::stateChanged);
-    QVERIFY(!attempt.wait(2200));
-    QCOMPARE(reader.inits, inits);
+    // Two ticks pass without a new attempt on the modem.
+    QVERIFY(!accepted.wait(2200));
+    QCOMPARE(button->text(), QString("Connect"));
     QVERIFY(messagesOf(QtCriticalMsg).isEmpty());
+
+    // "Connect" re-opens the link.
+    button->click();
+    QTRY_COMPARE(accepted.count(), 2);
+    QTRY_COMPARE(button->text(), QString("Disconnect"));
 }
 
 // A new server address or port re-opens the server socket, but only once the
