@@ -154,8 +154,8 @@ QByteArray infoFrame(const QByteArray &name, quint32 seconds)
     return serverFrame(0x2001, payload);
 }
 
-// What the client reported, in order, as short text: "rx:<id>:<hex>",
-// "state:<tooltip>", "conn:<n>".
+// What the client reported, in order, as short text:
+// "rx:<msg id>:<length>:<data hex>:<stamp>", "state:<tool tip>", "conn:<state>".
 struct Recorder : QObject {
     QStringList events;
     QString lastTip;
@@ -737,8 +737,9 @@ void tst_ZelTcpClient::receiveOverSocket()
     connect(own, &QTcpSocket::readyRead, &client,
             [&client] { QMetaObject::invokeMethod(&client, "slotReadyRead"); });
 
-    const QByteArray msg =
-        deliveryFrame(block(0, 0, 0, 3, 0, 0x380, 7, 1, 4), QByteArray::fromHex("0a0b0c0d"));
+    QSignalSpy rx(&client, &ZelTcpClient::ostrel_RX_message);
+    const QByteArray msg = deliveryFrame(block(1, 1, 1709642096789, 3, 77, 0x380, 7, 1, 4),
+                                         QByteArray::fromHex("0a0b0c0d"));
     peer->write(msg.left(33));
     peer->flush();
     QTRY_COMPARE(own->bytesAvailable(), qint64(0));
@@ -746,6 +747,15 @@ void tst_ZelTcpClient::receiveOverSocket()
     peer->write(msg.mid(33) + infoFrame("ground", 0));
     QTRY_COMPARE(rec.events.size(), 2);
     QCOMPARE(rec.events, (QStringList{"rx:380:4:0a0b0c0d:3", "conn:2"}));
+    const auto m = rx.first().at(0).value<ostrel_message>();
+    const auto b = rx.first().at(2).value<zvs_ostrel_to_app_t>();
+    QCOMPARE(m.src, quint16(7));
+    QCOMPARE(m.dst, quint16(1));
+    QVERIFY(!m.data);
+    QCOMPARE(b.direction, 1u);
+    QCOMPARE(b.txStatus, 1u);
+    QCOMPARE(b.timeMs, Q_INT64_C(1709642096789));
+    QCOMPARE(b.tag, 77u);
     QCOMPARE(buttonOf(client)->text(), QString("Disconnect"));
     QCOMPARE(actionOf(client, "ZEL server")->toolTip(),
              QString("Server connection status: Connected"));
