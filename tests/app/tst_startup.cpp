@@ -1,0 +1,53 @@
+// Starts the console itself against a scripted KISS modem on 127.0.0.1 and
+// checks that start-up reaches the radio link once, and only once, although
+// the reader is initialised twice on the way.
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private:
+    QString console() const { return QStringLiteral(VELKARO_BINARY_DIR "/app/velkaro"); }
+
+private slots:
+    void connectsToTheModemOnce()
+    {
+        QTcpServer modem;
+        QVERIFY(modem.listen(QHostAddress::LocalHost, 0));
+        QSignalSpy accepted(&modem, &QTcpServer::newConnection);
+
+        QProcess proc;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        proc.setProcessEnvironment(env);
+        proc.setWorkingDirectory(QStringLiteral(VELKARO_SOURCE_DIR));
+        proc.setProcessChannelMode(QProcess::MergedChannels);
+        proc.start(console(), {QStringLiteral("Interface"), QStringLiteral("KISSTCP"),
+                               QStringLiteral("KISSTCP_Hostname"), QStringLiteral("127.0.0.1"),
+                               QStringLiteral("KISSTCP_Port"), QString::number(modem.serverPort())});
+        QVERIFY2(proc.waitForStarted(10000), qPrintable(proc.errorString()));
+
+        QVERIFY(accepted.wait(20000));
+        QTcpSocket *link = modem.nextPendingConnection();
+        QVERIFY(link);
+
+        // A second connection would come within the reader's one-second
+        // retry ticks; give it three of them.
+        QVERIFY(!accepted.wait(3000));
+        QCOMPARE(proc.state(), QProcess::Running);
+
+        proc.kill();
+        proc.waitForFinished(10000);
+        const QByteArray out = proc.readAll();
+        QVERIFY2(!out.contains("already"), out.constData());
+    }
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
