@@ -287,16 +287,7 @@ OstrelFieldRecord *OstrelPacketRecord::insertField(OstrelFieldRecord *field)
 
 OstrelFieldRecord *OstrelPacketRecord::nextField(bool restart)
 {
-    if (restart || fieldWalkPos < 0) {
-        fieldWalk = fields.values();
-        fieldWalkPos = 0;
-    }
-    if (fieldWalkPos >= fieldWalk.size()) {
-        fieldWalk.clear();
-        fieldWalkPos = -1;
-        return nullptr;
-    }
-    return fieldWalk.at(fieldWalkPos++);
+    return fieldWalk.next(fields, restart);
 }
 
 QString OstrelPacketRecord::toString()
@@ -777,16 +768,7 @@ OstrelPacketRecord *OstrelDataModel::insertPacket(OstrelPacketRecord *packet)
 
 OstrelPacketRecord *OstrelDataModel::nextPacket(bool restart)
 {
-    if (restart || packetWalkPos < 0) {
-        packetWalk = packets.values();
-        packetWalkPos = 0;
-    }
-    if (packetWalkPos >= packetWalk.size()) {
-        packetWalk.clear();
-        packetWalkPos = -1;
-        return nullptr;
-    }
-    return packetWalk.at(packetWalkPos++);
+    return packetWalk.next(packets, restart);
 }
 
 OstrelPacketRecord *OstrelDataModel::nextPacketDevModel(QString *devModel, bool restart)
@@ -800,34 +782,18 @@ OstrelPacketRecord *OstrelDataModel::nextPacketDevModel(QString *devModel, bool 
 
 OstrelMemoryDesc *OstrelDataModel::nextMemoryDevModel(QString devModel, bool restart)
 {
-    if (restart || memoryWalkPos < 0) {
-        memoryWalk = memoryDescs.values();
-        memoryWalkPos = 0;
-    }
-    while (memoryWalkPos < memoryWalk.size()) {
-        OstrelMemoryDesc *d = memoryWalk.at(memoryWalkPos++);
-        if (d->devModel == devModel)
-            return d;
-    }
-    memoryWalk.clear();
-    memoryWalkPos = -1;
-    return nullptr;
+    OstrelMemoryDesc *d = memoryWalk.next(memoryDescs, restart);
+    while (d && d->devModel != devModel)
+        d = memoryWalk.next(memoryDescs, false);
+    return d;
 }
 
 OstrelMemAccessDesc *OstrelDataModel::nextMemAccessDevModel(QString devModel, bool restart)
 {
-    if (restart || memAccessWalkPos < 0) {
-        memAccessWalk = memAccessDescs.values();
-        memAccessWalkPos = 0;
-    }
-    while (memAccessWalkPos < memAccessWalk.size()) {
-        OstrelMemAccessDesc *d = memAccessWalk.at(memAccessWalkPos++);
-        if (d->devModel == devModel)
-            return d;
-    }
-    memAccessWalk.clear();
-    memAccessWalkPos = -1;
-    return nullptr;
+    OstrelMemAccessDesc *d = memAccessWalk.next(memAccessDescs, restart);
+    while (d && d->devModel != devModel)
+        d = memAccessWalk.next(memAccessDescs, false);
+    return d;
 }
 
 QString OstrelDataModel::toString()

@@ -11,6 +11,34 @@
 #include <QVariant>
 
 class QXmlStreamReader;
+
+// A walk over a snapshot of a container's values, as the description
+// records offer it: what is inserted after the walk began is not seen by it,
+// and once it has run out the next call starts over at the first value.
+template <class T>
+class SnapshotWalk
+{
+public:
+    template <class Container>
+    T *next(const Container &items, bool restart)
+    {
+        if (restart || pos < 0) {
+            snapshot = items.values();
+            pos = 0;
+        }
+        if (pos >= snapshot.size()) {
+            snapshot.clear();
+            pos = -1;
+            return nullptr;
+        }
+        return snapshot.at(pos++);
+    }
+
+private:
+    QList<T *> snapshot;
+    int pos = -1; // -1: no walk in progress
+};
+
 class OstrelFieldRecord;
 class OstrelLimitRecord;
 
@@ -107,8 +135,7 @@ public:
     QMap<quint32, OstrelFieldRecord *> fields;
 
 private:
-    QList<OstrelFieldRecord *> fieldWalk;
-    int fieldWalkPos = -1; // -1: no walk in progress
+    SnapshotWalk<OstrelFieldRecord> fieldWalk;
 };
 
 // A named memory block of a device model; a child of the description model.
@@ -182,12 +209,9 @@ public:
     quint32 nextPacketNum = 1;
 
 private:
-    QList<OstrelPacketRecord *> packetWalk;
-    int packetWalkPos = -1;
-    QList<OstrelMemoryDesc *> memoryWalk;
-    int memoryWalkPos = -1;
-    QList<OstrelMemAccessDesc *> memAccessWalk;
-    int memAccessWalkPos = -1;
+    SnapshotWalk<OstrelPacketRecord> packetWalk;
+    SnapshotWalk<OstrelMemoryDesc> memoryWalk;
+    SnapshotWalk<OstrelMemAccessDesc> memAccessWalk;
 };
 
 #endif // OSTRELDATAMODEL_H
