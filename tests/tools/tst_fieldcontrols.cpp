@@ -1,11 +1,8 @@
 #include "ostreltablemodel.h"
 #include "packeteditlayout.h"
 
-#include <QDockWidget>
-#include <QGroupBox>
-#include <QLabel>
-#include <QTextEdit>
 #include <QtTest>
+#include <QtWidgets>
 
 class TestFieldControls : public QObject
 {
@@ -28,7 +25,8 @@ private slots:
         }
         for (QLabel *l : box->findChildren<QLabel *>())
             ++texts[l->text()];
-        const QMap<QString, int> tenEach{{"100500", 10}, {"Field Name", 10}, {"Field description", 10}};
+        const QMap<QString, int> tenEach{
+            {"100500", 10}, {"Field Name", 10}, {"Field description", 10}};
         QCOMPARE(texts, tenEach);
     }
 };

@@ -1,9 +1,7 @@
 #include "keypresseater.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QSignalSpy>
 #include <QtTest>
+#include <QtWidgets>
 
 // The backquote events that reach the watched widget past the application filter.
 class KeyLog : public QObject
