@@ -16,8 +16,6 @@ HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen,
     packet->devModel = QStringLiteral("handmade");
     packet->type = type;
     packet->id = id;
-    packet->name = QStringLiteral("probe");
-    packet->desc = QStringLiteral("Hand-made probe packet");
     packet->dataLen = dataLen;
     int offset = 0;
     for (const FieldSpec &spec : fields) {
@@ -37,19 +35,11 @@ HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen,
         packet->insertField(field);
     }
     dataModel.insertPacket(packet);
-
-    device_map_tag tag;
-    tag.baseAddress = 0x1;
-    tag.devAddress = 0x2A;
-    tag.devName = QStringLiteral("PRB");
-    tag.devModel = packet->devModel;
-    auto *device = new TreeItem(QList<QVariant>{QStringLiteral("2A PRB (handmade)"), QString()},
-                                nullptr, &root);
-    device->deviceTag = tag;
+    auto *device = new TreeItem({QStringLiteral("2A PRB"), QString()}, nullptr, &root);
     root.appendChild(device);
-    node = new TreeItem(QList<QVariant>{QStringLiteral("2A-%1 probe").arg(id, 0, 16), packet->desc},
-                        packet, device);
-    node->deviceTag = tag;
+    node = new TreeItem({QStringLiteral("2A-probe"), QString()}, packet, device);
+    node->deviceTag.baseAddress = 0x1;
+    node->deviceTag.devAddress = 0x2A;
     device->appendChild(node);
 }
 
