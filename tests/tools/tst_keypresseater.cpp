@@ -3,20 +3,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// The backquote events that reach the watched widget past the application filter.
-class KeyLog : public QObject
-{
-public:
-    QList<QEvent::Type> events;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-            static_cast<QKeyEvent *>(event)->key() == Qt::Key_QuoteLeft)
-            events << event->type();
-        return false;
-    }
-};
-
 class TestKeyPressEater : public QObject
 {
     Q_OBJECT
@@ -39,8 +25,6 @@ private slots:
         QSignalSpy spy(&eater, &KeyPressEater::signalKeyRepeatLast);
         // Two unrelated top-level windows: the filter sits on the application.
         QLineEdit first, second;
-        KeyLog log;
-        second.installEventFilter(&log);
         first.show();
         second.show();
         QTest::keyClicks(&second, typed);
@@ -50,8 +34,6 @@ private slots:
         QCOMPARE(first.text(), QString());
         QCOMPARE(second.text(), typed);
         QCOMPARE(spy.count(), 2);
-        // The press is taken, its release still arrives.
-        QCOMPARE(log.events, QList<QEvent::Type>{QEvent::KeyRelease});
         qApp->removeEventFilter(&eater);
     }
 };

@@ -80,7 +80,6 @@ private slots:
         QTest::addColumn<bool>("clearBetween");
         QTest::addColumn<bool>("listening");
         QTest::newRow("no limit") << 0 << true << false << true;
-        QTest::newRow("depth 1") << 1 << true << false << true;
         QTest::newRow("depth 1, cleared") << 1 << true << true << true;
         QTest::newRow("history off") << 0 << false << false << true;
         QTest::newRow("nobody listening") << 0 << true << false << false; // the dock frees it
