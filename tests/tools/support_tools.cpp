@@ -9,22 +9,13 @@ SampleModels::SampleModels()
     treeModel.reset(new TreeModel(&dataModel, &noMapFiles));
 }
 
-SampleModels::~SampleModels() = default;
-
-TreeItem *SampleModels::packetNode(unsigned int devAddr, unsigned int msgId) const
-{
-    return treeModel->findDevMsg(devAddr, msgId);
-}
-
 HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen,
                                const QList<FieldSpec> &fields)
 {
-    packet = new OstrelPacketRecord;
+    auto *packet = new OstrelPacketRecord;
     packet->devModel = QStringLiteral("handmade");
     packet->type = type;
     packet->id = id;
-    packet->name = QStringLiteral("probe");
-    packet->desc = QStringLiteral("Hand-made probe packet");
     packet->dataLen = dataLen;
     int offset = 0;
     for (const FieldSpec &spec : fields) {
@@ -40,59 +31,32 @@ HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen,
         field->defaultText = QString::fromLatin1(spec.defaultText);
         bool ok = true;
         field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
-        field->isHex =
-            field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
+        field->isHex = field->defaultText.startsWith(QLatin1String("0x")) ? 1 : 0;
         packet->insertField(field);
     }
     dataModel.insertPacket(packet);
-
-    device_map_tag tag;
-    tag.baseAddress = 0x1;
-    tag.devAddress = 0x2A;
-    tag.devName = QStringLiteral("PRB");
-    tag.devModel = packet->devModel;
-    device =
-        new TreeItem(QList<QVariant>{QStringLiteral("2A PRB (handmade)"), QStringLiteral("probe")},
-                     nullptr, &root);
-    device->deviceTag = tag;
+    auto *device = new TreeItem({QStringLiteral("2A PRB"), QString()}, nullptr, &root);
     root.appendChild(device);
-    node = new TreeItem(
-        QList<QVariant>{QStringLiteral("2A-%1 probe").arg(id, 0, 16).toUpper(), packet->desc},
-        packet, device);
-    node->deviceTag = tag;
+    node = new TreeItem({QStringLiteral("2A-probe"), QString()}, packet, device);
+    node->deviceTag.baseAddress = 0x1;
+    node->deviceTag.devAddress = 0x2A;
     device->appendChild(node);
 }
 
-static MessageCatcher *activeCatcher = nullptr;
-
-static void catchMessage(QtMsgType type, const QMessageLogContext &, const QString &text)
+QByteArray payloadOf(const ostrel_message &msg)
 {
-    if (!activeCatcher)
-        return;
-    const char *kind = type == QtCriticalMsg  ? "critical"
-                       : type == QtWarningMsg ? "warning"
-                       : type == QtFatalMsg   ? "fatal"
-                                              : "debug";
-    activeCatcher->lines << QString::fromLatin1(kind) + QStringLiteral(": ") + text;
+    QByteArray out;
+    for (quint16 v : {msg.msg_id, msg.src, msg.dst, msg.length})
+        out.append(char(v & 0xFF)).append(char(v >> 8));
+    if (msg.data)
+        out.append(reinterpret_cast<const char *>(msg.data), msg.length);
+    return out;
 }
 
-MessageCatcher::MessageCatcher()
+void receive(OstrelTableModel *model, quint8 first)
 {
-    activeCatcher = this;
-    previous = qInstallMessageHandler(catchMessage);
-}
-
-MessageCatcher::~MessageCatcher()
-{
-    qInstallMessageHandler(previous);
-    activeCatcher = nullptr;
-}
-
-bool MessageCatcher::contains(const QString &part) const
-{
-    for (const QString &line : lines) {
-        if (line.contains(part))
-            return true;
-    }
-    return false;
+    const QByteArray bytes = QByteArray(1, char(first)) + QByteArray(3, '\0');
+    auto *buffer = new uint8_t[4];
+    memcpy(buffer, bytes.constData(), 4);
+    model->slotNewFromOstrel(ostrel_message{0x480, 0x7, 0x1, 4, buffer}, bytes);
 }

@@ -2,28 +2,22 @@
 #define SUPPORT_TOOLS_H
 
 #include "ostreldatamodel.h"
+#include "ostreltablemodel.h"
 #include "treeitem.h"
 #include "treemodel.h"
 
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <QtMessageHandler>
+#include <QByteArray>
 
 #include <memory>
 
 // The sample device descriptions and satellite map from resources/.
 struct SampleModels {
     SampleModels();
-    ~SampleModels();
     OstrelDataModel dataModel;
     std::unique_ptr<TreeModel> treeModel;
-
-    // The packet node with this device address and message id.
-    TreeItem *packetNode(unsigned int devAddr, unsigned int msgId) const;
+    TreeItem *node(uint devAddr, uint msgId) const { return treeModel->findDevMsg(devAddr, msgId); }
 };
 
-// One field of a hand-made packet.
 struct FieldSpec {
     OstrelFieldRecord::FieldType type;
     const char *name;
@@ -32,30 +26,20 @@ struct FieldSpec {
     const char *defaultText;
 };
 
-// A packet of our own making under a device node (base 0x1, device 0x2A),
-// for cases the sample set does not hold. The description model owns the
-// packet and its fields, the root node the device and packet nodes.
+// A packet the sample set does not hold, under device 0x2A of base 0x1. The
+// description model owns packet and fields, the root node the tree nodes.
 struct HandMadePacket {
     HandMadePacket(quint32 type, quint32 id, int dataLen, const QList<FieldSpec> &fields);
     OstrelDataModel dataModel;
     TreeItem root;
-    TreeItem *device = nullptr;
     TreeItem *node = nullptr;
-    OstrelPacketRecord *packet = nullptr;
 };
 
-// Collects every message that reaches the Qt message handler while it lives,
-// as "critical: text", "warning: text" or "debug: text".
-class MessageCatcher
-{
-public:
-    MessageCatcher();
-    ~MessageCatcher();
-    QStringList lines;
-    bool contains(const QString &part) const;
+// msg_id, src, dst and length as little-endian 16-bit values, then the data:
+// the message as it travels on the AX.25 payload.
+QByteArray payloadOf(const ostrel_message &msg);
 
-private:
-    QtMessageHandler previous;
-};
+// A received power switch telemetry message (0x480 from 7 to 1).
+void receive(OstrelTableModel *model, quint8 first = 0x0F);
 
 #endif // SUPPORT_TOOLS_H
