@@ -504,11 +504,11 @@ void ZelTcpClient::handleFrame(ClientRxState kind, const QByteArray &frameBytes)
         const char *name = reinterpret_cast<const char *>(serverInfo) + ServerNameOffset;
         const QString serverName = QString::fromUtf8(name, int(qstrnlen(name, ServerNameSize)));
         const quint32 seconds = readU32(payload + 16);
+        // One arg() call: the name comes from the wire, and a place marker in
+        // it must not be filled by the arguments that follow.
         qDebug() << tr("Connected to server %1 (%2:%3). Server time is %4.")
-                        .arg(serverName)
-                        .arg(serverAddress)
-                        .arg(serverPort)
-                        .arg(QDateTime::fromSecsSinceEpoch(seconds).toString(Qt::TextDate));
+                        .arg(serverName, serverAddress, QString::number(serverPort),
+                             QDateTime::fromSecsSinceEpoch(seconds).toString(Qt::TextDate));
         changeStatus(ConnOk);
         emit connChanged(ConnOk);
         break;
