@@ -4,35 +4,40 @@
 #include <QAction>
 #include <QMenu>
 #include <QStringList>
+#include <QtGlobal>
 
-// The action of `menu` with exactly this text (first one), or null.
+// The first entry of `menu` with exactly this text; a missing entry ends the test run.
 inline QAction *menuAction(QMenu *menu, const QString &text)
 {
-    const QList<QAction *> actions = menu->actions();
-    for (QAction *action : actions) {
+    for (QAction *action : menu->actions()) {
         if (action->text() == text)
             return action;
     }
+    qFatal("no menu entry %s", qPrintable(text));
     return nullptr;
 }
 
-// The submenu of `menu` with this title, or null.
-inline QMenu *subMenu(QMenu *menu, const QString &title)
-{
-    QAction *action = menuAction(menu, title);
-    return action ? action->menu() : nullptr;
-}
-
-// Texts of the menu's entries, separators left out.
 inline QStringList menuTexts(QMenu *menu)
 {
     QStringList texts;
-    const QList<QAction *> actions = menu->actions();
-    for (QAction *action : actions) {
+    for (QAction *action : menu->actions()) {
         if (!action->isSeparator())
             texts << action->text();
     }
     return texts;
+}
+
+// The four edge entries ("Allow on " or "Place on " + Left, Right, Top,
+// Bottom) as "on"/"off", with "/grey" when disabled.
+inline QString edgeMarks(QMenu *menu, const QString &prefix)
+{
+    QStringList marks;
+    for (const char *side : {"Left", "Right", "Top", "Bottom"}) {
+        const QAction *action = menuAction(menu, prefix + QLatin1String(side));
+        marks << QLatin1String(action->isChecked() ? "on" : "off") +
+                     QLatin1String(action->isEnabled() ? "" : "/grey");
+    }
+    return marks.join(QLatin1Char(' '));
 }
 
 #endif // SUPPORT_MENUS_H

@@ -1,6 +1,5 @@
 #include "outputswatch.h"
 #include "scrollmessagedialog.h"
-#include "scrollmessagedlg.h"
 
 #include <QAction>
 #include <QLabel>
@@ -14,61 +13,45 @@ class TestMessageWindows : public QObject
     Q_OBJECT
 
 private slots:
-    void outputDockHasChatIcon();
-    void scrollMessageDialogLayersEachMessage();
+    void outputDockShowActionHasChatIcon()
+    {
+        QMainWindow window;
+        auto *output = new OutputSwatch(QStringLiteral("Output"), &window);
+        QCOMPARE(output->actionShow->text(), QStringLiteral("Output"));
+        QCOMPARE(output->actionShow->icon().pixmap(24, 24).size(), QSize(24, 24));
+    }
+
+    void scrollMessageDialogLayersEachMessage()
+    {
+        QWidget parent;
+        ScrollMessageDialog dialog(&parent, QStringLiteral("Note"), QStringLiteral("first"));
+        QCOMPARE(dialog.size(), QSize(300, 160));
+        QVERIFY(!dialog.isVisible());
+        dialog.warning(nullptr, QStringLiteral("Second"), QStringLiteral("second"));
+        QVERIFY(dialog.isVisible());
+        dialog.critical(nullptr, QStringLiteral("Third"), QStringLiteral("third"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Third"));
+        QCOMPARE(dialog.parentWidget(), &parent);
+
+        const auto areas =
+            dialog.findChildren<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
+        const auto buttons =
+            dialog.findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(areas.size(), 3);
+        QCOMPARE(buttons.size(), 3);
+        const QStringList texts = {"first", "second", "third"};
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(qobject_cast<QLabel *>(areas[i]->widget())->text(), texts[i]);
+            QCOMPARE(areas[i]->geometry(), QRect(10, 20, 280, 100));
+            QCOMPARE(buttons[i]->text(), QStringLiteral("OK"));
+            QCOMPARE(buttons[i]->geometry(), QRect(10, 130, 100, 20));
+        }
+        // The layer added to a shown dialog is shown too; its button closes the dialog.
+        QVERIFY(areas[2]->isVisible() && buttons[2]->isVisible());
+        buttons[2]->click();
+        QVERIFY(!dialog.isVisible());
+    }
 };
-
-void TestMessageWindows::outputDockHasChatIcon()
-{
-    QMainWindow window;
-    auto *output = new OutputSwatch(QStringLiteral("Output"), &window);
-    QCOMPARE(output->objectName(), QStringLiteral("Output"));
-    QCOMPARE(output->windowTitle(), QStringLiteral("Output [*]"));
-    QVERIFY(output->dockMenu);
-    QCOMPARE(output->actionShow->text(), QStringLiteral("Output"));
-
-    const QIcon icon = output->actionShow->icon();
-    QVERIFY(!icon.isNull());
-    QCOMPARE(icon.pixmap(24, 24).size(), QSize(24, 24));
-
-    auto *box = new ScrollMessageDlg(&window, QStringLiteral("Messages"), QString());
-    output->setWidget(box);
-    QCOMPARE(output->widget(), box);
-}
-
-void TestMessageWindows::scrollMessageDialogLayersEachMessage()
-{
-    QWidget parent;
-    ScrollMessageDialog dialog(&parent, QStringLiteral("Note"), QStringLiteral("first text"));
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Note"));
-    QCOMPARE(dialog.size(), QSize(300, 160));
-    QVERIFY(!dialog.isVisible());
-
-    auto areas = dialog.findChildren<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(areas.size(), 1);
-    QCOMPARE(areas[0]->geometry(), QRect(10, 20, 280, 100));
-    auto *label = qobject_cast<QLabel *>(areas[0]->widget());
-    QVERIFY(label);
-    QCOMPARE(label->text(), QStringLiteral("first text"));
-    auto buttons = dialog.findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(buttons.size(), 1);
-    QCOMPARE(buttons[0]->text(), QStringLiteral("OK"));
-    QCOMPARE(buttons[0]->geometry(), QRect(10, 130, 100, 20));
-
-    dialog.warning(nullptr, QStringLiteral("Second"), QStringLiteral("second text"));
-    QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Second"));
-    QCOMPARE(dialog.parentWidget(), &parent);
-    areas = dialog.findChildren<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
-    buttons = dialog.findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly);
-    QCOMPARE(areas.size(), 2);
-    QCOMPARE(buttons.size(), 2);
-    QCOMPARE(qobject_cast<QLabel *>(areas.last()->widget())->text(), QStringLiteral("second text"));
-    QVERIFY(areas.last()->isVisible());
-
-    buttons.last()->click();
-    QVERIFY(!dialog.isVisible());
-}
 
 QTEST_MAIN(TestMessageWindows)
 #include "tst_messagewindows.moc"
