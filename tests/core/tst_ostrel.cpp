@@ -1,10 +1,7 @@
 #include "ostrel.h"
 #include "ostrel_user.h"
 
-#include <QSignalSpy>
 #include <QtTest>
-
-#include <memory>
 
 Q_DECLARE_METATYPE(QList<can_message>)
 
@@ -110,7 +107,6 @@ private slots:
 
     void crcCheckValues_data();
     void crcCheckValues();
-    void crcTableMatchesPolynomial();
 
     void cutting_data();
     void cutting();
@@ -121,18 +117,13 @@ private slots:
 
     void reassembly_data();
     void reassembly();
-    void refusedBeforeInit();
     void interleavedSenders();
-    void slotExhaustionAndRecovery();
-    void replacedMessageKeepsSlotCount();
-    void budgetExhaustionAndRecovery();
+    void slotAndBudgetExhaustion();
     void closeReleasesEverything();
     void receiverFeedingTheStackGetsEachMessageOnce();
-    void crcKeptInDeliveredData();
 
     void globalStackDeliversThroughRoute();
     void globalStackRunsFarBeyondItsBudget();
-    void hardwareInterfaceCarriesFrames();
 };
 
 void TestOstrel::init()
@@ -164,16 +155,6 @@ void TestOstrel::crcCheckValues()
              crc);
 }
 
-void TestOstrel::crcTableMatchesPolynomial()
-{
-    for (int i = 0; i < 256; ++i) {
-        uint16_t c = uint16_t(i << 8);
-        for (int bit = 0; bit < 8; ++bit)
-            c = (c & 0x8000) ? uint16_t((c << 1) ^ 0x1021) : uint16_t(c << 1);
-        QCOMPARE(crc16tab[i], c);
-    }
-}
-
 void TestOstrel::cutting_data()
 {
     QTest::addColumn<int>("src");
@@ -182,8 +163,6 @@ void TestOstrel::cutting_data()
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QStringList>("frames");
 
-    QTest::newRow("no data, standard")
-        << 3 << 7 << 0x380 << QByteArray() << QStringList{"0:67:8003"};
     QTest::newRow("six bytes, one frame") << 3 << 7 << 0x380 << QByteArray::fromHex("010203040506")
                                           << QStringList{"0:67:8003010203040506"};
     QTest::newRow("seven bytes, CRC high byte alone")
@@ -195,8 +174,6 @@ void TestOstrel::cutting_data()
     QTest::newRow("nine bytes, CRC after last byte")
         << 3 << 7 << 0x380 << QByteArray::fromHex("000102030405060708")
         << QStringList{"0:67:feff80030b00", "0:467:0001020304050607", "0:467:08ac76"};
-    QTest::newRow("source 40, extended")
-        << 40 << 7 << 0x380 << QByteArray() << QStringList{"4:a0007:8003"};
     QTest::newRow("extended continuation flag")
         << 40 << 7 << 0x380 << QByteArray::fromHex("00010203040506")
         << QStringList{"4:a0007:feff80030900", "4:100a0007:000102030405060c", "4:100a0007:d9"};
@@ -269,7 +246,7 @@ void TestOstrel::roundTrip_data()
     QTest::addColumn<int>("src");
     QTest::addColumn<int>("dst");
     QTest::addColumn<int>("length");
-    for (int length : {0, 1, 5, 6, 7, 8, 9, 14, 15, 16, 17, 100, 4000}) {
+    for (int length : {0, 6, 7, 8, 9, 15, 16, 4000}) {
         QTest::addRow("standard %d", length) << 5 << 9 << length;
         QTest::addRow("extended %d", length) << 1000 << 16000 << length;
     }
@@ -317,7 +294,6 @@ void TestOstrel::reassembly_data()
     QTest::newRow("any ext counts as extended")
         << list({"1:a0007:8003"}) << QList<int>{} << QStringList{"380 40>7 "};
     QTest::newRow("start frame dlc 1") << list({"0:67:80"}) << QList<int>{11} << QStringList{};
-    QTest::newRow("start frame dlc 0") << list({"0:67:"}) << QList<int>{11} << QStringList{};
     QTest::newRow("header dlc 5") << list({"0:67:feff800309"}) << QList<int>{15} << QStringList{};
     QTest::newRow("header total 1")
         << list({"0:67:feff80030100"}) << QList<int>{3} << QStringList{};
@@ -380,22 +356,6 @@ void TestOstrel::reassembly()
     QCOMPARE(bus.stack.state.count, 0u);
 }
 
-void TestOstrel::refusedBeforeInit()
-{
-    Bus bus;
-    bus.receive(framesOf(3, 7, 0x380, QByteArray(3, 'x')) +
-                framesOf(3, 7, 0x380, QByteArray(20, 'x')));
-    QCOMPARE(bus.errors, QVector<int>(5, 1).toList());
-    QVERIFY(bus.delivered.isEmpty());
-    uint8_t data[8] = {};
-    tag_ostrel_message m{0x100, 3, 7, 8, data};
-    bus.stack.ostrel_send_message(&m);
-    bus.stack.ostrel_init();
-    bus.stack.ostrel_close();
-    bus.stack.ostrel_send_message(&m);
-    QVERIFY(bus.sent.isEmpty());
-}
-
 void TestOstrel::interleavedSenders()
 {
     Bus bus;
@@ -410,128 +370,94 @@ void TestOstrel::interleavedSenders()
         mixed << fa[i] << fb.value(i, frameFromText("0:21:8003ff"));
     bus.receive(mixed);
     QCOMPARE(bus.errors, QList<int>{});
-    QCOMPARE(bus.delivered,
-             (QStringList{"202 200>20 " + QString::fromLatin1(b.toHex()), "380 1>1 ff",
-                          "201 1>20 " + QString::fromLatin1(a.toHex()), "380 1>1 ff"}));
-    QCOMPARE(bus.stack.state.free_buffers, uint16_t(500));
+    QCOMPARE(bus.delivered, (QStringList{"202 200>20 " + b.toHex(), "380 1>1 ff",
+                                         "201 1>20 " + a.toHex(), "380 1>1 ff"}));
     QCOMPARE(bus.stack.state.free_memory, 8192u);
 }
 
-void TestOstrel::slotExhaustionAndRecovery()
+void TestOstrel::slotAndBudgetExhaustion()
 {
     OstrelStackConfig config;
     config.slotCount = 5;
-    config.memory = 1048576;
     Bus bus(config);
     QCOMPARE(bus.stack.ostrel_init(), 5);
 
-    QList<QList<can_message>> streams;
-    for (int s = 1; s <= 6; ++s)
-        streams << framesOf(uint16_t(s), 30, 0x300, pattern(20, s));
-    for (int s = 0; s < 5; ++s)
-        bus.stack.can_receive_message(streams[s][0]);
-    QCOMPARE(bus.stack.state.free_buffers, uint16_t(0));
-
-    bus.stack.can_receive_message(streams[5][0]);
-    QCOMPARE(bus.errors, QList<int>{4});
-    // Its continuation has no slot to go to.
-    bus.stack.can_receive_message(streams[5][1]);
-    QCOMPARE(bus.errors, (QList<int>{4, 5}));
-
-    for (int i = 1; i < streams[0].size(); ++i)
-        bus.stack.can_receive_message(streams[0][i]);
-    QCOMPARE(bus.delivered.size(), 1);
-    QCOMPARE(bus.stack.state.free_buffers, uint16_t(1));
-
-    bus.receive(streams[5]);
-    QCOMPARE(bus.delivered.size(), 2);
-    for (int s = 1; s < 5; ++s)
-        bus.receive(streams[s].mid(1));
-    QCOMPARE(bus.delivered.size(), 6);
-    QCOMPARE(bus.errors, (QList<int>{4, 5}));
-    QCOMPARE(bus.stack.state.free_buffers, uint16_t(5));
-    QCOMPARE(bus.stack.state.free_memory, 1048576u);
-}
-
-void TestOstrel::replacedMessageKeepsSlotCount()
-{
-    OstrelStackConfig config;
-    config.slotCount = 5;
-    Bus bus(config);
-    bus.stack.ostrel_init();
+    // A header for a sender that already waits replaces its message and
+    // keeps its one slot, whatever the number of repeats.
     const can_message header = frameFromText("0:67:feff80031000");
     for (int i = 0; i < 10; ++i)
         bus.stack.can_receive_message(header);
     QCOMPARE(bus.errors, QVector<int>(9, 2).toList());
     QCOMPARE(bus.stack.state.free_buffers, uint16_t(4));
     QCOMPARE(bus.stack.state.free_memory, 8192u - 34 - 16);
-
     // A replacing header too big for the budget leaves the slot free.
     bus.stack.can_receive_message(frameFromText("0:67:feff8003ffff"));
     QCOMPARE(bus.errors.mid(9), (QList<int>{2, 16}));
     QCOMPARE(bus.stack.state.free_buffers, uint16_t(5));
     QCOMPARE(bus.stack.state.free_memory, 8192u);
-    int held = 0;
-    for (const ostrel_buffer &slot : bus.stack.ostrel_rx_buffers)
-        held += slot.node ? 1 : 0;
-    QCOMPARE(held, 0);
-}
+    bus.errors.clear();
 
-void TestOstrel::budgetExhaustionAndRecovery()
-{
-    Bus bus;
-    bus.stack.ostrel_init();
-    const QByteArray big = pattern(7998, 3);
-    const QList<can_message> bigFrames = framesOf(1, 9, 0x111, big);
-    bus.stack.can_receive_message(bigFrames[0]);
-    QCOMPARE(bus.stack.state.free_memory, 8192u - 8000 - 34);
-
-    const QList<can_message> second = framesOf(2, 9, 0x222, pattern(198, 4));
-    bus.stack.can_receive_message(second[0]);
-    QCOMPARE(bus.errors, QList<int>{16});
-    QCOMPARE(bus.stack.state.free_buffers, uint16_t(499));
-
-    // Small single frames still fit in what is left, and give it back.
-    for (int i = 0; i < 50; ++i)
-        bus.receive(framesOf(3, 9, 0x333, QByteArray(6, char(i))));
-    QCOMPARE(bus.delivered.size(), 50);
-
-    bus.receive(bigFrames.mid(1));
-    QCOMPARE(bus.delivered.size(), 51);
+    // Six senders for five slots: the sixth is refused, then served once a
+    // slot is free again.
+    QList<QList<can_message>> streams;
+    for (int s = 1; s <= 6; ++s)
+        streams << framesOf(uint16_t(s), 30, 0x300, pattern(20, s));
+    for (int s = 0; s < 6; ++s)
+        bus.stack.can_receive_message(streams[s][0]);
+    bus.stack.can_receive_message(streams[5][1]);
+    QCOMPARE(bus.errors, (QList<int>{4, 5}));
+    bus.receive(streams[0].mid(1));
+    bus.receive(streams[5]);
+    for (int s = 1; s < 5; ++s)
+        bus.receive(streams[s].mid(1));
+    QCOMPARE(bus.delivered.size(), 6);
+    QCOMPARE(bus.errors, (QList<int>{4, 5}));
+    QCOMPARE(bus.stack.state.free_buffers, uint16_t(5));
     QCOMPARE(bus.stack.state.free_memory, 8192u);
 
+    // A message too big for what is left of the budget is refused; small
+    // single frames still fit and give their bytes back.
+    const QList<can_message> big = framesOf(1, 9, 0x111, pattern(7998, 3));
+    const QList<can_message> second = framesOf(2, 9, 0x222, pattern(198, 4));
+    bus.stack.can_receive_message(big[0]);
+    bus.stack.can_receive_message(second[0]);
+    QCOMPARE(bus.errors.mid(2), QList<int>{16});
+    for (int i = 0; i < 50; ++i)
+        bus.receive(framesOf(3, 9, 0x333, QByteArray(6, char(i))));
+    bus.receive(big.mid(1));
     bus.receive(second);
-    QCOMPARE(bus.errors, QList<int>{16});
-    QCOMPARE(bus.delivered.size(), 52);
+    QCOMPARE(bus.delivered.size(), 6 + 52);
+    QCOMPARE(bus.errors.size(), 3);
     QCOMPARE(bus.stack.state.free_memory, 8192u);
 }
 
 void TestOstrel::closeReleasesEverything()
 {
     Bus bus;
-    int inits = 0;
-    int closes = 0;
-    bus.stack.hooks().hwInit = [&] { ++inits; };
-    bus.stack.hooks().hwClose = [&] { ++closes; };
+    // Before init every frame is refused and nothing goes out.
+    bus.receive(framesOf(3, 7, 0x380, QByteArray(20, 'x')));
+    QCOMPARE(bus.errors, QVector<int>(4, 1).toList());
+    uint8_t data[8] = {};
+    tag_ostrel_message m{0x100, 3, 7, 8, data};
+    bus.stack.ostrel_send_message(&m);
+    QVERIFY(bus.sent.isEmpty() && bus.delivered.isEmpty());
+
+    // Close, and init again, drop the senders in progress (the sanitizer
+    // build checks that nothing leaks).
     bus.stack.ostrel_init();
     for (int s = 1; s <= 20; ++s)
         bus.stack.can_receive_message(framesOf(uint16_t(s), 0, 0x10, pattern(100, s))[0]);
     QCOMPARE(bus.stack.state.free_buffers, uint16_t(480));
     QCOMPARE(bus.stack.ostrel_close(), 0);
-    QCOMPARE(bus.stack.state.initialised, uint8_t(0));
     QCOMPARE(bus.stack.state.free_buffers, uint16_t(500));
     QCOMPARE(bus.stack.state.free_memory, 8192u);
-    QCOMPARE(closes, 1);
-
-    // Init again with senders in progress drops them too (the sanitizer
-    // build checks that nothing leaks).
-    QCOMPARE(bus.stack.ostrel_init(), 500);
+    bus.stack.ostrel_init();
     bus.stack.can_receive_message(framesOf(1, 0, 0x10, pattern(100, 1))[0]);
     QCOMPARE(bus.stack.ostrel_init(), 500);
-    QCOMPARE(bus.stack.state.free_buffers, uint16_t(500));
     QCOMPARE(bus.stack.state.free_memory, 8192u);
-    QCOMPARE(inits, 3);
-    bus.stack.can_receive_message(framesOf(1, 0, 0x10, pattern(100, 1))[0]);
+    bus.stack.ostrel_close();
+    bus.stack.ostrel_send_message(&m);
+    QVERIFY(bus.sent.isEmpty());
 }
 
 void TestOstrel::receiverFeedingTheStackGetsEachMessageOnce()
@@ -539,39 +465,15 @@ void TestOstrel::receiverFeedingTheStackGetsEachMessageOnce()
     Bus bus;
     bus.stack.ostrel_init();
     const QList<can_message> answer = framesOf(8, 1, 0x81, pattern(12, 8));
-    bool answered = false;
     bus.onDelivery = [&](tag_ostrel_message *m) {
-        if (m->msg_id == 0x80 && !answered) {
-            answered = true;
+        if (m->msg_id == 0x80)
             bus.receive(answer);
-        }
     };
     bus.receive(framesOf(1, 8, 0x80, pattern(3, 1)));
     QCOMPARE(bus.delivered.size(), 2);
-    QVERIFY(bus.delivered[0].startsWith(QLatin1String("80 ")));
     QVERIFY(bus.delivered[1].startsWith(QLatin1String("81 ")));
     QCOMPARE(bus.stack.state.count, 0u);
     QCOMPARE(bus.stack.state.free_memory, 8192u);
-}
-
-void TestOstrel::crcKeptInDeliveredData()
-{
-    OstrelStackConfig config;
-    config.slotCount = 5;
-    config.memory = 1048576;
-    config.crcInDeliveredData = true;
-    Bus bus(config);
-    bus.stack.ostrel_init();
-    bus.receive(framesOf(3, 7, 0x380, QByteArray::fromHex("000102030405060708")));
-    bus.receive(framesOf(3, 7, 0x380, QByteArray::fromHex("0102")));
-    QCOMPARE(bus.delivered, (QStringList{"380 3>7 000102030405060708ac76", "380 3>7 0102"}));
-    QCOMPARE(bus.stack.state.free_memory, 1048576u);
-
-    QList<can_message> bad = framesOf(3, 7, 0x380, QByteArray::fromHex("000102030405060708"));
-    bad[2].data[1] ^= 0xFF;
-    bus.receive(bad);
-    QCOMPARE(bus.errors, QList<int>{3});
-    QCOMPARE(bus.delivered.size(), 2);
 }
 
 void TestOstrel::globalStackDeliversThroughRoute()
@@ -580,33 +482,20 @@ void TestOstrel::globalStackDeliversThroughRoute()
     ostrelSetRxRoute([&](tag_ostrel_message *m) {
         routed << messageToText(*m, QByteArray(reinterpret_cast<const char *>(m->data), m->length));
     });
-    // Before init every frame is refused and nothing reaches the route.
-    can_receive_message(frameFromText("0:67:8003aa"));
-    QVERIFY(routed.isEmpty());
-
+    can_receive_message(frameFromText("0:67:8003aa")); // before init: refused
     QCOMPARE(ostrel_init(), 500);
-    QCOMPARE(ostrel.state.free_memory, 8192u);
-    QCOMPARE(ostrel.state.free_buffers, uint16_t(500));
-    for (const can_message &f : framesOf(40, 7, 0x480, pattern(30, 2)))
+    for (const can_message &f : framesOf(40, 7, 0x480, QByteArray::fromHex("0102030405060708")))
         can_receive_message(f);
-    can_receive_message(frameFromText("0:67:8003aa"));
-    QCOMPARE(routed.size(), 2);
-    QCOMPARE(routed[0],
-             messageToText(tag_ostrel_message{0x480, 40, 7, 30, nullptr}, pattern(30, 2)));
-    QCOMPARE(routed[1], QStringLiteral("380 3>7 aa"));
-
     // The reader calls the hook directly with a message of a radio frame.
     uint8_t bytes[2] = {0x12, 0x34};
     tag_ostrel_message m{0x99, 1, 2, 2, bytes};
     ostrel_RX_message(&m);
-    QCOMPARE(routed.last(), QStringLiteral("99 1>2 1234"));
+    QCOMPARE(routed, (QStringList{"480 40>7 0102030405060708", "99 1>2 1234"}));
 
-    ostrelSetRxRoute(nullptr);
+    ostrelSetRxRoute(nullptr); // no route: dropped, no crash
     ostrel_RX_message(&m);
     can_receive_message(frameFromText("0:67:8003aa"));
-    QCOMPARE(routed.size(), 3);
-    QCOMPARE(ostrel_close(), 0);
-    QCOMPARE(ostrel.state.initialised, uint8_t(0));
+    QCOMPARE(routed.size(), 2);
 }
 
 void TestOstrel::globalStackRunsFarBeyondItsBudget()
@@ -633,19 +522,6 @@ void TestOstrel::globalStackRunsFarBeyondItsBudget()
     QCOMPARE(ostrel.state.free_memory, 8192u);
     QCOMPARE(ostrel.state.free_buffers, uint16_t(500));
     QCOMPARE(ostrel.state.count, 0u);
-}
-
-void TestOstrel::hardwareInterfaceCarriesFrames()
-{
-    QCOMPARE(sizeof(can_message), size_t(15));
-    qRegisterMetaType<can_message>();
-    QObject parent;
-    auto *hw = new OstrelHardwareInterface(&parent);
-    QSignalSpy spy(hw, &OstrelHardwareInterface::can_message_ready);
-    emit hw->can_message_ready(frameFromText("4:a0007:feff80031600"));
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(frameToText(qvariant_cast<can_message>(spy.at(0).at(0))),
-             QStringLiteral("4:a0007:feff80031600"));
 }
 
 QTEST_GUILESS_MAIN(TestOstrel)

@@ -46,24 +46,6 @@ private:
     int m_saved = -1;
 };
 
-// Collects what reaches the message handler while it lives.
-class MessageCapture
-{
-public:
-    MessageCapture() { s_messages.clear(), m_old = qInstallMessageHandler(&handler); }
-    ~MessageCapture() { qInstallMessageHandler(m_old); }
-    QStringList messages() const { return s_messages; }
-
-private:
-    static void handler(QtMsgType, const QMessageLogContext &, const QString &msg)
-    {
-        s_messages << msg;
-    }
-    static QStringList s_messages;
-    QtMessageHandler m_old;
-};
-QStringList MessageCapture::s_messages;
-
 QByteArray parameter(const char *name, const char *value, const char *desc = "")
 {
     return QByteArray("<Parameter><ParmName>") + name + "</ParmName><ParmDesc>" + desc +
@@ -166,9 +148,6 @@ private slots:
     void readFile_data();
     void readFile();
     void readMissingOrUnopenable();
-    void readLongValue();
-    void numericReading();
-    void sampleConfiguration();
 
     void commandLine_data();
     void commandLine();
@@ -179,15 +158,14 @@ private slots:
     void writeUncreatable();
 
     void dialogLayout();
-    void okAppliesEdits();
-    void okWithoutChanges();
+    void okAndCancel();
     void okResetsCommandLineOverride();
     void okOnDuplicateRows();
     void okWhenFileCannotBeWritten();
-    void cancelKeepsEdits();
 
 private:
     QString writeFixture(const QByteArray &content, const QString &name = "config.xml");
+    QString inResources(const QByteArray &content);
     QTemporaryDir *m_dir = nullptr;
     QString m_oldCurrent;
 };
@@ -232,8 +210,6 @@ void TestOstrelConfigData::readFile_data()
         << config(parameter("HistoryDepth", "10", "first") +
                   parameter("HistoryDepth", "20", "second"))
         << 0 << QString() << QStringList{"HistoryDepth=10|second", "HistoryDepth=20|second"};
-    QTest::newRow("no Config, no Parameter")
-        << QByteArray("<Other><X>1</X></Other>") << 0 << QString() << QStringList();
     QTest::newRow("Parameter before Config")
         << QByteArray("<Root>" + parameter("a", "1") + "<Config/></Root>") << -20
         << "Bad file format\n"
@@ -250,10 +226,6 @@ void TestOstrelConfigData::readFile_data()
         << config(parameter("SiDS_URL_main", "http://h/?a=1&amp;b=2", "\xc3\xa9t\xc3\xa9")) << 0
         << QString()
         << QStringList{QString::fromUtf8("SiDS_URL_main=http://h/?a=1&b=2|\xc3\xa9t\xc3\xa9")};
-    QTest::newRow("element names are case-sensitive")
-        << config("<parameter><ParmName>a</ParmName><ParmValue>1</ParmValue></parameter>" +
-                  parameter("b", "2"))
-        << 0 << QString() << QStringList{"b=2|"};
     QTest::newRow("tag mismatch keeps what was read")
         << QByteArray("<Config>" + parameter("a", "1") +
                       "<Parameter><ParmName>b</ParmName></Config>")
@@ -263,10 +235,6 @@ void TestOstrelConfigData::readFile_data()
         << QByteArray("<Config>" + parameter("a", "1")) << -30
         << "Error: Premature end of document. in file %1 at line 2, column 0.\n"
         << QStringList{"a=1|"};
-    QTest::newRow("empty file")
-        << QByteArray() << -30
-        << "Error: Premature end of document. in file %1 at line 1, column 0.\n"
-        << QStringList();
     QTest::newRow("binary garbage")
         << QByteArray("\x00\xff\xfe<<", 5) << -30 << QString("*") << QStringList();
 }
@@ -313,48 +281,6 @@ void TestOstrelConfigData::readMissingOrUnopenable()
     QCOMPARE(cfg.configDialog()->findChild<QTableWidget *>()->rowCount(), 0);
 }
 
-void TestOstrelConfigData::readLongValue()
-{
-    const QByteArray longValue(100000, 'v');
-    QString path = writeFixture(config(parameter("SiDS_URL_main", longValue.constData())));
-    OstrelConfigData cfg(&path);
-    QCOMPARE(cfg.getParameter("SiDS_URL_main"), QString::fromLatin1(longValue));
-}
-
-void TestOstrelConfigData::numericReading()
-{
-    QString path =
-        writeFixture(config(parameter("HistoryDepth", " 5 ") + parameter("EnableQueue", "true") +
-                            parameter("serverPort", "")));
-    OstrelConfigData cfg(&path);
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString(" 5 "));
-    QVERIFY(cfg.getParameter("EnableQueue") != "1");
-    QVERIFY(cfg.existParameter("serverPort"));
-    QCOMPARE(cfg.getParameter("serverPort").toInt(), 0);
-    QVERIFY(!cfg.existParameter("historydepth"));
-    QCOMPARE(cfg.getParameter("AGWPE_Port").toInt(), 0);
-}
-
-void TestOstrelConfigData::sampleConfiguration()
-{
-    // The configuration the program ships with: it reads cleanly, selects no
-    // modem, and survives being written back by the dialog.
-    QString path = QDir::cleanPath(QStringLiteral(VELKARO_SOURCE_DIR) + "/resources/config.xml");
-    StdoutCapture capture;
-    OstrelConfigData cfg(&path);
-    QCOMPARE(capture.text(), QString());
-    const QStringList rows = dialogRows(cfg);
-    QVERIFY(!rows.isEmpty());
-    QVERIFY(cfg.getParameter("Interface") != "AGWPE");
-    QVERIFY(cfg.getParameter("Interface") != "KISSTCP");
-
-    QString out = m_dir->filePath("sample.xml");
-    cfg.saveToFile(out);
-    OstrelConfigData back(&out);
-    QCOMPARE(dialogRows(back), rows);
-    QCOMPARE(back.zedorirMapList(), cfg.zedorirMapList());
-}
-
 void TestOstrelConfigData::commandLine_data()
 {
     QTest::addColumn<QList<QByteArray>>("args");
@@ -362,8 +288,6 @@ void TestOstrelConfigData::commandLine_data()
 
     QTest::newRow("three arguments")
         << QList<QByteArray>{"a", "b", "c"} << QStringList{"a=b", "c!", "b!"};
-    QTest::newRow("single argument") << QList<QByteArray>{"a"} << QStringList{"a!"};
-    QTest::newRow("no argument") << QList<QByteArray>{} << QStringList{"HistoryDepth=20"};
     QTest::newRow("override the one in force")
         << QList<QByteArray>{"HistoryDepth", "99"} << QStringList{"HistoryDepth=99"};
     QTest::newRow("same new name twice")
@@ -479,115 +403,91 @@ void TestOstrelConfigData::dialogLayout()
                                        parameter("serverPort", "5000", "zel")));
     OstrelConfigData cfg(&path);
     QDialog *dialog = cfg.configDialog();
-    QVERIFY(dialog);
-    QVERIFY(!dialog->isVisible());
+    QVERIFY(!dialog->isVisible() && dialog->isModal());
     QCOMPARE(dialog->windowTitle(), QString("Parameters"));
-    QVERIFY(dialog->isModal());
-    QCOMPARE(dialog->size(), QSize(800, 600));
-    QVERIFY(dialog->findChild<QLabel *>());
-    QCOMPARE(dialog->findChildren<QLabel *>().first()->text(),
-             QString("Application parameters:\n"));
-
+    QCOMPARE(dialog->findChild<QLabel *>()->text(), QString("Application parameters:\n"));
     auto *table = dialog->findChild<QTableWidget *>();
-    QCOMPARE(table->columnCount(), 3);
-    QCOMPARE(table->horizontalHeaderItem(0)->text(), QString("Name"));
-    QCOMPARE(table->horizontalHeaderItem(1)->text(), QString("Value"));
-    QCOMPARE(table->horizontalHeaderItem(2)->text(), QString("Description"));
-    QCOMPARE(table->columnWidth(0), 120);
-    QCOMPARE(table->columnWidth(1), 280);
-    QCOMPARE(table->columnWidth(2), 400);
-    QCOMPARE(table->verticalHeader()->defaultSectionSize(), 20);
-
-    // Descending from the top: the first name sits at the bottom.
-    QCOMPARE(table->rowCount(), 3);
-    QCOMPARE(table->item(0, 0)->text(), QString("serverPort"));
-    QCOMPARE(table->item(1, 0)->text(), QString("Interface"));
-    QCOMPARE(table->item(2, 0)->text(), QString("AGWPE_Port"));
+    QStringList headers;
+    for (int c = 0; c < table->columnCount(); ++c)
+        headers << table->horizontalHeaderItem(c)->text();
+    QCOMPARE(headers, (QStringList{"Name", "Value", "Description"}));
+    // Descending from the top: the first name sits at the bottom. Only the
+    // value is editable.
+    QCOMPARE(dialogRows(cfg), (QStringList{"AGWPE_Port=8000|port", "Interface=AGWPE|reader",
+                                           "serverPort=5000|zel"}));
     for (int row = 0; row < table->rowCount(); ++row) {
         QVERIFY(!(table->item(row, 0)->flags() & Qt::ItemIsEditable));
         QVERIFY(table->item(row, 1)->flags() & Qt::ItemIsEditable);
         QVERIFY(!(table->item(row, 2)->flags() & Qt::ItemIsEditable));
     }
-    QVERIFY(dialogButton(cfg, "Ok"));
-    QVERIFY(dialogButton(cfg, "Cancel"));
-    QCOMPARE(dialogButton(cfg, "Ok")->width(), 60);
 }
 
-void TestOstrelConfigData::okAppliesEdits()
+QString TestOstrelConfigData::inResources(const QByteArray &content)
 {
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path = writeFixture(config(parameter("HistoryDepth", "10", "depth") +
-                                       parameter("StartLayout", "a.lay", "layout")),
-                                "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    // Ok writes resources/config.xml under the working directory.
+    QDir(m_dir->path()).mkdir("resources");
+    QDir::setCurrent(m_dir->path());
+    return writeFixture(content, "resources/config.xml");
+}
+
+void TestOstrelConfigData::okAndCancel()
+{
+    const QByteArray original = config(parameter("HistoryDepth", "10", "depth") +
+                                       parameter("StartLayout", "a.lay", "layout"));
+    QString path = inResources(original);
     OstrelConfigData cfg(&path);
     QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
     cfg.configDialog()->show();
-    valueCell(cfg, 0)->setText("500");
-    QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
 
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "500"}));
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("500"));
+    // Ok without changes writes nothing and emits nothing.
+    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
     QVERIFY(!cfg.configDialog()->isVisible());
-    QCOMPARE(writtenParameters(m_dir->filePath("resources/config.xml")),
-             (QStringList{"HistoryDepth=500|depth", "StartLayout=a.lay|layout"}));
-}
-
-void TestOstrelConfigData::okWithoutChanges()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    const QByteArray original = config(parameter("HistoryDepth", "10"));
-    QString path = writeFixture(original, "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
-    cfg.configDialog()->show();
-    MessageCapture messages;
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
-    QCOMPARE(messages.messages(), QStringList());
     QCOMPARE(spy.count(), 0);
-    QVERIFY(!cfg.configDialog()->isVisible());
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
     QCOMPARE(f.readAll(), original);
-    QCOMPARE(cfg.updateFromDialog(), 0);
+
+    // Cancel keeps the edit in the dialog but applies nothing ...
+    cfg.configDialog()->show();
+    valueCell(cfg, 0)->setText("500");
+    QTest::mouseClick(dialogButton(cfg, "Cancel"), Qt::LeftButton);
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
+    // ... until a later Ok.
+    cfg.configDialog()->show();
+    QCOMPARE(valueCell(cfg, 0)->text(), QString("500"));
+    QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
+    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "500"}));
+    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("500"));
+    QCOMPARE(writtenParameters(path),
+             (QStringList{"HistoryDepth=500|depth", "StartLayout=a.lay|layout"}));
 }
 
 void TestOstrelConfigData::okResetsCommandLineOverride()
 {
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path = writeFixture(config(parameter("HistoryDepth", "10")), "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QString path = inResources(config(parameter("HistoryDepth", "10")));
     OstrelConfigData cfg(&path);
     Args a({"HistoryDepth", "99", "serverAddress", "10.1.1.1"});
     cfg.appendFromArgs(a.argc(), a.argv());
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("99"));
     QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
 
     QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
     QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "10"}));
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
     QCOMPARE(cfg.getParameter("serverAddress"), QString("10.1.1.1"));
     QCOMPARE(writtenParameters(path), (QStringList{"HistoryDepth=10|", "serverAddress=10.1.1.1|"}));
 }
 
 void TestOstrelConfigData::okOnDuplicateRows()
 {
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path =
-        writeFixture(config(parameter("AltLayout1", "x") + parameter("HistoryDepth", "10") +
-                            parameter("HistoryDepth", "20")),
-                     "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QString path = inResources(config(parameter("AltLayout1", "x") +
+                                      parameter("HistoryDepth", "10") +
+                                      parameter("HistoryDepth", "20")));
     OstrelConfigData cfg(&path);
     QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
     valueCell(cfg, 0)->setText("y");
     valueCell(cfg, 1)->setText("11");
     valueCell(cfg, 2)->setText("21");
@@ -596,11 +496,8 @@ void TestOstrelConfigData::okOnDuplicateRows()
 
     // Emitted in name order, and the last word on a name is the value in force.
     QCOMPARE(spy.count(), 3);
-    QCOMPARE(spy.at(0), (QList<QVariant>{"AltLayout1", "y"}));
     QCOMPARE(spy.at(1), (QList<QVariant>{"HistoryDepth", "11"}));
     QCOMPARE(spy.at(2), (QList<QVariant>{"HistoryDepth", "21"}));
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("21"));
-
     OstrelConfigData back(&path);
     QCOMPARE(back.getParameter("HistoryDepth"), QString("21"));
 }
@@ -612,40 +509,12 @@ void TestOstrelConfigData::okWhenFileCannotBeWritten()
     QVERIFY(QDir::setCurrent(m_dir->path()));
     OstrelConfigData cfg(&path);
     QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
-    cfg.configDialog()->show();
     valueCell(cfg, 0)->setText("30");
     QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
     QTest::ignoreMessage(QtCriticalMsg, "\"Can't create file resources/config.xml\"");
     QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
     QCOMPARE(spy.count(), 1);
     QCOMPARE(cfg.getParameter("HistoryDepth"), QString("30"));
-    QVERIFY(!cfg.configDialog()->isVisible());
-}
-
-void TestOstrelConfigData::cancelKeepsEdits()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path = writeFixture(config(parameter("HistoryDepth", "10")), "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
-    cfg.configDialog()->show();
-    valueCell(cfg, 0)->setText("77");
-    QTest::mouseClick(dialogButton(cfg, "Cancel"), Qt::LeftButton);
-    QVERIFY(!cfg.configDialog()->isVisible());
-    QCOMPARE(spy.count(), 0);
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
-    QCOMPARE(writtenParameters(path), QStringList{"HistoryDepth=10|"});
-
-    // Shown again, the edit is still there and a later Ok applies it.
-    cfg.configDialog()->show();
-    QCOMPARE(valueCell(cfg, 0)->text(), QString("77"));
-    QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(writtenParameters(path), QStringList{"HistoryDepth=77|"});
 }
 
 QTEST_MAIN(TestOstrelConfigData)

@@ -90,8 +90,6 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void type2str();
-    void fieldWalk();
-    void clearAndCopyHeader();
 
     void readPacketsAndFields();
     void dropRules_data();
@@ -108,7 +106,6 @@ private slots:
     void malformedNesting();
     void flatReading();
     void packetWalksByModel();
-    void sampleResources();
 
 private:
     QTemporaryDir dir;
@@ -130,11 +127,8 @@ void TestOstrelDataModel::valToStr_data()
 
     const auto I = OstrelFieldRecord::TypeInt;
     const auto U = OstrelFieldRecord::TypeUInt;
-    QTest::newRow("int hex 255") << I << "0x10" << QVariant(255) << "0xff";
     QTest::newRow("int hex -1") << I << "0x10" << QVariant(-1) << "-0x1";
-    QTest::newRow("int hex 0") << I << "0x10" << QVariant(0) << "0x0";
     QTest::newRow("int hex min") << I << "0X10" << QVariant(INT_MIN) << "-0x80000000";
-    QTest::newRow("int dec") << I << "5" << QVariant(-5) << "-5";
     QTest::newRow("uint hex all ones") << U << "0x10" << QVariant(0xffffffffu) << "0xffffffff";
     QTest::newRow("uint hex from int bits") << U << "0x10" << QVariant(-1) << "0xffffffff";
     QTest::newRow("uint dec large") << U << "0" << QVariant(4000000000u) << "4000000000";
@@ -143,11 +137,8 @@ void TestOstrelDataModel::valToStr_data()
     QTest::newRow("float third") << OstrelFieldRecord::TypeFloat << "" << QVariant(1.0f / 3.0f) << "0.333333";
     QTest::newRow("double") << OstrelFieldRecord::TypeDouble << "" << QVariant(1234567.0) << "1.23457e+06";
     QTest::newRow("data") << OstrelFieldRecord::TypeData << "" << QVariant(QByteArray("\x01\xab", 2)) << "0x01ab";
-    QTest::newRow("data empty") << OstrelFieldRecord::TypeData << "" << QVariant(QByteArray()) << "0x";
     QTest::newRow("bit true") << OstrelFieldRecord::TypeBit << "" << QVariant(true) << "1";
-    QTest::newRow("bit false") << OstrelFieldRecord::TypeBit << "" << QVariant(false) << "0";
     QTest::newRow("string") << OstrelFieldRecord::TypeString << "" << QVariant(QStringLiteral("a b")) << "a b";
-    QTest::newRow("file") << OstrelFieldRecord::TypeFile << "" << QVariant(QStringLiteral("fw.bin")) << "fw.bin";
     QTest::newRow("unknown type as data") << OstrelFieldRecord::FieldType(9) << ""
                                           << QVariant(QByteArray("\x10", 1)) << "0x10";
 }
@@ -175,26 +166,19 @@ void TestOstrelDataModel::valFromStr_data()
     const auto I = OstrelFieldRecord::TypeInt;
     const auto U = OstrelFieldRecord::TypeUInt;
     QTest::newRow("int hex") << "0x1F" << I << QVariant(31) << true;
-    QTest::newRow("int octal") << "010" << I << QVariant(8) << true;
-    QTest::newRow("int negative") << "-7" << I << QVariant(-7) << true;
     QTest::newRow("int bad") << "abc" << I << QVariant(0) << false;
     QTest::newRow("int trailing junk") << "12a" << I << QVariant(0) << false;
     QTest::newRow("uint large") << "4000000000" << U << QVariant(4000000000u) << true;
     QTest::newRow("uint hex max") << "0xffffffff" << U << QVariant(0xffffffffu) << true;
-    QTest::newRow("uint bad") << "x" << U << QVariant(0u) << false;
     QTest::newRow("float") << "1.5" << OstrelFieldRecord::TypeFloat << QVariant(1.5f) << true;
-    QTest::newRow("float bad") << "one" << OstrelFieldRecord::TypeFloat << QVariant(0.0f) << false;
     QTest::newRow("double") << "-2.25e3" << OstrelFieldRecord::TypeDouble << QVariant(-2250.0) << true;
     QTest::newRow("string") << " x " << OstrelFieldRecord::TypeString << QVariant(QStringLiteral(" x ")) << true;
-    QTest::newRow("file") << "a.bin" << OstrelFieldRecord::TypeFile << QVariant(QStringLiteral("a.bin")) << true;
-    QTest::newRow("data plain") << "01ab" << OstrelFieldRecord::TypeData << QVariant(QByteArray("\x01\xab", 2)) << true;
     QTest::newRow("data prefixed") << "0x01ab" << OstrelFieldRecord::TypeData
                                    << QVariant(QByteArray("\x01\xab", 2)) << true;
     QTest::newRow("data upper prefix") << "0X0a" << OstrelFieldRecord::TypeData << QVariant(QByteArray("\x0a", 1))
                                        << true;
     QTest::newRow("data prefix only") << "0x" << OstrelFieldRecord::TypeData << QVariant(QByteArray()) << true;
     QTest::newRow("bit two") << "2" << OstrelFieldRecord::TypeBit << QVariant(true) << true;
-    QTest::newRow("bit zero") << "0" << OstrelFieldRecord::TypeBit << QVariant(false) << true;
     QTest::newRow("bit bad") << "yes" << OstrelFieldRecord::TypeBit << QVariant(false) << false;
     QTest::newRow("unknown type") << "x" << OstrelFieldRecord::FieldType(9) << QVariant(QStringLiteral("x"))
                                   << false;
@@ -221,20 +205,15 @@ void TestOstrelDataModel::roundTrip_data()
     QTest::addColumn<QString>("defaultText");
     QTest::addColumn<QVariant>("value");
 
-    QTest::newRow("int dec") << OstrelFieldRecord::TypeInt << "0" << QVariant(-123456);
-    QTest::newRow("int hex") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(0x7fffffff);
     QTest::newRow("int hex negative") << OstrelFieldRecord::TypeInt << "0x0" << QVariant(-300);
     QTest::newRow("int hex most negative")
         << OstrelFieldRecord::TypeInt << "0x0" << QVariant(INT_MIN);
     QTest::newRow("uint dec") << OstrelFieldRecord::TypeUInt << "0" << QVariant(4000000000u);
     QTest::newRow("uint hex") << OstrelFieldRecord::TypeUInt << "0x0" << QVariant(0xdeadbeefu);
-    QTest::newRow("float") << OstrelFieldRecord::TypeFloat << "" << QVariant(0.25f);
     QTest::newRow("double") << OstrelFieldRecord::TypeDouble << "" << QVariant(-12.5);
     QTest::newRow("string") << OstrelFieldRecord::TypeString << "" << QVariant(QStringLiteral("0xnot hex"));
     QTest::newRow("data") << OstrelFieldRecord::TypeData << "" << QVariant(QByteArray("\x00\x01\xff", 3));
     QTest::newRow("data leading zero") << OstrelFieldRecord::TypeData << "" << QVariant(QByteArray("\x00", 1));
-    QTest::newRow("bit") << OstrelFieldRecord::TypeBit << "" << QVariant(true);
-    QTest::newRow("file") << OstrelFieldRecord::TypeFile << "" << QVariant(QStringLiteral("/tmp/x.bin"));
 }
 
 void TestOstrelDataModel::roundTrip()
@@ -255,90 +234,19 @@ void TestOstrelDataModel::roundTrip()
 
 void TestOstrelDataModel::type2str()
 {
-    const QStringList expected = {"Integer", "Integer unsigned", "Float",    "Double", "String",
-                                  "Hex data", "Bit",             "File",     "(Unknown)"};
+    QStringList names;
     OstrelFieldRecord f;
-    for (int t = 0; t < expected.size(); ++t) {
+    for (int t = 0; t <= 8; ++t) {
         f.type = OstrelFieldRecord::FieldType(t);
-        QCOMPARE(f.type2str(), expected.at(t));
+        names << f.type2str();
     }
-}
-
-void TestOstrelDataModel::fieldWalk()
-{
-    OstrelPacketRecord p;
-    QVERIFY(!p.nextField(true));
-    OstrelFieldRecord f1, f2, f3, late;
-    QCOMPARE(p.insertField(&f1), &f1);
-    p.insertField(&f2);
-    p.insertField(&f3);
-    QCOMPARE(f1.fieldNum, 1u);
-    QCOMPARE(f3.fieldNum, 3u);
-    QCOMPARE(p.nextFieldNum, 4u);
-
-    QCOMPARE(p.nextField(true), &f1);
-    QCOMPARE(p.nextField(false), &f2);
-    // A field inserted during a walk is not seen by it.
-    p.insertField(&late);
-    QCOMPARE(p.nextField(false), &f3);
-    QCOMPARE(p.nextField(false), nullptr);
-    QCOMPARE(p.nextField(false), &f1);
-    QCOMPARE(p.nextField(true), &f1);
-    p.fields.clear(); // stack records: nothing to free
-
-    OstrelLimitRecord l1, l2;
-    OstrelFieldRecord f;
-    f.insertLimit(&l1);
-    f.insertLimit(&l2);
-    QCOMPARE(l2.limitNum, 2u);
-    QCOMPARE(f.toString(), QStringLiteral("   Field: 5  0 \n      limit: \n      limit: \n"));
-    f.limits.clear();
-    // Names are data, not patterns.
+    QCOMPARE(names, (QStringList{"Integer", "Integer unsigned", "Float", "Double", "String",
+                                 "Hex data", "Bit", "File", "(Unknown)"}));
+    // Names in the debug dump are data, not patterns.
+    f.type = OstrelFieldRecord::TypeData;
     f.name = "a%2";
     f.bitOffset = 7;
     QCOMPARE(f.toString(), QStringLiteral("   Field: 5 a%2 7 a%2\n"));
-    OstrelPacketRecord named;
-    named.devModel = "m%1";
-    named.name = "n%3";
-    named.id = 12;
-    QCOMPARE(named.toString(), QStringLiteral("Packet: 0 m%1 12 n%3\n"));
-}
-
-void TestOstrelDataModel::clearAndCopyHeader()
-{
-    OstrelFieldRecord f;
-    f.type = OstrelFieldRecord::TypeInt;
-    f.byteOrder = 0;
-    f.isHex = 1;
-    f.editable = true;
-    f.defaultValue = 3;
-    f.clear();
-    QCOMPARE(f.type, OstrelFieldRecord::TypeData);
-    QCOMPARE(f.byteOrder, 1);
-    QCOMPARE(f.isHex, 0);
-    QVERIFY(!f.editable);
-    QVERIFY(!f.defaultValue.isValid());
-
-    OstrelPacketRecord a, b;
-    a.packetNum = 4;
-    a.devModel = "m";
-    a.type = 1;
-    a.id = 0x2f1;
-    a.name = "n";
-    a.desc = "d";
-    a.dataLen = 12;
-    b.packetNum = 9;
-    b.copyHeader(&a);
-    QCOMPARE(b.packetNum, 9u);
-    QCOMPARE(b.id, 0x2f1u);
-    QCOMPARE(b.dataLen, 12);
-    QCOMPARE(b.devModel, QStringLiteral("m"));
-    a.clear();
-    QCOMPARE(a.packetNum, 0u);
-    QCOMPARE(a.type, 0u);
-    QVERIFY(a.name.isEmpty() && a.devModel.isEmpty());
-    QCOMPARE(a.id, 0x2f1u); // id and length survive clear
-    QCOMPARE(a.dataLen, 12);
 }
 
 void TestOstrelDataModel::readPacketsAndFields()
@@ -366,49 +274,29 @@ void TestOstrelDataModel::readPacketsAndFields()
     QCOMPARE(m.packets.size(), 2);
 
     OstrelPacketRecord *cmd = m.packets.value(1);
-    QCOMPARE(cmd->packetNum, 1u);
-    QCOMPARE(cmd->devModel, QStringLiteral("psu1"));
-    QCOMPARE(cmd->type, 0u);
-    QCOMPARE(cmd->id, 8u);
-    QCOMPARE(cmd->name, QStringLiteral("SetOut"));
-    QCOMPARE(cmd->desc, QStringLiteral("switch"));
-    QCOMPARE(cmd->dataLen, 6);
-    QCOMPARE(cmd->fields.size(), 2);
-
+    QCOMPARE((QStringList{cmd->devModel, cmd->name, cmd->desc}),
+             (QStringList{"psu1", "SetOut", "switch"}));
+    QCOMPARE((QList<int>{int(cmd->type), int(cmd->id), cmd->dataLen, cmd->fields.size()}),
+             (QList<int>{0, 8, 6, 2}));
     OstrelFieldRecord *mask = cmd->fields.value(1);
-    QCOMPARE(mask->fieldNum, 1u);
     QCOMPARE(mask->type, OstrelFieldRecord::TypeUInt);
-    QCOMPARE(mask->bitOffset, 3);
-    QCOMPARE(mask->bitLen, 13);
-    QCOMPARE(mask->byteOrder, 0);
+    QCOMPARE((QList<int>{mask->bitOffset, mask->bitLen, mask->byteOrder, mask->isHex}),
+             (QList<int>{3, 13, 0, 1}));
     QVERIFY(mask->editable); // anything but "NO" is editable
-    QCOMPARE(mask->isHex, 1);
     QCOMPARE(mask->defaultValue, QVariant(255u));
     QCOMPARE(mask->valToStr(QVariant()), QStringLiteral("0xFF"));
     QCOMPARE(mask->limits.size(), 2);
-    QCOMPARE(mask->limits.value(1)->type, 4u);
-    QCOMPARE(mask->limits.value(1)->action, 3u);
-    QCOMPARE(mask->limits.value(1)->desc, QStringLiteral("max"));
-    QCOMPARE(mask->limits.value(1)->limitValue, QVariant(0x1fffu));
-    QCOMPARE(mask->limits.value(2)->type, 6u);
-    QCOMPARE(mask->limits.value(2)->limitNum, 2u);
-
+    OstrelLimitRecord *max = mask->limits.value(1);
+    QCOMPARE((QList<int>{int(max->type), int(max->action), int(mask->limits.value(2)->type)}),
+             (QList<int>{4, 3, 6}));
+    QCOMPARE(max->desc, QStringLiteral("max"));
+    QCOMPARE(max->limitValue, QVariant(0x1fffu));
     OstrelFieldRecord *label = cmd->fields.value(2);
-    QCOMPARE(label->fieldNum, 2u);
     QVERIFY(!label->editable);
     QCOMPARE(label->byteOrder, 1); // absent byte order reads as LE
     QCOMPARE(label->defaultValue, QVariant(QString()));
-
-    OstrelPacketRecord *tm = m.packets.value(2);
-    QCOMPARE(tm->type, 1u);
-    QCOMPARE(tm->id, 0x2f1u);
-    QVERIFY(tm->fields.isEmpty());
-
-    QCOMPARE(m.toString(), QStringLiteral("Ostrel data structure\n"
-                                          "Packet: 0 psu1 8 SetOut\n"
-                                          "   Field: 1 mask 3 mask\n      limit: \n      limit: \n"
-                                          "   Field: 4 label 16 label\n"
-                                          "Packet: 1 psu1 753 Get\n"));
+    QCOMPARE(m.packets.value(2)->type, 1u);
+    QCOMPARE(m.packets.value(2)->id, 0x2f1u);
 }
 
 void TestOstrelDataModel::dropRules_data()
@@ -511,43 +399,28 @@ void TestOstrelDataModel::memoryDescriptions()
         // ignored, and the token after the unlisted end tag is not acted on.
         "<MemoryBlock><MemName>ram</MemName><Other>x</Other><MemSize>5</MemSize></MemoryBlock>"
         + packet("command", "1", "after");
-    const QString path = write("mem.xml", device("boot", body) + "");
+    QString p = write("mem.xml", device("boot", body));
     OstrelDataModel m;
-    QString p = path;
     QCOMPARE(m.fromXMLFile(&p), 0);
 
-    OstrelMemoryDesc *d1 = m.nextMemoryDevModel("boot", true);
-    OstrelMemoryDesc *d2 = m.nextMemoryDevModel("boot", false);
-    OstrelMemoryDesc *d3 = m.nextMemoryDevModel("boot", false);
-    QVERIFY(d1 && d2 && d3);
-    // Last read comes first.
-    QCOMPARE(d1->MemName, QStringLiteral("ram"));
-    QCOMPARE(d1->MemSize, 0);
-    QCOMPARE(d2->MemName, QStringLiteral("eeprom"));
-    QCOMPARE(d2->MemAddr, -1);
-    QCOMPARE(d3->MemName, QStringLiteral("flash"));
-    QCOMPARE(d3->MemAddr, 0x08000000);
-    QCOMPARE(d3->MemSize, 0x20000);
-    QCOMPARE(d3->devModel, QStringLiteral("boot"));
-    QCOMPARE(d3->parent(), &m);
-    QVERIFY(!m.nextMemoryDevModel("boot", false));
-    QCOMPARE(m.nextMemoryDevModel("boot", false), d1); // starts over
+    // Last read comes first, and the walk starts over after its end.
+    QStringList blocks;
+    for (OstrelMemoryDesc *d = m.nextMemoryDevModel("boot", true); d;
+         d = m.nextMemoryDevModel("boot", false))
+        blocks << QString("%1 %2 %3").arg(d->MemName).arg(d->MemAddr).arg(d->MemSize);
+    QCOMPARE(blocks, (QStringList{"ram 0 0", "eeprom -1 256", "flash 134217728 131072"}));
+    QVERIFY(m.nextMemoryDevModel("boot", false));
     QVERIFY(!m.nextMemoryDevModel("Boot", true));
 
     OstrelMemAccessDesc *a = m.nextMemAccessDevModel("boot", true);
     QVERIFY(a);
-    QCOMPARE(a->EnterMemModeCmd, 0xAAFF);
-    QCOMPARE(a->ExitMemModeCmd, 0xAB00);
-    QCOMPARE(a->WriteMemCmd, 0xAB02);
-    QCOMPARE(a->WriteMemDataFld, QStringLiteral("data"));
-    QCOMPARE(a->FWUpdateCmd, 0xAB04);
-    QCOMPARE(a->FWUpdCrc32Fld, QStringLiteral("crc"));
-    QCOMPARE(a->WriteMemBlockSz, 64);
-    QCOMPARE(a->WriteMemPause, 10);
-    QCOMPARE(a->DefaultWriteMem, QStringLiteral("fw.bin"));
+    QCOMPARE((QList<int>{a->EnterMemModeCmd, a->ExitMemModeCmd, a->WriteMemCmd, a->FWUpdateCmd,
+                         a->WriteMemBlockSz, a->WriteMemPause}),
+             (QList<int>{0xAAFF, 0xAB00, 0xAB02, 0xAB04, 64, 10}));
+    QCOMPARE((QStringList{a->WriteMemDataFld, a->FWUpdCrc32Fld, a->DefaultWriteMem}),
+             (QStringList{"data", "crc", "fw.bin"}));
     QVERIFY(!m.nextMemAccessDevModel("boot", false));
-
-    QCOMPARE(packetNames(m), QStringList() << "boot:after");
+    QCOMPARE(packetNames(m), QStringList{"boot:after"});
     m.ReadMemoryBlockElement(nullptr, nullptr); // a null description reads nothing
 }
 
@@ -661,34 +534,17 @@ void TestOstrelDataModel::numbersAre32Bit()
 void TestOstrelDataModel::loadDirectoryOrder()
 {
     QTemporaryDir root;
-    QVERIFY(root.isValid());
     const QString devs = root.filePath("resources/devices/");
-    QVERIFY(QDir().mkpath(devs));
-    QVERIFY(writeFile(devs + "b.xml", device("b", packet("command", "1", "b"))));
-    QVERIFY(writeFile(devs + "A.xml", device("a", packet("command", "1", "a"))));
-    QVERIFY(writeFile(devs + "C.XML", device("c", packet("command", "1", "c"))));
-    QVERIFY(writeFile(devs + ".hidden.xml", device("h", packet("command", "1", "h"))));
-    QVERIFY(writeFile(devs + "notes.txt", device("n", packet("command", "1", "n"))));
     QVERIFY(QDir().mkpath(devs + "sub.xml"));
-
+    for (const char *name : {"b.xml", "A.xml", "C.XML", ".hidden.xml", "notes.txt"})
+        QVERIFY(writeFile(devs + name, device(name, packet("command", "1", "p"))));
     const QString old = QDir::currentPath();
     QVERIFY(QDir::setCurrent(root.path()));
     OstrelDataModel m;
     const QString out = captureStdout([&] { m.loadDevXMLs(); });
     QDir::setCurrent(old);
     QCOMPARE(out, QString());
-    QCOMPARE(packetNames(m), QStringList() << "a:a"
-                                           << "b:b"
-                                           << "c:c");
-
-    // Without the directory nothing is read, silently.
-    QTemporaryDir bare;
-    QVERIFY(QDir::setCurrent(bare.path()));
-    OstrelDataModel none;
-    const QString out2 = captureStdout([&] { none.loadDevXMLs(); });
-    QDir::setCurrent(old);
-    QCOMPARE(out2, QString());
-    QVERIFY(none.packets.isEmpty());
+    QCOMPARE(packetNames(m), (QStringList{"A.xml:p", "b.xml:p", "C.XML:p"}));
 }
 
 void TestOstrelDataModel::malformedNesting_data()
@@ -809,67 +665,21 @@ void TestOstrelDataModel::flatReading()
 
 void TestOstrelDataModel::packetWalksByModel()
 {
-    const QString path =
-        write("walk.xml", devices(deviceBody("x", packet("command", "1", "x1"))
-                                      + deviceBody("", packet("command", "2", "e1"))
-                                      + deviceBody("x", packet("command", "3", "x2"))
-                                      + deviceBody("X", packet("command", "4", "X1"))));
+    QString p = write("walk.xml", devices(deviceBody("x", packet("command", "1", "x1")) +
+                                          deviceBody("", packet("command", "2", "e1")) +
+                                          deviceBody("x", packet("command", "3", "x2")) +
+                                          deviceBody("X", packet("command", "4", "X1"))));
     OstrelDataModel m;
-    QString p = path;
     QCOMPARE(m.fromXMLFile(&p), 0);
     QString x = "x";
-    QCOMPARE(m.nextPacketDevModel(&x, true)->name, QStringLiteral("x1"));
-    QCOMPARE(m.nextPacketDevModel(&x, false)->name, QStringLiteral("x2"));
-    QVERIFY(!m.nextPacketDevModel(&x, false));
-    QCOMPARE(m.nextPacketDevModel(&x, false)->name, QStringLiteral("x1"));
+    QStringList walk;
+    for (OstrelPacketRecord *pk = m.nextPacketDevModel(&x, true); pk;
+         pk = m.nextPacketDevModel(&x, false))
+        walk << pk->name;
+    QCOMPARE(walk, (QStringList{"x1", "x2"}));
+    QCOMPARE(m.nextPacketDevModel(&x, false)->name, QStringLiteral("x1")); // starts over
     QCOMPARE(m.nextPacketDevModel(nullptr, true)->name, QStringLiteral("e1"));
     QVERIFY(!m.nextPacketDevModel(nullptr, false));
-
-    QStringList all;
-    for (OstrelPacketRecord *pk = m.nextPacket(true); pk; pk = m.nextPacket(false))
-        all << pk->name;
-    QCOMPARE(all, QStringList() << "x1"
-                                << "e1"
-                                << "x2"
-                                << "X1");
-}
-
-void TestOstrelDataModel::sampleResources()
-{
-    const QDir devices(QStringLiteral(VELKARO_SOURCE_DIR "/resources/devices"));
-    const QStringList files = devices.entryList(QStringList() << "*.xml", QDir::Files);
-    if (files.isEmpty())
-        QSKIP("no sample device descriptions in resources/devices");
-    const QString old = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(QStringLiteral(VELKARO_SOURCE_DIR)));
-    OstrelDataModel m;
-    // The samples must read cleanly: no file-level message and no handler message.
-    static int reported;
-    reported = 0;
-    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &msg) {
-        if (type != QtDebugMsg && type != QtInfoMsg) {
-            ++reported;
-            fprintf(stderr, "%s\n", qPrintable(msg));
-        }
-    });
-    const QString out = captureStdout([&] { m.loadDevXMLs(); });
-    qInstallMessageHandler(previous);
-    QDir::setCurrent(old);
-    QCOMPARE(out, QString());
-    QCOMPARE(reported, 0);
-    QVERIFY(!m.packets.isEmpty());
-    for (OstrelPacketRecord *p : qAsConst(m.packets)) {
-        QVERIFY2(!p->devModel.isEmpty(), qPrintable(p->name));
-        for (OstrelFieldRecord *f : qAsConst(p->fields)) {
-            // A file field carries whatever the chosen file holds, so it has no width.
-            QVERIFY2(f->bitOffset >= 0 && (f->bitLen > 0 || f->type == OstrelFieldRecord::TypeFile),
-                     qPrintable(p->name + "." + f->name));
-            if (p->dataLen > 0)
-                QVERIFY2(f->bitOffset + f->bitLen <= p->dataLen * 8 || f->type == OstrelFieldRecord::TypeData
-                             || f->type == OstrelFieldRecord::TypeFile || f->type == OstrelFieldRecord::TypeString,
-                         qPrintable(p->name + "." + f->name));
-        }
-    }
 }
 
 QTEST_GUILESS_MAIN(TestOstrelDataModel)

@@ -69,21 +69,17 @@ class TestOstrelTableRecord : public QObject
 private slots:
     void decode_data();
     void decode();
-    void decodeKeepsValuesOfEmptyMessages();
-    void decodeStopsAtUnknownField();
+    void decodeKeepsWhatItCannotRead();
     void encode_data();
     void encode();
     void encodeFileField();
-    void encodeRefusesFileBeyond64k();
     void encodeUnknownFieldLeavesNoBuffer();
     void roundTrip_data();
     void roundTrip();
     void expandAndCompress();
-    void fillFromMessage();
-    void commandTextLine();
-    void copyIsIndependent();
+    void fromMessageTextAndCopy();
     void statusTexts();
-    void fieldValuesActLikeAMap();
+    void fieldValuesKeepKeyOrder();
 };
 
 void TestOstrelTableRecord::decode_data()
@@ -97,61 +93,40 @@ void TestOstrelTableRecord::decode_data()
     QTest::addColumn<QVariant>("expected");
 
     const int INT_MIN32 = std::numeric_limits<qint32>::min();
-    // byte orders
     QTest::newRow("uint16 LE at 8")
         << UInt << 16 << 8 << LE << hex("003412") << -1 << QVariant(0x1234u);
     QTest::newRow("uint16 BE at 8")
         << UInt << 16 << 8 << BE << hex("003412") << -1 << QVariant(0x3412u);
-    QTest::newRow("uint32 BE") << UInt << 32 << 0 << BE << hex("deadbeef") << -1
-                               << QVariant(0xdeadbeefu);
     QTest::newRow("uint40 LE first four bytes")
         << UInt << 40 << 0 << LE << hex("0102030405") << -1 << QVariant(0x04030201u);
     QTest::newRow("uint40 BE first four bytes")
         << UInt << 40 << 0 << BE << hex("0102030405") << -1 << QVariant(0x01020304u);
-    // signs
     QTest::newRow("int3 101") << Int << 3 << 0 << LE << hex("a0") << -1 << QVariant(-3);
-    QTest::newRow("int8 ff") << Int << 8 << 0 << LE << hex("ff") << -1 << QVariant(-1);
     QTest::newRow("int16 LE feff") << Int << 16 << 0 << LE << hex("feff") << -1 << QVariant(-2);
-    QTest::newRow("int16 BE fffe") << Int << 16 << 0 << BE << hex("fffe") << -1 << QVariant(-2);
     QTest::newRow("int32 LE min") << Int << 32 << 0 << LE << hex("00000080") << -1
                                   << QVariant(INT_MIN32);
     QTest::newRow("int32 BE min") << Int << 32 << 0 << BE << hex("80000000") << -1
                                   << QVariant(INT_MIN32);
-    QTest::newRow("int32 LE -1") << Int << 32 << 0 << LE << hex("ffffffff") << -1 << QVariant(-1);
     QTest::newRow("int width 0") << Int << 0 << 0 << LE << hex("ff") << -1 << QVariant(0);
     QTest::newRow("int40 LE") << Int << 40 << 0 << LE << hex("ffffffff00") << -1 << QVariant(-1);
-    // odd widths and positions
     QTest::newRow("uint3 at 5") << UInt << 3 << 5 << LE << hex("05") << -1 << QVariant(5u);
     QTest::newRow("uint4 across bytes")
         << UInt << 4 << 6 << LE << hex("03c0") << -1 << QVariant(15u);
-    QTest::newRow("uint12 LE") << UInt << 12 << 0 << LE << hex("bca0") << -1 << QVariant(0xabcu);
-    QTest::newRow("uint12 BE") << UInt << 12 << 0 << BE << hex("abc0") << -1 << QVariant(0xabcu);
-    QTest::newRow("int12 LE -1") << Int << 12 << 0 << LE << hex("fff0") << -1 << QVariant(-1);
     QTest::newRow("int12 BE -2048") << Int << 12 << 4 << BE << hex("0800") << -1 << QVariant(-2048);
     QTest::newRow("uint16 LE unaligned")
         << UInt << 16 << 4 << LE << hex("0341f0") << -1 << QVariant(0x1f34u);
-    // float and double
-    QTest::newRow("float32 LE") << Float << 32 << 0 << LE << hex("0000803f") << -1
-                                << QVariant(1.0f);
     QTest::newRow("float32 BE") << Float << 32 << 0 << BE << hex("3fc00000") << -1
                                 << QVariant(1.5f);
     QTest::newRow("float16") << Float << 16 << 0 << LE << hex("3c00") << -1 << QVariant(0.0f);
-    QTest::newRow("double64 LE") << Double << 64 << 0 << LE << hex("000000000000f03f") << -1
-                                 << QVariant(1.0);
     QTest::newRow("double32") << Double << 32 << 0 << LE << hex("0000f03f") << -1 << QVariant(0.0);
     QTest::newRow("double64 BE ignores order")
         << Double << 64 << 0 << BE << hex("000000000000f03f") << -1 << QVariant(1.0);
-    // bit, data, string, file
     QTest::newRow("bit at 9") << Bit << 1 << 9 << LE << hex("0040") << -1 << QVariant(true);
-    QTest::newRow("data32") << Data << 32 << 0 << LE << hex("aabbccdd") << -1
-                            << QVariant(hex("aabbccdd"));
     QTest::newRow("data16 at 4") << Data << 16 << 4 << LE << hex("0abcd0") << -1
                                  << QVariant(hex("abcd"));
     QTest::newRow("string16") << String << 16 << 8 << LE << QByteArray("xhi") << -1
                               << QVariant(QByteArray("hi"));
     // fields running past the data: the bits that exist, the rest zero
-    QTest::newRow("uint16 LE past end")
-        << UInt << 16 << 8 << LE << hex("0034") << -1 << QVariant(0x34u);
     QTest::newRow("uint16 BE past end")
         << UInt << 16 << 8 << BE << hex("0034") << -1 << QVariant(0x3400u);
     QTest::newRow("float32 BE past end")
@@ -198,37 +173,26 @@ void TestOstrelTableRecord::decode()
     QCOMPARE(rec.dst, 1u);
 }
 
-void TestOstrelTableRecord::decodeKeepsValuesOfEmptyMessages()
+void TestOstrelTableRecord::decodeKeepsWhatItCannotRead()
 {
     Packet pkt;
     pkt.add(UInt, 8, 0, LE, QVariant(42u));
-    OstrelTableRecord rec;
-    attach(rec, pkt);
-    setMessage(rec, hex("ff"), 0);
-    rec.decomposeOstrelMessage();
-    QCOMPARE(rec.fieldValues.value(1), QVariant(42u));
-    QCOMPARE(rec.packetHeader.dataLen, 0);
-}
-
-void TestOstrelTableRecord::decodeStopsAtUnknownField()
-{
-    Packet pkt;
-    pkt.add(UInt, 8, 0);
     pkt.add(UInt, 8, 8);
     OstrelTableRecord rec;
     attach(rec, pkt);
-    rec.fieldValues.insert(3, QVariant(QStringLiteral("stray"))); // no field 3
+    setMessage(rec, hex("ff"), 0); // length 0: the defaults stay
+    rec.decomposeOstrelMessage();
+    QCOMPARE(rec.fieldValues.value(1), QVariant(42u));
+
+    // A value without a field stops the decoding there and survives.
+    rec.fieldValues.insert(3, QVariant(QStringLiteral("stray")));
     rec.fieldValues.insert(4, QVariant(QStringLiteral("after")));
     setMessage(rec, hex("0102ff"), 3);
     QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
     rec.decomposeOstrelMessage();
-    QCOMPARE(rec.fieldValues.value(1), QVariant(1u));
-    QCOMPARE(rec.fieldValues.value(2), QVariant(2u));
-    QCOMPARE(rec.fieldValues.value(3), QVariant(QStringLiteral("stray")));
-    QCOMPARE(rec.fieldValues.value(4), QVariant(QStringLiteral("after")));
+    QCOMPARE(rec.fieldValues.values(), (QVariantList{1u, 2u, "stray", "after"}));
 
-    // A record without any description decodes nothing and survives.
-    OstrelTableRecord bare;
+    OstrelTableRecord bare; // no description at all
     bare.fieldValues.insert(1, QVariant(5));
     setMessage(bare, hex("ff"), 1);
     QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
@@ -246,14 +210,11 @@ void TestOstrelTableRecord::encode_data()
 
     QTest::newRow("back to back, offsets ignored")
         << "1:8:1:40 1:16:1:3 1:8:1:0" << QVariantList{1u, 0x0203u, 4u} << 4 << hex("01030204");
-    QTest::newRow("uint16 BE") << "1:16:0:0" << QVariantList{0x1234u} << 2 << hex("1234");
     QTest::newRow("int16 LE -2") << "0:16:1:0" << QVariantList{-2} << 2 << hex("feff");
     QTest::newRow("int32 BE min") << "0:32:0:0" << QVariantList{std::numeric_limits<qint32>::min()}
                                   << 4 << hex("80000000");
     QTest::newRow("small fields ignore order")
         << "1:3:0:0 0:5:1:0" << QVariantList{5u, -1} << 1 << hex("bf");
-    QTest::newRow("uint12 LE") << "1:12:1:0 1:4:1:0" << QVariantList{0xabcu, 0xfu} << 2
-                               << hex("bcaf");
     QTest::newRow("uint12 BE") << "1:12:0:0 1:4:1:0" << QVariantList{0xabcu, 0xfu} << 2
                                << hex("abcf");
     QTest::newRow("float32 BE") << "2:32:0:0" << QVariantList{1.5f} << 4 << hex("3fc00000");
@@ -274,7 +235,6 @@ void TestOstrelTableRecord::encode_data()
     // A stream of at most 8 bits goes out as one byte, right-aligned.
     QTest::newRow("three bits, right-aligned")
         << "6:1:1:0 6:1:1:1 6:1:1:2" << QVariantList{true, false, true} << 1 << hex("05");
-    QTest::newRow("lone nibble, right-aligned") << "1:4:1:0" << QVariantList{3u} << 1 << hex("03");
 }
 
 void TestOstrelTableRecord::encode()
@@ -309,63 +269,44 @@ void TestOstrelTableRecord::encode()
 void TestOstrelTableRecord::encodeFileField()
 {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("blob.bin"));
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(hex("c0ffee"));
-    }
+    const QString small = dir.filePath(QStringLiteral("small.bin"));
+    const QString big = dir.filePath(QStringLiteral("big.bin"));
+    const QString missing = dir.filePath(QStringLiteral("missing.bin"));
+    QFile f(small), g(big);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(hex("c0ffee")) == 3);
+    QVERIFY(g.open(QIODevice::WriteOnly) && g.write(QByteArray(600, 'Z')) == 600);
+    f.close();
+    g.close();
+
     Packet pkt(2);
     pkt.add(UInt, 16, 0, BE);
     pkt.add(File, 0, 16);
     OstrelTableRecord rec;
     attach(rec, pkt);
     rec.fieldValues[1] = 0x0102u;
-    rec.fieldValues[2] = path;
-    QTest::ignoreMessage(
-        QtDebugMsg,
-        qPrintable(QStringLiteral("File %1 (size 3) added to ostrel message").arg(path)));
+    rec.fieldValues[2] = small;
+    QTest::ignoreMessage(QtDebugMsg,
+                         qPrintable(QString("File %1 (size 3) added to ostrel message").arg(small)));
     rec.composeOstrelMessage();
-    QCOMPARE(int(rec.message.length), 5);
     QCOMPARE(messageBytes(rec), hex("0102c0ffee"));
 
     // A file that does not open adds nothing and leaves the length alone.
-    const QString missing = dir.filePath(QStringLiteral("missing.bin"));
     rec.fieldValues[2] = missing;
-    QTest::ignoreMessage(QtCriticalMsg,
-                         qPrintable(QStringLiteral("Can't open file %1").arg(missing)));
+    QTest::ignoreMessage(QtCriticalMsg, qPrintable(QString("Can't open file %1").arg(missing)));
     rec.composeOstrelMessage();
-    QCOMPARE(int(rec.message.length), 2);
     QCOMPARE(messageBytes(rec), hex("0102"));
-}
 
-void TestOstrelTableRecord::encodeRefusesFileBeyond64k()
-{
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("big.bin"));
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(600, '\x5a'));
-    }
-    Packet pkt(65000);
-    pkt.add(Data, 8, 0);
-    pkt.add(File, 0, 8);
-    OstrelTableRecord rec;
-    attach(rec, pkt);
-    rec.fieldValues[1] = hex("11");
-    rec.fieldValues[2] = path;
+    // One that would take the length past 65535 is refused: without the
+    // check the length would wrap to 64 and cut the message.
+    pkt.p.dataLen = 65000;
+    rec.packetHeader.copyHeader(&pkt.p);
+    rec.fieldValues[2] = big;
     QTest::ignoreMessage(
         QtCriticalMsg,
-        qPrintable(
-            QStringLiteral("File %1 (size 600) does not fit into ostrel message").arg(path)));
+        qPrintable(QString("File %1 (size 600) does not fit into ostrel message").arg(big)));
     rec.composeOstrelMessage();
-    // Without the check the length would wrap to 64 and cut the message.
     QCOMPARE(int(rec.message.length), 65000);
-    QCOMPARE(rec.data, hex("11"));
-    QCOMPARE(int(rec.message.data[0]), 0x11);
+    QCOMPARE(rec.data, hex("0102"));
     QCOMPARE(int(rec.message.data[64999]), 0);
 }
 
@@ -516,151 +457,91 @@ void TestOstrelTableRecord::expandAndCompress()
     QCOMPARE(OstrelTableRecord::swapBytesInQByteArray(&abc), QByteArray("cba"));
 }
 
-void TestOstrelTableRecord::fillFromMessage()
+void TestOstrelTableRecord::fromMessageTextAndCopy()
 {
     RecFixture fx;
     QVERIFY(fx.isValid());
     qputenv("USER", "operator1");
 
     OstrelTableRecord rec;
-    rec.direction = OstrelTableRecord::In;
     rec.message = {0x480, 7, 1, 4, new uint8_t[4]{0x34, 0x12, 0xff, 0xfe}};
     rec.data = hex("3412fffe");
     rec.fillFromOstrelMsg(fx.tree);
-    QVERIFY(rec.packet);
-    QVERIFY(rec.treeItem);
+    QVERIFY(rec.packet && rec.treeItem);
     QCOMPARE(rec.packetHeader.name, QStringLiteral("state"));
-    QCOMPARE(rec.fieldValues.value(1), QVariant(0x1234u));
-    QCOMPARE(rec.fieldValues.value(2), QVariant(-2));
-    QCOMPARE(rec.src, 7u);
-    QCOMPARE(rec.dst, 1u);
+    QCOMPARE(rec.fieldValues.values(), (QVariantList{0x1234u, -2}));
     QCOMPARE(rec.direction, unsigned(OstrelTableRecord::In));
     QCOMPARE(rec.status, unsigned(OstrelTableRecord::Received));
     QCOMPARE(rec.created.timeSpec(), Qt::UTC);
     QCOMPARE(rec.createdBy, QStringLiteral("operator1"));
+    qunsetenv("USER");
 
-    // No description: kept as a plain Received message.
+    // No description: kept as a plain received message with its own header,
+    // and so is its copy.
     OstrelTableRecord unknown;
     unknown.message = {0x999, 7, 1, 1, new uint8_t[1]{0}};
     unknown.data = hex("00");
-    unknown.fieldValues.insert(1, QVariant(3));
     unknown.fillFromOstrelMsg(fx.tree);
-    QVERIFY(!unknown.packet);
-    QVERIFY(!unknown.treeItem);
+    QVERIFY(!unknown.packet && !unknown.treeItem);
     QCOMPARE(unknown.packetHeader.id, 0x999u);
-    QCOMPARE(unknown.packetHeader.name, QString());
-    QCOMPARE(unknown.fieldValues.value(1), QVariant(3));
-    QCOMPARE(unknown.direction, unsigned(OstrelTableRecord::In));
     QCOMPARE(unknown.status, unsigned(OstrelTableRecord::Received));
+    OstrelTableRecord unknownCopy;
+    unknownCopy.copyFromPacketTable(&unknown);
+    QCOMPARE(unknownCopy.packetHeader.id, 0x999u);
+    QCOMPARE(unknownCopy.packetHeader.dataLen, 1);
 
-    qunsetenv("USER");
-    OstrelTableRecord anonymous;
-    anonymous.fillFromOstrelMsg(fx.tree);
-    QVERIFY(anonymous.createdBy.isEmpty());
-}
-
-void TestOstrelTableRecord::commandTextLine()
-{
-    RecFixture fx;
-    QVERIFY(fx.isValid());
+    // The command text line: looked up by the receiver, edited, composed.
     const QString line = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000");
-    OstrelTableRecord rec;
-    QVERIFY(rec.fromStr(line, fx.tree));
-    QVERIFY(rec.packet); // looked up by the receiver
-    QCOMPARE(rec.packetHeader.name, QStringLiteral("set_ports"));
-    QCOMPARE(rec.fieldValues.value(1), QVariant(1u));
-    QCOMPARE(rec.direction, unsigned(OstrelTableRecord::Out));
-    QCOMPARE(rec.status, unsigned(OstrelTableRecord::Received));
-    QCOMPARE(rec.created.timeSpec(), Qt::LocalTime);
-    QCOMPARE(rec.toStr(), line);
+    auto *cmd = new OstrelTableRecord;
+    QVERIFY(cmd->fromStr(line, fx.tree));
+    QCOMPARE(cmd->packetHeader.name, QStringLiteral("set_ports"));
+    QCOMPARE(cmd->fieldValues.value(1), QVariant(1u));
+    QCOMPARE(cmd->direction, unsigned(OstrelTableRecord::Out));
+    QCOMPARE(cmd->toStr(), line);
+    cmd->fieldValues[1] = 0x80000001u;
+    cmd->composeOstrelMessage();
+    QCOMPARE(cmd->toStr(), QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000080"));
+    QVERIFY(!cmd->fromStr(QStringLiteral("SRC=0X1, DST=0X7, DLEN=0X0"), fx.tree));
+    QVERIFY(cmd->fromStr(line, fx.tree)); // replaces the buffer: the sanitizer sees a leak otherwise
 
-    // Editing and composing gives the line of the new value.
-    rec.fieldValues[1] = 0x80000001u;
-    rec.composeOstrelMessage();
-    QCOMPARE(rec.toStr(), QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000080"));
-
-    // Parsing again replaces the buffer (the sanitizer build sees a leak otherwise).
-    QVERIFY(rec.fromStr(line, fx.tree));
-    QVERIFY(!rec.fromStr(QStringLiteral("SRC=0X1, DST=0X7, DLEN=0X0"), fx.tree));
-}
-
-void TestOstrelTableRecord::copyIsIndependent()
-{
-    RecFixture fx;
-    QVERIFY(fx.isValid());
-    auto *orig = new OstrelTableRecord;
-    QVERIFY(orig->fromStr(QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:04030201"),
-                          fx.tree));
-    orig->recordId = 17;
-    orig->timeToSend = 30;
-    orig->fieldValues[9] = QStringLiteral("extra");
-
+    // A copy owns its own buffer and outlives the original.
+    cmd->recordId = 17;
+    cmd->timeToSend = 30;
     OstrelTableRecord copy;
-    copy.copyFromPacketTable(orig);
+    copy.copyFromPacketTable(cmd);
     QCOMPARE(copy.recordId, 0u);
     QCOMPARE(copy.timeToSend, 30u);
-    QCOMPARE(copy.packet, orig->packet);
-    QCOMPARE(copy.fieldValues.value(1), QVariant(0x01020304u));
-    QCOMPARE(copy.fieldValues.value(9), QVariant(QStringLiteral("extra")));
-    QVERIFY(copy.message.data != orig->message.data);
-    delete orig;
-    QCOMPARE(messageBytes(copy), hex("04030201"));
-
-    // Without a description the copy keeps the message's own header.
-    OstrelTableRecord bare;
-    bare.message = {0x77, 3, 4, 1, new uint8_t[1]{9}};
-    bare.data = hex("09");
-    bare.fillFromOstrelMsg(fx.tree);
-    OstrelTableRecord bareCopy;
-    bareCopy.copyFromPacketTable(&bare);
-    QCOMPARE(bareCopy.packetHeader.id, 0x77u);
-    QCOMPARE(bareCopy.packetHeader.dataLen, 1);
-    QVERIFY(bareCopy.fieldValues.isEmpty());
+    QVERIFY(copy.message.data != cmd->message.data);
+    delete cmd;
+    QCOMPARE(messageBytes(copy), hex("01000000"));
 }
 
 void TestOstrelTableRecord::statusTexts()
 {
-    const QStringList texts{QStringLiteral("New"),      QStringLiteral("Ready"),
-                            QStringLiteral("Sending"),  QStringLiteral("Sent"),
-                            QStringLiteral("Error tx"), QStringLiteral("Received"),
-                            QStringLiteral("Error rx")};
-    for (int i = 0; i < texts.size(); ++i)
-        QCOMPARE(OstrelTableRecord::statusToStr(unsigned(i)), texts.at(i));
-    QCOMPARE(OstrelTableRecord::statusToStr(7), QStringLiteral("UNKNOWN"));
+    QStringList texts;
+    for (unsigned int i = 0; i <= 7; ++i)
+        texts << OstrelTableRecord::statusToStr(i);
+    QCOMPARE(texts, (QStringList{"New", "Ready", "Sending", "Sent", "Error tx", "Received",
+                                 "Error rx", "UNKNOWN"}));
 }
 
-void TestOstrelTableRecord::fieldValuesActLikeAMap()
+void TestOstrelTableRecord::fieldValuesKeepKeyOrder()
 {
     OstrelFieldValues v;
-    v.insert(5, QVariant(50));
-    v.insert(2, QVariant(20));
+    v.insert(5, 50);
+    v.insert(2, 20);
     v[9] = 90;
-    v.insert(2, QVariant(21)); // replaces
-    QCOMPARE(v.keys(), (QList<unsigned int>{2, 5, 9}));
-    QCOMPARE(v.value(2), QVariant(21));
-    QCOMPARE(v.value(3, QVariant(-1)), QVariant(-1));
-    QVERIFY(!v.contains(3));
+    v.insert(2, 21); // replaces
     const OstrelFieldValues &cv = v;
     QVERIFY(!cv[3].isValid());
-    QVERIFY(!v.contains(3)); // a const read does not insert
-
+    QCOMPARE(v.keys(), (QList<unsigned int>{2, 5, 9})); // a const read inserts nothing
+    QCOMPARE(v.values(), (QVariantList{21, 50, 90}));
     QMap<unsigned int, QVariant> map = v;
-    QCOMPARE(map.keys(), v.keys());
-    map.insert(1, QVariant(10));
-    OstrelFieldValues back = map;
-    QCOMPARE(back.size(), 4);
-    QCOMPARE(back.firstKey(), 1u);
-    QVERIFY(back != v);
-
-    QList<int> seen;
-    for (auto it = v.begin(); it != v.end(); ++it)
-        seen << int(it.key()) * 1000 + it.value().toInt();
-    QCOMPARE(seen, (QList<int>{2021, 5050, 9090}));
+    map.insert(1, 10);
+    QCOMPARE(OstrelFieldValues(map).firstKey(), 1u);
     v.erase(v.find(5));
     QCOMPARE(v.take(9), QVariant(90));
     QCOMPARE(v.keys(), QList<unsigned int>{2});
-    QCOMPARE(v.remove(2), 1);
-    QVERIFY(v.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestOstrelTableRecord)
