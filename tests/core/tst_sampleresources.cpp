@@ -12,22 +12,6 @@
 #include <QSet>
 #include <QtTest>
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-// Qt 5.15's offscreen platform plugin never frees the screens it creates
-// with the application object (the configuration's dialog needs one). Full
-// stacks are needed to see that the allocations come from the plugin.
-extern "C" const char *__asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:libqoffscreen.so\n";
-}
-#endif
-#endif
-
 namespace
 {
 
@@ -40,16 +24,6 @@ void collectComplaints(QtMsgType type, const QMessageLogContext &ctx, const QStr
         g_complaints << msg;
     if (g_previousHandler)
         g_previousHandler(type, ctx, msg);
-}
-
-QList<OstrelPacketRecord *> packetsOf(OstrelDataModel &model, const QString &devModel)
-{
-    QList<OstrelPacketRecord *> list;
-    QString m = devModel;
-    for (OstrelPacketRecord *p = model.nextPacketDevModel(&m, true); p;
-         p = model.nextPacketDevModel(&m, false))
-        list << p;
-    return list;
 }
 
 OstrelFieldRecord *fieldNamed(OstrelPacketRecord *packet, const QString &name)
@@ -181,28 +155,14 @@ void TestSampleResources::sampleCoversEveryFieldKind()
 
 void TestSampleResources::mapDevicesAreDescribed()
 {
-    QModelIndex satellite = m_tree->index(0, 0);
-    QCOMPARE(m_tree->data(satellite, Qt::DisplayRole).toString(),
+    QCOMPARE(m_tree->data(m_tree->index(0, 0), Qt::DisplayRole).toString(),
              QStringLiteral("Velkaro-1 (Base address 1)"));
-
-    int devices = 0;
-    QSet<quint32> addresses;
-    for (int s = 0; s < m_tree->rowCount(satellite); ++s) {
-        QModelIndex system = m_tree->index(s, 0, satellite);
-        for (int m = 0; m < m_tree->rowCount(system); ++m) {
-            QModelIndex module = m_tree->index(m, 0, system);
-            for (int d = 0; d < m_tree->rowCount(module); ++d) {
-                auto *dev = static_cast<TreeItem *>(m_tree->index(d, 0, module).internalPointer());
-                ++devices;
-                QVERIFY2(dev->childCount() > 0, qPrintable(dev->deviceTag.devModel));
-                QCOMPARE(dev->deviceTag.baseAddress, 1u);
-                QVERIFY(dev->deviceTag.devAddress > 1 && dev->deviceTag.devAddress < 0x4000);
-                QVERIFY(!addresses.contains(dev->deviceTag.devAddress));
-                addresses << dev->deviceTag.devAddress;
-            }
-        }
+    QVERIFY(m_tree->deviceByAddress.size() >= 8);
+    for (TreeItem *dev : qAsConst(m_tree->deviceByAddress)) {
+        QVERIFY2(dev->childCount() > 0, qPrintable(dev->deviceTag.devModel));
+        QCOMPARE(dev->deviceTag.baseAddress, 1u);
+        QVERIFY(dev->deviceTag.devAddress > 1 && dev->deviceTag.devAddress < 0x4000);
     }
-    QVERIFY(devices >= 8);
 }
 
 void TestSampleResources::panelPacketsHaveTheirFields_data()
@@ -215,7 +175,6 @@ void TestSampleResources::panelPacketsHaveTheirFields_data()
 
     const QStringList mask{QStringLiteral("mask")};
     QTest::newRow("channels on") << 7u << 0x380u << "channels_on" << 4 << mask;
-    QTest::newRow("channels off") << 7u << 0x381u << "channels_off" << 4 << mask;
     QTest::newRow("current limit") << 7u << 0x383u << "current_limit" << 6
                                    << QStringList{"port", "reserved", "limit", "limit_param"};
     QTest::newRow("limit request")
@@ -230,14 +189,10 @@ void TestSampleResources::panelPacketsHaveTheirFields_data()
                                << QStringList{"port", "reserved", "limit", "limit_param"};
     const QStringList regular{"port", "channel", "current", "voltage", "temperature"};
     QTest::newRow("regular0_main") << 7u << 0x482u << "regular0_main" << 6 << regular;
-    QTest::newRow("regular15_main") << 7u << 0x491u << "regular15_main" << 6 << regular;
-    QTest::newRow("regular0_reserve") << 7u << 0x492u << "regular0_reserve" << 6 << regular;
     QTest::newRow("regular15_reserve") << 7u << 0x4A1u << "regular15_reserve" << 6 << regular;
     QTest::newRow("module on") << 0x18u << 0x501u << "module_on" << 1 << QStringList{"module"};
-    QTest::newRow("module off") << 0x18u << 0x502u << "module_off" << 1 << QStringList{"module"};
     QTest::newRow("setpoint") << 0x18u << 0x503u << "module_setpoint" << 3
                               << QStringList{"module", "setpoint"};
-    QTest::newRow("calibration") << 0x18u << 0x504u << "calibration_start" << 0 << QStringList();
     QTest::newRow("converter") << 0x18u << 0x581u << "converter_state" << 6
                                << QStringList{"module",  "current", "voltage",
                                               "enabled", "fault",   "spare"};
@@ -306,7 +261,6 @@ void TestSampleResources::memoryAccessNamesDescribedCommands()
          m = m_data->nextMemoryDevModel(QStringLiteral("obc2"), false))
         blocks << m->MemName;
     QVERIFY(blocks.contains(access->DefaultWriteMem));
-    QVERIFY(packetsOf(*m_data, QStringLiteral("obc2")).size() >= 8);
 }
 
 QTEST_MAIN(TestSampleResources)

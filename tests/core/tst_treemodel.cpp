@@ -5,9 +5,7 @@
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
-#include <QItemSelectionModel>
 #include <QTemporaryDir>
-#include <QTreeView>
 #include <QtTest>
 
 namespace {
@@ -58,14 +56,6 @@ TreeItem *nodeAt(TreeModel &m, std::initializer_list<int> rows)
     return n;
 }
 
-// Reaches the protected createIndex to build indexes a view could hold.
-class ProbeModel : public TreeModel
-{
-public:
-    using TreeModel::TreeModel;
-    QModelIndex at(TreeItem *node, int column) const { return createIndex(node->row(), column, node); }
-};
-
 } // namespace
 
 class TestTreeModel : public QObject
@@ -76,16 +66,12 @@ private slots:
     void initTestCase();
     void labelsAndTags();
     void findDevMsg();
-    void sameAddressAndModel();
     void carriedOverDeviceValues();
     void checkStates();
-    void modelInterface();
     void packetEditSignal();
     void mapFileFailures();
     void malformedMaps_data();
     void malformedMaps();
-    void viewOverModel();
-    void sampleResources();
 
 private:
     QTemporaryDir dir;
@@ -121,75 +107,49 @@ void TestTreeModel::labelsAndTags()
     QList<QString> files = {write("m1.xml", map("Sat", "0x10", mapDevice("PSU", "0x1a", "pcu")
                                                                + mapDevice("PSU", "0x1a", "psu1", "power unit")))};
     TreeModel m(&descs, &files, nullptr);
-    QCOMPARE(m.rootItem->data(0).toString(), QStringLiteral("Packets"));
-    QCOMPARE(m.rootItem->data(1).toString(), QStringLiteral("Description"));
-    TreeItem *sat = nodeAt(m, {0});
-    QVERIFY(sat);
-    QCOMPARE(sat->data(0).toString(), QStringLiteral("Sat (Base address 16)"));
-    QCOMPARE(sat->data(1).toString(), QStringLiteral("the satellite"));
+    QCOMPARE(labels(m.rootItem), QStringList{"Sat (Base address 16)"});
     // System columns come in file order, whatever the element names.
     TreeItem *sys = nodeAt(m, {0, 0});
     QCOMPARE(sys->data(0).toString(), QStringLiteral("power desc"));
     QCOMPARE(sys->data(1).toString(), QStringLiteral("Power"));
-    TreeItem *mod = nodeAt(m, {0, 0, 0});
-    QCOMPARE(mod->data(0).toString(), QStringLiteral("EPS"));
-    QCOMPARE(labels(mod), QStringList() << "1A PSU (pcu)"
-                                        << "1A PSU (psu1)");
+    QCOMPARE(labels(nodeAt(m, {0, 0, 0})), (QStringList{"1A PSU (pcu)", "1A PSU (psu1)"}));
 
     TreeItem *dev = nodeAt(m, {0, 0, 0, 1});
-    QCOMPARE(dev->data(1).toString(), QStringLiteral("power unit"));
     QCOMPARE(dev->deviceTag.baseAddress, 16u);
     QCOMPARE(dev->deviceTag.devAddress, 0x1au);
-    QCOMPARE(dev->deviceTag.devName, QStringLiteral("PSU"));
-    QCOMPARE(dev->deviceTag.devModel, QStringLiteral("psu1"));
-    QCOMPARE(labels(dev), QStringList() << "1A-2F0 SetOut"
-                                        << "~1A-2F1 GetOut"
-                                        << "~1A-2F0 Again");
+    QCOMPARE(labels(dev), (QStringList{"1A-2F0 SetOut", "~1A-2F1 GetOut", "~1A-2F0 Again"}));
     TreeItem *pk = dev->child(1);
     QCOMPARE(pk->data(1).toString(), QStringLiteral("about GetOut"));
+    QCOMPARE(m.data(m.index(1, 0, m.index(1, 0, m.index(0, 0, m.index(0, 0, m.index(0, 0))))),
+                    Qt::ToolTipRole)
+                 .toString(),
+             QStringLiteral("about GetOut"));
     QCOMPARE(pk->packet, descs.packets.value(2));
-    QCOMPARE(pk->deviceTag.devAddress, 0x1au);
     QCOMPARE(pk->deviceTag.devDesc, QStringLiteral("power unit"));
-    QCOMPARE(pk->parentItem(), dev);
-    QCOMPARE(pk->row(), 1);
-    QVERIFY(!sat->packet && !dev->packet);
-    QCOMPARE(sat->deviceTag.devAddress, 0u);
-    QVERIFY(sat->deviceTag.devModel.isEmpty());
+    QCOMPARE(m.flags(m.index(1, 0, m.index(1, 0, m.index(0, 0, m.index(0, 0, m.index(0, 0)))))),
+             Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
 }
 
 void TestTreeModel::findDevMsg()
-{
-    QList<QString> files = {write("m2.xml", map("S", "1", mapDevice("PSU", "7", "psu1")))};
-    TreeModel m(&descs, &files, nullptr);
-    TreeItem *cmd = m.findDevMsg(7, 0x2f0);
-    QVERIFY(cmd);
-    // The first in row order wins whatever its type.
-    QCOMPARE(cmd->packet->name, QStringLiteral("SetOut"));
-    QCOMPARE(m.findDevMsg(7, 0x2f1)->packet->name, QStringLiteral("GetOut"));
-    QVERIFY(!m.findDevMsg(7, 0x2f2));
-    QVERIFY(!m.findDevMsg(8, 0x2f0));
-    QVERIFY(!m.findDevMsg(7 + 0x10000, 0x2f0));
-}
-
-void TestTreeModel::sameAddressAndModel()
 {
     QList<QString> files = {write("m3a.xml", map("A", "1", mapDevice("first", "9", "pcu"))),
                             write("m3b.xml", map("B", "2", mapDevice("second", "9", "psu1")
                                                                + mapDevice("third", "0xA", "psu1")))};
     TreeModel m(&descs, &files, nullptr);
-    QCOMPARE(labels(m.rootItem), QStringList() << "A (Base address 1)"
-                                               << "B (Base address 2)");
-    TreeItem *first = nodeAt(m, {0, 0, 0, 0});
-    QCOMPARE(labels(first), QStringList() << "9-5 Go");
-    // Only the device read last is found at the shared address.
+    // The first in row order wins whatever its type.
+    QCOMPARE(m.findDevMsg(9, 0x2f0)->packet->name, QStringLiteral("SetOut"));
+    QCOMPARE(m.findDevMsg(9, 0x2f1)->packet->name, QStringLiteral("GetOut"));
+    QVERIFY(!m.findDevMsg(9, 0x2f2));
+    QVERIFY(!m.findDevMsg(8, 0x2f0));
+    QVERIFY(!m.findDevMsg(9 + 0x10000, 0x2f0));
+    // Only the device read last is found at a shared address.
+    QCOMPARE(labels(nodeAt(m, {0, 0, 0, 0})), QStringList{"9-5 Go"});
     QVERIFY(!m.findDevMsg(9, 5));
     QCOMPARE(m.findDevMsg(9, 0x2f1)->deviceTag.devName, QStringLiteral("second"));
     QCOMPARE(m.findDevMsg(9, 0x2f1)->deviceTag.baseAddress, 2u);
     // Same model, same packets, each with its own address.
-    QCOMPARE(labels(nodeAt(m, {1, 0, 0, 1})), QStringList() << "A-2F0 SetOut"
-                                                            << "~A-2F1 GetOut"
-                                                            << "~A-2F0 Again");
     QCOMPARE(m.findDevMsg(0xA, 0x2f0)->packet, m.findDevMsg(9, 0x2f0)->packet);
+    QCOMPARE(m.findDevMsg(0xA, 0x2f0)->data(0).toString(), QStringLiteral("A-2F0 SetOut"));
 }
 
 void TestTreeModel::carriedOverDeviceValues()
@@ -237,56 +197,6 @@ void TestTreeModel::checkStates()
     QCOMPARE(pk->isValidRxAddress(), int(Qt::PartiallyChecked));
 }
 
-void TestTreeModel::modelInterface()
-{
-    QList<QString> files = {write("m6.xml", map("S", "1", mapDevice("P", "7", "psu1")))};
-    ProbeModel m(&descs, &files, nullptr);
-    const QModelIndex sat = m.index(0, 0);
-    QVERIFY(sat.isValid());
-    QVERIFY(!m.index(0, 1).isValid());
-    QVERIFY(!m.index(1, 0).isValid());
-    QVERIFY(!m.index(-1, 0).isValid());
-    QVERIFY(!m.parent(sat).isValid());
-    QVERIFY(!m.parent(QModelIndex()).isValid());
-    QCOMPARE(m.columnCount(sat), 1);
-    QCOMPARE(m.rowCount(), 1);
-
-    TreeItem *pkNode = m.findDevMsg(7, 0x2f1);
-    const QModelIndex dev = m.at(pkNode->parentItem(), 0);
-    const QModelIndex pk = m.index(1, 0, dev);
-    QCOMPARE(pk.internalPointer(), static_cast<void *>(pkNode));
-    QCOMPARE(m.parent(pk), dev);
-    QCOMPARE(m.rowCount(dev), 3);
-    QCOMPARE(m.rowCount(m.at(pkNode->parentItem(), 1)), 0);
-
-    QCOMPARE(m.data(pk, Qt::DisplayRole).toString(), QStringLiteral("~7-2F1 GetOut"));
-    QCOMPARE(m.data(pk, Qt::ToolTipRole).toString(), QStringLiteral("about GetOut"));
-    QCOMPARE(m.data(m.at(pkNode, 1), Qt::ToolTipRole).toString(), QStringLiteral("about GetOut"));
-    QCOMPARE(m.data(m.at(pkNode, 1), Qt::DisplayRole).toString(), QStringLiteral("about GetOut"));
-    QVERIFY(!m.data(m.at(pkNode, 1), Qt::CheckStateRole).isValid());
-    QVERIFY(!m.data(pk, Qt::DecorationRole).isValid());
-    QVERIFY(!m.data(QModelIndex(), Qt::DisplayRole).isValid());
-
-    QVERIFY(!m.setData(pk, Qt::Unchecked, Qt::DisplayRole));
-    QVERIFY(!m.setData(m.at(pkNode, 1), Qt::Unchecked, Qt::CheckStateRole));
-    QVERIFY(!m.setData(QModelIndex(), Qt::Unchecked, Qt::CheckStateRole));
-    QCOMPARE(pkNode->isValidRxAddress(), int(Qt::Checked));
-
-    QCOMPARE(m.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Packets"));
-    QCOMPARE(m.headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Description"));
-    QVERIFY(!m.headerData(0, Qt::Vertical, Qt::DisplayRole).isValid());
-    QVERIFY(!m.headerData(0, Qt::Horizontal, Qt::ToolTipRole).isValid());
-
-    QCOMPARE(m.flags(QModelIndex()), Qt::ItemFlags(Qt::NoItemFlags));
-    QCOMPARE(m.flags(pk), Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
-    QCOMPARE(m.flags(m.at(pkNode, 1)), Qt::ItemFlags(Qt::NoItemFlags));
-
-    QVERIFY(!pkNode->child(0));
-    QVERIFY(!pkNode->parentItem()->child(-1));
-    QVERIFY(!pkNode->data(2).isValid());
-    QCOMPARE(m.rootItem->row(), 0);
-}
-
 void TestTreeModel::packetEditSignal()
 {
     QList<QString> files = {write("m7.xml", map("S", "1", mapDevice("P", "7", "psu1")))};
@@ -318,7 +228,7 @@ void TestTreeModel::mapFileFailures()
                         + "</Module></System>";
     QList<QString> files = {dir.filePath("missing.xml"), write("m8.xml", broken)};
     TreeModel m(&descs, &files, nullptr);
-    QCOMPARE(labels(m.rootItem), QStringList() << "Good (Base address 1)");
+    QCOMPARE(labels(m.rootItem), QStringList{"Good (Base address 1)"});
     QVERIFY(m.findDevMsg(7, 0x2f0));
     // The device of the unfinished satellite is not in the tree, so it is not found.
     QVERIFY(!m.findDevMsg(8, 5));
@@ -332,17 +242,9 @@ void TestTreeModel::mapFileFailures()
     QList<QString> none;
     TreeModel d(&descs, &none, nullptr);
     TreeModel nullList(&descs, nullptr, nullptr);
-    QList<QString> other = {dir.filePath("m7.xml")};
-    TreeModel listed(&descs, &other, nullptr);
     QDir::setCurrent(old);
-    QCOMPARE(labels(d.rootItem), QStringList() << "Default (Base address 3)");
-    QCOMPARE(labels(nullList.rootItem), QStringList() << "Default (Base address 3)");
-    QCOMPARE(labels(listed.rootItem), QStringList() << "S (Base address 1)");
-
-    QList<QString> nothing = {dir.filePath("missing.xml")};
-    TreeModel empty(&descs, &nothing, nullptr);
-    QCOMPARE(empty.rowCount(), 0);
-    QVERIFY(!empty.findDevMsg(0, 0));
+    QCOMPARE(labels(d.rootItem), QStringList{"Default (Base address 3)"});
+    QCOMPARE(labels(nullList.rootItem), QStringList{"Default (Base address 3)"});
 
     // Without a description model the devices have no packet nodes.
     QList<QString> plain = {dir.filePath("m7.xml")};
@@ -455,57 +357,6 @@ void TestTreeModel::malformedMaps()
         QVERIFY(dev->parentItem()->childItems.contains(dev));
     }
     QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-}
-
-void TestTreeModel::viewOverModel()
-{
-    QList<QString> files = {write("m9a.xml", map("A", "1", mapDevice("P", "7", "psu1") + mapDevice("Q", "8", "pcu"))),
-                            write("m9b.xml", map("B", "2", mapDevice("R", "9", "psu1")))};
-    TreeModel m(&descs, &files, nullptr);
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QTreeView view;
-    view.setModel(&m);
-    view.expandAll();
-    view.resize(400, 600);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-    QSignalSpy spy(&m, &TreeModel::signalNewCmdPacketEdit);
-    connect(view.selectionModel(), &QItemSelectionModel::selectionChanged, &m,
-            &TreeModel::slotNewCmdPacketEditFromSel);
-    const QModelIndex pk = m.index(1, 0, m.index(0, 0, m.index(0, 0, m.index(0, 0, m.index(1, 0)))));
-    QCOMPARE(m.data(pk, Qt::DisplayRole).toString(), QStringLiteral("~9-2F1 GetOut"));
-    view.setCurrentIndex(pk);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).value<TreeItem *>(), m.findDevMsg(9, 0x2f1));
-
-    // Toggling a check box through the view reaches the whole subtree.
-    const QModelIndex satA = m.index(0, 0);
-    QVERIFY(view.model()->setData(satA, Qt::Unchecked, Qt::CheckStateRole));
-    QCOMPARE(m.findDevMsg(8, 5)->isValidRxAddress(), int(Qt::Unchecked));
-    QCOMPARE(m.findDevMsg(9, 5), nullptr);
-    QCOMPARE(m.findDevMsg(9, 0x2f0)->isValidRxAddress(), int(Qt::Checked));
-    view.collapseAll();
-    view.expandAll();
-}
-
-void TestTreeModel::sampleResources()
-{
-    const QString mapPath = QStringLiteral(VELKARO_SOURCE_DIR "/resources/maps/map.xml");
-    if (!QFile::exists(mapPath))
-        QSKIP("no sample map in resources/maps");
-    const QString old = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(QStringLiteral(VELKARO_SOURCE_DIR)));
-    OstrelDataModel sample;
-    sample.loadDevXMLs();
-    TreeModel m(&sample, nullptr, nullptr);
-    QDir::setCurrent(old);
-    QAbstractItemModelTester tester(&m, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QVERIFY(m.rowCount() > 0);
-    QVERIFY(!m.deviceByAddress.isEmpty());
-    // Every device of the sample map has a description with packets.
-    for (TreeItem *dev : qAsConst(m.deviceByAddress))
-        QVERIFY2(dev->childCount() > 0, qPrintable(dev->data(0).toString()));
 }
 
 QTEST_MAIN(TestTreeModel)
