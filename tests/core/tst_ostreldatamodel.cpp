@@ -483,11 +483,6 @@ private slots:
                    "<D><PacType>bogus</PacType><FldType>bogus</FldType><LimAction>bogus"
                    "</LimAction><PacName>x</PacName><FldName>y</FldName><LimDesc>z</LimDesc></D>")
             << QStringList{} << 0 << QString();
-        QTest::newRow("huge and negative numbers")
-            << device("m", packet("command", "0x1FFFFFFFFF", "p",
-                                  "<Field><FldOffset>-99999999999</FldOffset><FldLen>0xFFFFFFFF"
-                                  "</FldLen></Field>"))
-            << QStringList{"m:p"} << 1 << QString();
         QTest::newRow("packet end tag twice")
             << head + "<PacId>5</PacId><PacName>once</PacName><Packet><PacType>command</PacType>"
                       "<PacId>6</PacId><PacName>p</PacName></Packet></Packet></D>"
