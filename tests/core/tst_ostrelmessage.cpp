@@ -51,86 +51,57 @@ private slots:
 
     void fromStr_data()
     {
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<bool>("ok");
-        QTest::addColumn<QList<int>>("header"); // src, dst, msg_id, length
-        QTest::addColumn<bool>("hasBuffer");
-        QTest::addColumn<QByteArray>("bytes");
-
-        auto hex = [](const char *h) { return QByteArray::fromHex(h); };
-        const QList<int> h380{1, 7, 0x380, 4};
-
-        QTest::newRow("written line") << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000"
-                                      << true << h380 << true << hex("01000000");
-        QTest::newRow("lower and mixed case keys")
-            << "src=0x1, DsT=0x7, MsgId=0x380, dlen=0x4, DATA:0a0B0c0D" << true << h380 << true
-            << hex("0a0b0c0d");
-        QTest::newRow("octal, decimal, white space, any separator")
-            << "SRC: 010 , DST\t7 ,MSGID#896,DLEN= 2 ,data:beef" << true << QList<int>{8, 7, 896, 2}
-            << true << hex("beef");
-        QTest::newRow("DLEN 0 with a data part gives an empty buffer")
-            << "SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0, data:00000000" << true
-            << QList<int>{1, 7, 0xa60, 0} << true << QByteArray();
-        QTest::newRow("DLEN 0 without a data part has no buffer")
-            << "SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0" << true << QList<int>{1, 7, 0xa60, 0}
-            << false << QByteArray();
-        QTest::newRow("no data part: zero-filled buffer")
-            << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4" << true << h380 << true << hex("00000000");
-        QTest::newRow("values wider than 16 bits keep the low bits")
-            << "SRC=0x12345, DST=-1, MSGID=70000, DLEN=0x10001, data:abcd" << true
-            << QList<int>{0x2345, 0xffff, 70000 & 0xffff, 1} << true << hex("ab");
-        QTest::newRow("hex longer than DLEN")
-            << "SRC=1, DST=7, MSGID=0x380, DLEN=4, data:0102030405" << true << h380 << true
-            << hex("01020304");
-        QTest::newRow("hex shorter than DLEN is zero-filled")
-            << "SRC=1, DST=7, MSGID=0x380, DLEN=4, data:0102" << true << h380 << true
-            << hex("01020000");
-        QTest::newRow("odd last digit ends the hex")
-            << "SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01023" << true << h380 << true
-            << hex("01020000");
-        QTest::newRow("non-hex character ends the hex")
-            << "SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01zz03" << true << h380 << true
-            << hex("01000000");
-        QTest::newRow("comma after the hex") << "SRC=1, DST=7, MSGID=0x380, DLEN=4, data:ab, note"
-                                             << true << h380 << true << hex("ab000000");
-        QTest::newRow("data keyword at the very end")
-            << "SRC=1, DST=7, MSGID=0x380, DLEN=4, data" << true << h380 << true << hex("00000000");
-        QTest::newRow("missing MSGID") << "SRC=0X1, DST=0X7, DLEN=0X1, data:05" << false
-                                       << QList<int>{1, 7, 0, 1} << true << hex("05");
-        QTest::newRow("SRC that does not convert")
-            << "SRC=abc, DST=0X7, MSGID=0X380, DLEN=0X0" << false << QList<int>{0, 7, 0x380, 0}
-            << false << QByteArray();
-        QTest::newRow("missing DLEN") << "SRC=0X1, DST=0X7, MSGID=0X380, data:01000000" << false
-                                      << QList<int>{1, 7, 0x380, 0} << false << QByteArray();
-        QTest::newRow("DLEN that does not convert")
-            << "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=four, data:01000000" << false
-            << QList<int>{1, 7, 0x380, 0} << false << QByteArray();
-        QTest::newRow("key at end of line") << "SRC=1, DST=2, MSGID=3, DLEN" << false
-                                            << QList<int>{1, 2, 3, 0} << false << QByteArray();
-        QTest::newRow("empty line")
-            << "" << false << QList<int>{0, 0, 0, 0} << false << QByteArray();
+        // The row name is the line; the result reads "ok src dst msgid dlen
+        // buffer", all hex, the buffer "-" when there is none.
+        QTest::addColumn<QString>("expected");
+        const QString s380 = "1 1 7 380 4 ";
+        QTest::newRow("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000")
+            << s380 + "01000000";
+        QTest::newRow("src=0x1, DsT=0x7, MsgId=0x380, dlen=0x4, DATA:0a0B0c0D")
+            << s380 + "0a0b0c0d";
+        QTest::newRow("SRC: 010 , DST\t7 ,MSGID#896,DLEN= 2 ,data:beef") << "1 8 7 380 2 beef";
+        QTest::newRow("SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0, data:00000000") << "1 1 7 a60 0 ";
+        QTest::newRow("SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0") << "1 1 7 a60 0 -";
+        QTest::newRow("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4") << s380 + "00000000";
+        QTest::newRow("SRC=0x12345, DST=-1, MSGID=70000, DLEN=0x10001, data:abcd")
+            << "1 2345 ffff 1170 1 ab";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:0102030405") << s380 + "01020304";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:0102") << s380 + "01020000";
+        // An odd last digit or any other character ends the hex.
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01023") << s380 + "01020000";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01zz03") << s380 + "01000000";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:ab, note") << s380 + "ab000000";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data") << s380 + "00000000";
+        QTest::newRow("SRC=0X1, DST=0X7, DLEN=0X1, data:05") << "0 1 7 0 1 05";
+        QTest::newRow("SRC=abc, DST=0X7, MSGID=0X380, DLEN=0X0") << "0 0 7 380 0 -";
+        QTest::newRow("SRC=0X1, DST=0X7, MSGID=0X380, data:01000000") << "0 1 7 380 0 -";
+        QTest::newRow("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=four, data:01000000") << "0 1 7 380 0 -";
+        QTest::newRow("SRC=1, DST=2, MSGID=3, DLEN") << "0 1 2 3 0 -";
+        QTest::newRow("") << "0 0 0 0 0 -";
     }
-
     void fromStr()
     {
-        QFETCH(QString, line);
-        QFETCH(bool, ok);
-        QFETCH(QList<int>, header);
-        QFETCH(bool, hasBuffer);
-        QFETCH(QByteArray, bytes);
-
+        QFETCH(QString, expected);
         // Old contents must be replaced, never merged into.
         MessageGuard g;
         g.msg = {9, 9, 9, 9, nullptr};
         QByteArray array("left over");
-        QCOMPARE(ostrelMessageFromStr(line, &g.msg, &array), ok);
-        QCOMPARE((QList<int>{g.msg.src, g.msg.dst, g.msg.msg_id, g.msg.length}), header);
-        QCOMPARE(g.msg.data != nullptr, hasBuffer);
-        // The array and the buffer carry the same DLEN bytes, so the record
-        // built from them never disagrees with what goes on air.
-        QCOMPARE(array, bytes);
-        if (hasBuffer)
-            QCOMPARE(QByteArray(reinterpret_cast<const char *>(g.msg.data), g.msg.length), bytes);
+        const bool ok = ostrelMessageFromStr(QTest::currentDataTag(), &g.msg, &array);
+        const QString buffer =
+            g.msg.data
+                ? QByteArray(reinterpret_cast<const char *>(g.msg.data), g.msg.length).toHex()
+                : "-";
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4 %5 ")
+                         .arg(int(ok))
+                         .arg(g.msg.src, 0, 16)
+                         .arg(g.msg.dst, 0, 16)
+                         .arg(g.msg.msg_id, 0, 16)
+                         .arg(g.msg.length, 0, 16) +
+                     buffer,
+                 expected);
+        // The array carries the same DLEN bytes as the buffer, so the record
+        // built from it never disagrees with what goes on air.
+        QCOMPARE(array.toHex(), buffer == "-" ? QByteArray() : buffer.toLatin1());
     }
 
     void fromStrWithoutArrayOrMessage()
