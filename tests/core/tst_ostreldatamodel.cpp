@@ -357,29 +357,22 @@ private slots:
                          "Failed to open file %2.\n")
                      .arg(missing, unreadable));
 
-        // Broken files report where, and keep what was complete before the fault.
-        const QByteArray whole =
-            device("t", packet("command", "1", "kept") + packet("command", "2", "lost"));
-        for (const QByteArray &text : {whole.left(whole.indexOf("lost")),
-                                       QByteArray("<Device><Packet></Device>"), QByteArray()}) {
-            QString p = write("broken.xml", text);
-            const QString out = captureStdout([&] { QCOMPARE(m.fromXMLFile(&p), -30); });
-            QVERIFY2(out.startsWith("Error: ") && out.contains(" in file " + p + " at line ") &&
-                         out.endsWith(".\n"),
-                     qPrintable(out));
-        }
-        QCOMPARE(packetNames(m), QStringList{"t:kept"});
         QList<QString> list = {missing,
                                write("list.xml", device("L", packet("command", "1", "fromList")))};
         QCOMPARE(captureStdout([&] { QCOMPARE(m.fromXMLFileList(&list), 0); }),
                  QString("File %1 does not exist.\n").arg(missing));
-        QCOMPARE(packetNames(m), (QStringList{"t:kept", "L:fromList"}));
+        QCOMPARE(packetNames(m), QStringList{"L:fromList"});
+        QString empty = write("empty.xml", QByteArray());
+        QVERIFY(captureStdout([&] { QCOMPARE(m.fromXMLFile(&empty), -30); }).startsWith("Error: "));
     }
 
-    void errorInsideMemoryElements_data()
+    void brokenFiles_data()
     {
-        QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<int>("blocks"); // memory blocks and access descriptions kept
+        QTest::addColumn<QByteArray>("tail"); // after a complete packet
+        QTest::addColumn<int>("blocks");      // memory blocks and access descriptions kept
+        QTest::newRow("packet cut off")
+            << QByteArray("<Packet><PacType>command</PacType><PacId>2") << 0;
+        QTest::newRow("tag mismatch") << QByteArray("<Packet></Device>") << 0;
         QTest::newRow("memory block cut off")
             << QByteArray("<MemoryBlock><MemName>flash</MemName><MemAddr>0x10") << 0;
         QTest::newRow("memory access cut off")
@@ -389,19 +382,20 @@ private slots:
         QTest::newRow("cut off right after the block")
             << QByteArray("<MemoryBlock><MemSize>4</MemSize></MemoryBlock>") << 1;
     }
-    void errorInsideMemoryElements()
+    void brokenFiles()
     {
-        // A fault inside a memory element is a broken file like any other.
+        // A broken file is reported with its place, and what was complete
+        // before the fault stays; a block cut short by it is not complete.
         QFETCH(QByteArray, tail);
         QFETCH(int, blocks);
-        QString p = write("memcut.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>" +
+        QString p = write("broken.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>" +
                                             packet("command", "1", "kept") + "\n" + tail);
         OstrelDataModel m;
         const QString out = captureStdout([&] { QCOMPARE(m.fromXMLFile(&p), -30); });
-        QVERIFY2(out.startsWith("Error: ") && out.contains(" in file " + p + " at line "),
+        QVERIFY2(out.startsWith("Error: ") &&
+                     out.contains(" in file " + p + " at line 3, column ") && out.endsWith(".\n"),
                  qPrintable(out));
         QCOMPARE(packetNames(m), QStringList{"b:kept"});
-        // A block cut short by the fault is not complete, so it is not kept.
         QCOMPARE(m.memoryDescs.size() + m.memAccessDescs.size(), blocks);
     }
 
