@@ -1,9 +1,8 @@
 #include "support_recfixture.h"
+#include "support_capture.h"
 
 #include "ostreldatamodel.h"
 #include "treemodel.h"
-
-#include <QFile>
 
 namespace
 {
@@ -45,12 +44,6 @@ const char kMap[] = R"(<Map>
 </Zedorir>
 </Map>
 )";
-
-bool writeFile(const QString &path, const char *text)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(text) > 0;
-}
 
 } // namespace
 

@@ -1,68 +1,11 @@
 #include "ostrelconfigdata.h"
+#include "support_capture.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-#include <cstdio>
-#include <unistd.h>
-
 namespace
 {
-
-// Redirects file descriptor 1 into a temporary file for its lifetime, so
-// the reader's messages on standard output can be compared exactly.
-class StdoutCapture
-{
-public:
-    StdoutCapture()
-    {
-        m_file.open();
-        std::fflush(stdout);
-        m_saved = dup(STDOUT_FILENO);
-        dup2(m_file.handle(), STDOUT_FILENO);
-    }
-    ~StdoutCapture() { restore(); }
-
-    QString text()
-    {
-        restore();
-        QFile f(m_file.fileName());
-        f.open(QIODevice::ReadOnly);
-        return QString::fromUtf8(f.readAll());
-    }
-
-private:
-    void restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stdout);
-        dup2(m_saved, STDOUT_FILENO);
-        close(m_saved);
-        m_saved = -1;
-    }
-
-    QTemporaryFile m_file;
-    int m_saved = -1;
-};
-
-// Collects what reaches the message handler while it lives.
-class MessageCapture
-{
-public:
-    MessageCapture() { s_messages.clear(), m_old = qInstallMessageHandler(&handler); }
-    ~MessageCapture() { qInstallMessageHandler(m_old); }
-    QStringList messages() const { return s_messages; }
-
-private:
-    static void handler(QtMsgType, const QMessageLogContext &, const QString &msg)
-    {
-        s_messages << msg;
-    }
-    static QStringList s_messages;
-    QtMessageHandler m_old;
-};
-QStringList MessageCapture::s_messages;
 
 QByteArray parameter(const char *name, const char *value, const char *desc = "")
 {
@@ -88,70 +31,52 @@ QStringList dialogRows(const OstrelConfigData &cfg)
     return rows;
 }
 
-QPushButton *dialogButton(const OstrelConfigData &cfg, const QString &text)
-{
-    for (auto *button : cfg.configDialog()->findChildren<QPushButton *>()) {
-        if (button->text() == text)
-            return button;
-    }
-    return nullptr;
-}
-
-QTableWidgetItem *valueCell(const OstrelConfigData &cfg, int rowFromBottom)
+void setValue(const OstrelConfigData &cfg, int rowFromBottom, const QString &text)
 {
     auto *table = cfg.configDialog()->findChild<QTableWidget *>();
-    return table->item(table->rowCount() - 1 - rowFromBottom, 1);
+    table->item(table->rowCount() - 1 - rowFromBottom, 1)->setText(text);
 }
 
-// The "Parameter" elements of a written file, as "name=value|description".
-QStringList writtenParameters(const QString &path, QString *version = nullptr,
-                              QString *date = nullptr)
+void click(const OstrelConfigData &cfg, const QString &text)
+{
+    for (auto *button : cfg.configDialog()->findChildren<QPushButton *>())
+        if (button->text() == text)
+            return QTest::mouseClick(button, Qt::LeftButton);
+    QFAIL(qPrintable("no button " + text));
+}
+
+// The written file's parameters as "name=value|description".
+QStringList writtenParameters(const QString &path)
 {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {QStringLiteral("<unreadable>")};
+    f.open(QIODevice::ReadOnly);
     QXmlStreamReader reader(&f);
     QStringList out;
-    QString name, desc, value;
+    QString name, desc;
     while (!reader.atEnd()) {
-        reader.readNext();
-        if (!reader.isStartElement())
+        if (reader.readNext() != QXmlStreamReader::StartElement)
             continue;
-        const QString tag = reader.name().toString();
-        if (tag == "ConfigVer" && version)
-            *version = reader.readElementText();
-        else if (tag == "ConfigDate" && date)
-            *date = reader.readElementText();
-        else if (tag == "ParmName")
+        const QStringRef tag = reader.name();
+        if (tag == "ParmName")
             name = reader.readElementText();
         else if (tag == "ParmDesc")
             desc = reader.readElementText();
         else if (tag == "ParmValue")
             out << name + "=" + reader.readElementText() + "|" + desc;
     }
-    if (reader.hasError())
-        out << "<error " + reader.errorString() + ">";
-    return out;
+    return reader.hasError() ? QStringList{reader.errorString()} : out;
 }
 
-// argv built from a list, with a program name in front as the toolkit leaves it.
-class Args
+// argv with a program name in front, as the toolkit leaves it.
+void appendArgs(OstrelConfigData &cfg, QList<QByteArray> args)
 {
-public:
-    explicit Args(const QList<QByteArray> &args)
-    {
-        m_storage << QByteArray("velkaro") << args;
-        for (QByteArray &a : m_storage)
-            m_argv.push_back(a.data());
-        m_argv.push_back(nullptr);
-    }
-    int argc() const { return int(m_argv.size()) - 1; }
-    char **argv() { return m_argv.data(); }
-
-private:
-    QList<QByteArray> m_storage;
-    std::vector<char *> m_argv;
-};
+    args.prepend("velkaro");
+    std::vector<char *> argv;
+    for (QByteArray &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    cfg.appendFromArgs(int(args.size()), argv.data());
+}
 
 } // namespace
 
@@ -159,494 +84,289 @@ class TestOstrelConfigData : public QObject
 {
     Q_OBJECT
 
-private slots:
-    void init();
-    void cleanup();
-
-    void readFile_data();
-    void readFile();
-    void readMissingOrUnopenable();
-    void readLongValue();
-    void numericReading();
-    void sampleConfiguration();
-
-    void commandLine_data();
-    void commandLine();
-    void commandLineLists();
-
-    void writeAndReadBack();
-    void writeKeepsDuplicateInForce();
-    void writeUncreatable();
-
-    void dialogLayout();
-    void okAppliesEdits();
-    void okWithoutChanges();
-    void okResetsCommandLineOverride();
-    void okOnDuplicateRows();
-    void okWhenFileCannotBeWritten();
-    void cancelKeepsEdits();
-
-private:
-    QString writeFixture(const QByteArray &content, const QString &name = "config.xml");
-    QTemporaryDir *m_dir = nullptr;
+    QScopedPointer<QTemporaryDir> m_dir;
     QString m_oldCurrent;
-};
 
-void TestOstrelConfigData::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-    m_oldCurrent = QDir::currentPath();
-}
+    QString fixture(const QByteArray &content, const QString &name = "config.xml")
+    {
+        const QString path = m_dir->filePath(name);
+        writeFile(path, content);
+        return path;
+    }
+    // Ok writes resources/config.xml under the working directory.
+    QString inResources(const QByteArray &content)
+    {
+        QDir::setCurrent(m_dir->path());
+        return fixture(content, "resources/config.xml");
+    }
 
-void TestOstrelConfigData::cleanup()
-{
-    QDir::setCurrent(m_oldCurrent);
-    delete m_dir;
-    m_dir = nullptr;
-}
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        m_oldCurrent = QDir::currentPath();
+    }
+    void cleanup() { QDir::setCurrent(m_oldCurrent); }
 
-QString TestOstrelConfigData::writeFixture(const QByteArray &content, const QString &name)
-{
-    const QString path = m_dir->filePath(name);
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
-        return QString();
-    f.write(content);
-    return path;
-}
+    void readFile_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("output"); // %1 stands for the path
+        QTest::addColumn<QStringList>("rows");
 
-void TestOstrelConfigData::readFile_data()
-{
-    QTest::addColumn<QByteArray>("content");
-    QTest::addColumn<int>("result");
-    QTest::addColumn<QString>("output"); // %1 stands for the path
-    QTest::addColumn<QStringList>("rows");
+        QTest::newRow("duplicates kept in reading order")
+            << config(parameter("HistoryDepth", "10", "first") +
+                      parameter("HistoryDepth", "20", "second") + parameter("AGWPE_Port", "8000"))
+            << 0 << QString()
+            << QStringList{"AGWPE_Port=8000|", "HistoryDepth=10|second", "HistoryDepth=20|second"};
+        QTest::newRow("Parameter before Config")
+            << QByteArray("<Root>" + parameter("a", "1") + "<Config/></Root>") << -20
+            << "Bad file format\n"
+            << QStringList();
+        QTest::newRow("values keep spaces, empty elements read empty")
+            << config(parameter("HistoryDepth", " 5 ") +
+                      "<Parameter><ParmName>Empty</ParmName><ParmDesc/><ParmValue/></Parameter>")
+            << 0 << QString() << QStringList{"Empty=|", "HistoryDepth= 5 |"};
+        QTest::newRow("nesting is not checked")
+            << QByteArray("<Root><Config/><Group><Parameter><ParmName>StartLayout</ParmName>"
+                          "<ParmValue>a.lay</ParmValue><Unknown>x</Unknown></Parameter></Group>"
+                          "</Root>")
+            << 0 << QString() << QStringList{"StartLayout=a.lay|"};
+        QTest::newRow("entities and UTF-8")
+            << config(parameter("SiDS_URL_main", "http://h/?a=1&amp;b=2", "\xc3\xa9t\xc3\xa9")) << 0
+            << QString()
+            << QStringList{QString::fromUtf8("SiDS_URL_main=http://h/?a=1&b=2|\xc3\xa9t\xc3\xa9")};
+        QTest::newRow("tag mismatch keeps what was read")
+            << QByteArray("<Config>" + parameter("a", "1") +
+                          "<Parameter><ParmName>b</ParmName></Config>")
+            << -30 << "Error: Opening and ending tag mismatch. in file %1 at line 2, column 42.\n"
+            << QStringList{"a=1|"};
+        QTest::newRow("premature end")
+            << QByteArray("<Config>" + parameter("a", "1")) << -30
+            << "Error: Premature end of document. in file %1 at line 2, column 0.\n"
+            << QStringList{"a=1|"};
+        QTest::newRow("binary garbage")
+            << QByteArray("\x00\xff\xfe<<", 5) << -30 << QString("*") << QStringList();
+    }
+    void readFile()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, result);
+        QFETCH(QString, output);
+        QFETCH(QStringList, rows);
 
-    QTest::newRow("typical") << config(parameter("Interface", "AGWPE", "radio reader") +
-                                       parameter("AGWPE_Port", "8000"))
-                             << 0 << QString()
-                             << QStringList{"AGWPE_Port=8000|", "Interface=AGWPE|radio reader"};
-    QTest::newRow("duplicates kept in reading order")
-        << config(parameter("HistoryDepth", "10", "first") +
-                  parameter("HistoryDepth", "20", "second"))
-        << 0 << QString() << QStringList{"HistoryDepth=10|second", "HistoryDepth=20|second"};
-    QTest::newRow("no Config, no Parameter")
-        << QByteArray("<Other><X>1</X></Other>") << 0 << QString() << QStringList();
-    QTest::newRow("Parameter before Config")
-        << QByteArray("<Root>" + parameter("a", "1") + "<Config/></Root>") << -20
-        << "Bad file format\n"
-        << QStringList();
-    QTest::newRow("values keep spaces, empty elements read empty")
-        << config(parameter("HistoryDepth", " 5 ") +
-                  "<Parameter><ParmName>Empty</ParmName><ParmDesc/><ParmValue/></Parameter>")
-        << 0 << QString() << QStringList{"Empty=|", "HistoryDepth= 5 |"};
-    QTest::newRow("nesting is not checked")
-        << QByteArray("<Root><Config/><Group><Parameter><ParmName>StartLayout</ParmName>"
-                      "<ParmValue>a.lay</ParmValue><Unknown>x</Unknown></Parameter></Group></Root>")
-        << 0 << QString() << QStringList{"StartLayout=a.lay|"};
-    QTest::newRow("entities and UTF-8")
-        << config(parameter("SiDS_URL_main", "http://h/?a=1&amp;b=2", "\xc3\xa9t\xc3\xa9")) << 0
-        << QString()
-        << QStringList{QString::fromUtf8("SiDS_URL_main=http://h/?a=1&b=2|\xc3\xa9t\xc3\xa9")};
-    QTest::newRow("element names are case-sensitive")
-        << config("<parameter><ParmName>a</ParmName><ParmValue>1</ParmValue></parameter>" +
-                  parameter("b", "2"))
-        << 0 << QString() << QStringList{"b=2|"};
-    QTest::newRow("tag mismatch keeps what was read")
-        << QByteArray("<Config>" + parameter("a", "1") +
-                      "<Parameter><ParmName>b</ParmName></Config>")
-        << -30 << "Error: Opening and ending tag mismatch. in file %1 at line 2, column 42.\n"
-        << QStringList{"a=1|"};
-    QTest::newRow("premature end")
-        << QByteArray("<Config>" + parameter("a", "1")) << -30
-        << "Error: Premature end of document. in file %1 at line 2, column 0.\n"
-        << QStringList{"a=1|"};
-    QTest::newRow("empty file")
-        << QByteArray() << -30
-        << "Error: Premature end of document. in file %1 at line 1, column 0.\n"
-        << QStringList();
-    QTest::newRow("binary garbage")
-        << QByteArray("\x00\xff\xfe<<", 5) << -30 << QString("*") << QStringList();
-}
+        QString path = fixture(content);
+        QScopedPointer<OstrelConfigData> cfg;
+        const QString printed = captureStdout([&] { cfg.reset(new OstrelConfigData(&path)); });
+        if (output == "*")
+            QVERIFY2(printed.startsWith("Error: ") && printed.endsWith(".\n"), qPrintable(printed));
+        else
+            QCOMPARE(printed, output.contains("%1") ? output.arg(path) : output);
+        QCOMPARE(dialogRows(*cfg), rows);
+        captureStdout([&] { QCOMPARE(OstrelConfigData(nullptr).fromXMLFile(&path), result); });
+    }
 
-void TestOstrelConfigData::readFile()
-{
-    QFETCH(QByteArray, content);
-    QFETCH(int, result);
-    QFETCH(QString, output);
-    QFETCH(QStringList, rows);
+    void readMissingOrUnopenable()
+    {
+        QString missing = m_dir->filePath("nothing.xml");
+        QString directory = m_dir->path();
+        QString empty;
+        QScopedPointer<OstrelConfigData> cfg;
+        const QString printed = captureStdout([&] {
+            cfg.reset(new OstrelConfigData(nullptr));
+            QCOMPARE(cfg->fromXMLFile(&missing), -20);
+            QCOMPARE(cfg->fromXMLFile(&directory), -20);
+            QCOMPARE(cfg->fromXMLFile(&empty), -10);
+        });
+        QCOMPARE(printed, QString("Usage: xmlstreamlint <path to XML file>\n"
+                                  "File %1 does not exist.\n"
+                                  "Failed to open file %2.\n"
+                                  "Usage: xmlstreamlint <path to XML file>\n")
+                              .arg(missing, directory));
+        QVERIFY(!cfg->existParameter("Interface"));
+    }
 
-    QString path = writeFixture(content);
-    StdoutCapture capture;
-    OstrelConfigData cfg(&path);
-    const QString printed = capture.text();
-    if (output == "*")
-        QVERIFY2(printed.startsWith("Error: ") && printed.endsWith(".\n"), qPrintable(printed));
-    else
-        QCOMPARE(printed, output.contains("%1") ? output.arg(path) : output);
-    QCOMPARE(dialogRows(cfg), rows);
+    void commandLine_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("args");
+        QTest::addColumn<QStringList>("expected"); // name=value; "name!" for undefined
 
-    StdoutCapture quiet;
-    OstrelConfigData other(nullptr);
-    QCOMPARE(other.fromXMLFile(&path), result);
-}
+        QTest::newRow("three arguments")
+            << QList<QByteArray>{"a", "b", "c"} << QStringList{"a=b", "c!", "b!"};
+        QTest::newRow("override the one in force")
+            << QList<QByteArray>{"HistoryDepth", "99"} << QStringList{"HistoryDepth=99"};
+        QTest::newRow("same new name twice")
+            << QList<QByteArray>{"serverPort", "1", "serverPort", "2"}
+            << QStringList{"serverPort=2"};
+        QTest::newRow("Latin-1") << QList<QByteArray>{"Call\xe9", "\xb5v"}
+                                 << QStringList{QString::fromUtf8("Call\xc3\xa9=\xc2\xb5v")};
+        QTest::newRow("empty value defines")
+            << QList<QByteArray>{"StartLayout", ""} << QStringList{"StartLayout="};
+    }
+    void commandLine()
+    {
+        QFETCH(QList<QByteArray>, args);
+        QFETCH(QStringList, expected);
 
-void TestOstrelConfigData::readMissingOrUnopenable()
-{
-    QString missing = m_dir->filePath("nothing.xml");
-    QString directory = m_dir->path();
-    StdoutCapture capture;
-    OstrelConfigData cfg(nullptr);
-    QCOMPARE(cfg.fromXMLFile(&missing), -20);
-    QCOMPARE(cfg.fromXMLFile(&directory), -20);
-    QString empty;
-    QCOMPARE(cfg.fromXMLFile(&empty), -10);
-    QCOMPARE(capture.text(), QString("Usage: xmlstreamlint <path to XML file>\n"
-                                     "File %1 does not exist.\n"
-                                     "Failed to open file %2.\n"
-                                     "Usage: xmlstreamlint <path to XML file>\n")
-                                 .arg(missing, directory));
-    QVERIFY(!cfg.existParameter("Interface"));
-    QVERIFY(cfg.getParameter("Interface").isNull());
-    QCOMPARE(cfg.configDialog()->findChild<QTableWidget *>()->rowCount(), 0);
-}
-
-void TestOstrelConfigData::readLongValue()
-{
-    const QByteArray longValue(100000, 'v');
-    QString path = writeFixture(config(parameter("SiDS_URL_main", longValue.constData())));
-    OstrelConfigData cfg(&path);
-    QCOMPARE(cfg.getParameter("SiDS_URL_main"), QString::fromLatin1(longValue));
-}
-
-void TestOstrelConfigData::numericReading()
-{
-    QString path =
-        writeFixture(config(parameter("HistoryDepth", " 5 ") + parameter("EnableQueue", "true") +
-                            parameter("serverPort", "")));
-    OstrelConfigData cfg(&path);
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString(" 5 "));
-    QVERIFY(cfg.getParameter("EnableQueue") != "1");
-    QVERIFY(cfg.existParameter("serverPort"));
-    QCOMPARE(cfg.getParameter("serverPort").toInt(), 0);
-    QVERIFY(!cfg.existParameter("historydepth"));
-    QCOMPARE(cfg.getParameter("AGWPE_Port").toInt(), 0);
-}
-
-void TestOstrelConfigData::sampleConfiguration()
-{
-    // The configuration the program ships with: it reads cleanly, selects no
-    // modem, and survives being written back by the dialog.
-    QString path = QDir::cleanPath(QStringLiteral(VELKARO_SOURCE_DIR) + "/resources/config.xml");
-    StdoutCapture capture;
-    OstrelConfigData cfg(&path);
-    QCOMPARE(capture.text(), QString());
-    const QStringList rows = dialogRows(cfg);
-    QVERIFY(!rows.isEmpty());
-    QVERIFY(cfg.getParameter("Interface") != "AGWPE");
-    QVERIFY(cfg.getParameter("Interface") != "KISSTCP");
-
-    QString out = m_dir->filePath("sample.xml");
-    cfg.saveToFile(out);
-    OstrelConfigData back(&out);
-    QCOMPARE(dialogRows(back), rows);
-    QCOMPARE(back.zedorirMapList(), cfg.zedorirMapList());
-}
-
-void TestOstrelConfigData::commandLine_data()
-{
-    QTest::addColumn<QList<QByteArray>>("args");
-    QTest::addColumn<QStringList>("expected"); // name=value; "name!" for undefined
-
-    QTest::newRow("three arguments")
-        << QList<QByteArray>{"a", "b", "c"} << QStringList{"a=b", "c!", "b!"};
-    QTest::newRow("single argument") << QList<QByteArray>{"a"} << QStringList{"a!"};
-    QTest::newRow("no argument") << QList<QByteArray>{} << QStringList{"HistoryDepth=20"};
-    QTest::newRow("override the one in force")
-        << QList<QByteArray>{"HistoryDepth", "99"} << QStringList{"HistoryDepth=99"};
-    QTest::newRow("same new name twice")
-        << QList<QByteArray>{"serverPort", "1", "serverPort", "2"} << QStringList{"serverPort=2"};
-    QTest::newRow("Latin-1") << QList<QByteArray>{"Call\xe9", "\xb5v"}
-                             << QStringList{QString::fromUtf8("Call\xc3\xa9=\xc2\xb5v")};
-    QTest::newRow("empty value defines")
-        << QList<QByteArray>{"StartLayout", ""} << QStringList{"StartLayout="};
-}
-
-void TestOstrelConfigData::commandLine()
-{
-    QFETCH(QList<QByteArray>, args);
-    QFETCH(QStringList, expected);
-
-    QString path = writeFixture(config(parameter("HistoryDepth", "10", "depth") +
-                                       parameter("HistoryDepth", "20", "depth")));
-    OstrelConfigData cfg(&path);
-    Args a(args);
-    cfg.appendFromArgs(a.argc(), a.argv());
-    for (const QString &e : expected) {
-        if (e.endsWith('!')) {
-            QVERIFY2(!cfg.existParameter(e.chopped(1)), qPrintable(e));
-            continue;
+        QString path = fixture(config(parameter("HistoryDepth", "10", "depth") +
+                                      parameter("HistoryDepth", "20", "depth")));
+        OstrelConfigData cfg(&path);
+        appendArgs(cfg, args);
+        for (const QString &e : expected) {
+            const QString name = e.section('=', 0, 0).remove('!');
+            QCOMPARE(cfg.existParameter(name), !e.endsWith('!'));
+            if (!e.endsWith('!'))
+                QCOMPARE(cfg.getParameter(name), e.section('=', 1));
         }
-        const QString name = e.section('=', 0, 0);
-        QVERIFY2(cfg.existParameter(name), qPrintable(e));
-        QCOMPARE(cfg.getParameter(name), e.section('=', 1));
+        // The dialog is never rebuilt: it still shows what the file gave.
+        QCOMPARE(dialogRows(cfg), (QStringList{"HistoryDepth=10|depth", "HistoryDepth=20|depth"}));
     }
-    // The dialog is never rebuilt: it still shows what the file gave.
-    QCOMPARE(dialogRows(cfg), (QStringList{"HistoryDepth=10|depth", "HistoryDepth=20|depth"}));
-}
 
-void TestOstrelConfigData::commandLineLists()
-{
-    QString path = writeFixture(
-        config(parameter("ZedorirMap", "maps/a.xml") + parameter("DeviceDesc", "d1") +
-               parameter("ZedorirMap", "maps/b.xml") + parameter("InstrumentRack", "r1")));
-    OstrelConfigData cfg(&path);
-    Args a({"ZedorirMap", "maps/c.xml", "InstrumentRack", "r2", "DeviceDesc", "d2"});
-    cfg.appendFromArgs(a.argc(), a.argv());
-    QCOMPARE(cfg.zedorirMapList(), (QList<QString>{"maps/a.xml", "maps/b.xml", "maps/c.xml"}));
-    QCOMPARE(cfg.deviceDescList(), (QList<QString>{"d1", "d2"}));
-    QCOMPARE(cfg.instrumentRackList(), (QList<QString>{"r1", "r2"}));
-    QCOMPARE(cfg.getParameter("ZedorirMap"), QString("maps/c.xml"));
-}
-
-void TestOstrelConfigData::writeAndReadBack()
-{
-    QString path = writeFixture(
-        config(parameter("Interface", "KISSTCP", "reader") +
-               parameter("AGWPE_Hostname", " spaced &lt;&amp;&gt; ", "host") +
-               parameter("HistoryDepth", "10", "old") + parameter("HistoryDepth", "20", "new")));
-    OstrelConfigData cfg(&path);
-    Args a({"serverAddress", "10.0.0.1", "Interface", "AGWPE"});
-    cfg.appendFromArgs(a.argc(), a.argv());
-
-    const QString out = m_dir->filePath("written.xml");
-    cfg.saveToFile(out);
-
-    QString version, date;
-    QCOMPARE(
-        writtenParameters(out, &version, &date),
-        (QStringList{"AGWPE_Hostname= spaced <&> |host", "HistoryDepth=10|new",
-                     "HistoryDepth=20|new", "Interface=AGWPE|reader", "serverAddress=10.0.0.1|"}));
-    QCOMPARE(version, QString("2"));
-    QVERIFY2(QRegularExpression("^\\d\\d\\.\\d\\d\\.\\d{4}$").match(date).hasMatch(),
-             qPrintable(date));
-    QVERIFY(QDate::fromString(date, "dd.MM.yyyy").isValid());
-
-    QFile raw(out);
-    QVERIFY(raw.open(QIODevice::ReadOnly));
-    const QByteArray bytes = raw.readAll();
-    QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
-    QVERIFY(bytes.contains("\n    <Parameter>")); // indented
-
-    QString outPath = out;
-    OstrelConfigData back(&outPath);
-    for (const QString name : {"Interface", "AGWPE_Hostname", "HistoryDepth", "serverAddress"})
-        QCOMPARE(back.getParameter(name), cfg.getParameter(name));
-}
-
-void TestOstrelConfigData::writeKeepsDuplicateInForce()
-{
-    // Writing must not flip which of two definitions is in force.
-    QString path =
-        writeFixture(config(parameter("HistoryDepth", "10") + parameter("HistoryDepth", "20")));
-    OstrelConfigData cfg(&path);
-    QString out = m_dir->filePath("again.xml");
-    for (int round = 0; round < 3; ++round) {
-        OstrelConfigData reread(round == 0 ? &path : &out);
-        QCOMPARE(reread.getParameter("HistoryDepth"), QString("20"));
-        reread.saveToFile(out);
+    void commandLineLists()
+    {
+        QString path = fixture(
+            config(parameter("ZedorirMap", "maps/a.xml") + parameter("DeviceDesc", "d1") +
+                   parameter("ZedorirMap", "maps/b.xml") + parameter("InstrumentRack", "r1")));
+        OstrelConfigData cfg(&path);
+        appendArgs(cfg, {"ZedorirMap", "maps/c.xml", "InstrumentRack", "r2", "DeviceDesc", "d2"});
+        QCOMPARE(cfg.zedorirMapList(), (QList<QString>{"maps/a.xml", "maps/b.xml", "maps/c.xml"}));
+        QCOMPARE(cfg.deviceDescList(), (QList<QString>{"d1", "d2"}));
+        QCOMPARE(cfg.instrumentRackList(), (QList<QString>{"r1", "r2"}));
     }
-    QCOMPARE(writtenParameters(out), (QStringList{"HistoryDepth=10|", "HistoryDepth=20|"}));
-}
 
-void TestOstrelConfigData::writeUncreatable()
-{
-    StdoutCapture usage;
-    OstrelConfigData cfg(nullptr);
-    usage.text();
-    const QString bad = m_dir->filePath("no/such/dir/config.xml");
-    QTest::ignoreMessage(QtCriticalMsg, qPrintable("\"Can't create file " + bad + "\""));
-    cfg.saveToFile(bad);
-    QVERIFY(!QFile::exists(bad));
-}
+    void writeAndReadBack()
+    {
+        QString path = fixture(
+            config(parameter("Interface", "KISSTCP", "reader") +
+                   parameter("AGWPE_Hostname", " spaced &lt;&amp;&gt; ", "host") +
+                   parameter("HistoryDepth", "10") + parameter("HistoryDepth", "20", "new")));
+        OstrelConfigData cfg(&path);
+        appendArgs(cfg, {"serverAddress", "10.0.0.1", "Interface", "AGWPE"});
+        QString out = m_dir->filePath("written.xml");
+        cfg.saveToFile(out);
+        QCOMPARE(writtenParameters(out),
+                 (QStringList{"AGWPE_Hostname= spaced <&> |host", "HistoryDepth=10|new",
+                              "HistoryDepth=20|new", "Interface=AGWPE|reader",
+                              "serverAddress=10.0.0.1|"}));
+        QFile raw(out);
+        QVERIFY(raw.open(QIODevice::ReadOnly));
+        const QByteArray bytes = raw.readAll();
+        QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
+        QVERIFY(
+            QRegularExpression("<ConfigVer>2</ConfigVer>\\s*<ConfigDate>\\d\\d\\.\\d\\d\\.\\d{4}<")
+                .match(QString::fromUtf8(bytes))
+                .hasMatch());
 
-void TestOstrelConfigData::dialogLayout()
-{
-    QString path = writeFixture(config(parameter("Interface", "AGWPE", "reader") +
-                                       parameter("AGWPE_Port", "8000", "port") +
-                                       parameter("serverPort", "5000", "zel")));
-    OstrelConfigData cfg(&path);
-    QDialog *dialog = cfg.configDialog();
-    QVERIFY(dialog);
-    QVERIFY(!dialog->isVisible());
-    QCOMPARE(dialog->windowTitle(), QString("Parameters"));
-    QVERIFY(dialog->isModal());
-    QCOMPARE(dialog->size(), QSize(800, 600));
-    QVERIFY(dialog->findChild<QLabel *>());
-    QCOMPARE(dialog->findChildren<QLabel *>().first()->text(),
-             QString("Application parameters:\n"));
+        // Writing must not flip which of two definitions is in force.
+        for (int round = 0; round < 2; ++round) {
+            OstrelConfigData reread(&out);
+            QCOMPARE(reread.getParameter("HistoryDepth"), QString("20"));
+            QCOMPARE(reread.getParameter("AGWPE_Hostname"), QString(" spaced <&> "));
+            reread.saveToFile(out);
+        }
 
-    auto *table = dialog->findChild<QTableWidget *>();
-    QCOMPARE(table->columnCount(), 3);
-    QCOMPARE(table->horizontalHeaderItem(0)->text(), QString("Name"));
-    QCOMPARE(table->horizontalHeaderItem(1)->text(), QString("Value"));
-    QCOMPARE(table->horizontalHeaderItem(2)->text(), QString("Description"));
-    QCOMPARE(table->columnWidth(0), 120);
-    QCOMPARE(table->columnWidth(1), 280);
-    QCOMPARE(table->columnWidth(2), 400);
-    QCOMPARE(table->verticalHeader()->defaultSectionSize(), 20);
-
-    // Descending from the top: the first name sits at the bottom.
-    QCOMPARE(table->rowCount(), 3);
-    QCOMPARE(table->item(0, 0)->text(), QString("serverPort"));
-    QCOMPARE(table->item(1, 0)->text(), QString("Interface"));
-    QCOMPARE(table->item(2, 0)->text(), QString("AGWPE_Port"));
-    for (int row = 0; row < table->rowCount(); ++row) {
-        QVERIFY(!(table->item(row, 0)->flags() & Qt::ItemIsEditable));
-        QVERIFY(table->item(row, 1)->flags() & Qt::ItemIsEditable);
-        QVERIFY(!(table->item(row, 2)->flags() & Qt::ItemIsEditable));
+        const QString bad = m_dir->filePath("no/such/dir/config.xml");
+        QTest::ignoreMessage(QtCriticalMsg, qPrintable("\"Can't create file " + bad + "\""));
+        cfg.saveToFile(bad);
+        QVERIFY(!QFile::exists(bad));
     }
-    QVERIFY(dialogButton(cfg, "Ok"));
-    QVERIFY(dialogButton(cfg, "Cancel"));
-    QCOMPARE(dialogButton(cfg, "Ok")->width(), 60);
-}
 
-void TestOstrelConfigData::okAppliesEdits()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path = writeFixture(config(parameter("HistoryDepth", "10", "depth") +
-                                       parameter("StartLayout", "a.lay", "layout")),
-                                "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
+    void dialogLayout()
+    {
+        QString path = fixture(config(parameter("Interface", "AGWPE", "reader") +
+                                      parameter("AGWPE_Port", "8000", "port")));
+        OstrelConfigData cfg(&path);
+        QDialog *dialog = cfg.configDialog();
+        QVERIFY(!dialog->isVisible() && dialog->isModal());
+        QCOMPARE(dialog->windowTitle(), QString("Parameters"));
+        QCOMPARE(dialog->findChild<QLabel *>()->text(), QString("Application parameters:\n"));
+        auto *table = dialog->findChild<QTableWidget *>();
+        QStringList headers;
+        for (int c = 0; c < table->columnCount(); ++c)
+            headers << table->horizontalHeaderItem(c)->text();
+        QCOMPARE(headers, (QStringList{"Name", "Value", "Description"}));
+        // Descending from the top: the first name sits at the bottom. Only the
+        // value is editable.
+        QCOMPARE(dialogRows(cfg), (QStringList{"AGWPE_Port=8000|port", "Interface=AGWPE|reader"}));
+        for (int row = 0; row < table->rowCount(); ++row)
+            for (int c = 0; c < 3; ++c)
+                QCOMPARE(bool(table->item(row, c)->flags() & Qt::ItemIsEditable), c == 1);
+    }
 
-    cfg.configDialog()->show();
-    valueCell(cfg, 0)->setText("500");
-    QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
+    void okAndCancel()
+    {
+        const QByteArray original = config(parameter("HistoryDepth", "10", "depth") +
+                                           parameter("StartLayout", "a.lay", "layout"));
+        QString path = inResources(original);
+        OstrelConfigData cfg(&path);
+        QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
+        cfg.configDialog()->show();
 
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "500"}));
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("500"));
-    QVERIFY(!cfg.configDialog()->isVisible());
-    QCOMPARE(writtenParameters(m_dir->filePath("resources/config.xml")),
-             (QStringList{"HistoryDepth=500|depth", "StartLayout=a.lay|layout"}));
-}
+        // Ok without changes writes nothing and emits nothing.
+        click(cfg, "Ok");
+        QVERIFY(!cfg.configDialog()->isVisible());
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), original);
 
-void TestOstrelConfigData::okWithoutChanges()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    const QByteArray original = config(parameter("HistoryDepth", "10"));
-    QString path = writeFixture(original, "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
+        // Cancel applies nothing but keeps the edit for a later Ok.
+        setValue(cfg, 0, "500");
+        click(cfg, "Cancel");
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
+        QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
+        click(cfg, "Ok");
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "500"}));
+        QCOMPARE(writtenParameters(path),
+                 (QStringList{"HistoryDepth=500|depth", "StartLayout=a.lay|layout"}));
+    }
 
-    cfg.configDialog()->show();
-    MessageCapture messages;
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
-    QCOMPARE(messages.messages(), QStringList());
-    QCOMPARE(spy.count(), 0);
-    QVERIFY(!cfg.configDialog()->isVisible());
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    QCOMPARE(f.readAll(), original);
-    QCOMPARE(cfg.updateFromDialog(), 0);
-}
+    void okResetsCommandLineOverride()
+    {
+        QString path = inResources(config(parameter("HistoryDepth", "10")));
+        OstrelConfigData cfg(&path);
+        appendArgs(cfg, {"HistoryDepth", "99", "serverAddress", "10.1.1.1"});
+        QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
+        QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
+        click(cfg, "Ok");
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "10"}));
+        QCOMPARE(writtenParameters(path),
+                 (QStringList{"HistoryDepth=10|", "serverAddress=10.1.1.1|"}));
+    }
 
-void TestOstrelConfigData::okResetsCommandLineOverride()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path = writeFixture(config(parameter("HistoryDepth", "10")), "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    Args a({"HistoryDepth", "99", "serverAddress", "10.1.1.1"});
-    cfg.appendFromArgs(a.argc(), a.argv());
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("99"));
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
+    void okOnDuplicateRows()
+    {
+        QString path =
+            inResources(config(parameter("AltLayout1", "x") + parameter("HistoryDepth", "10") +
+                               parameter("HistoryDepth", "20")));
+        OstrelConfigData cfg(&path);
+        QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
+        setValue(cfg, 0, "y");
+        setValue(cfg, 1, "11");
+        setValue(cfg, 2, "21");
+        QTest::ignoreMessage(QtDebugMsg, "\"3 parameters updated\"");
+        click(cfg, "Ok");
+        // Emitted in name order; the last word on a name is the value in force.
+        QCOMPARE(spy.count(), 3);
+        QCOMPARE(spy.at(2), (QList<QVariant>{"HistoryDepth", "21"}));
+        QCOMPARE(OstrelConfigData(&path).getParameter("HistoryDepth"), QString("21"));
+    }
 
-    QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "10"}));
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
-    QCOMPARE(cfg.getParameter("serverAddress"), QString("10.1.1.1"));
-    QCOMPARE(writtenParameters(path), (QStringList{"HistoryDepth=10|", "serverAddress=10.1.1.1|"}));
-}
-
-void TestOstrelConfigData::okOnDuplicateRows()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path =
-        writeFixture(config(parameter("AltLayout1", "x") + parameter("HistoryDepth", "10") +
-                            parameter("HistoryDepth", "20")),
-                     "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
-    valueCell(cfg, 0)->setText("y");
-    valueCell(cfg, 1)->setText("11");
-    valueCell(cfg, 2)->setText("21");
-    QTest::ignoreMessage(QtDebugMsg, "\"3 parameters updated\"");
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
-
-    // Emitted in name order, and the last word on a name is the value in force.
-    QCOMPARE(spy.count(), 3);
-    QCOMPARE(spy.at(0), (QList<QVariant>{"AltLayout1", "y"}));
-    QCOMPARE(spy.at(1), (QList<QVariant>{"HistoryDepth", "11"}));
-    QCOMPARE(spy.at(2), (QList<QVariant>{"HistoryDepth", "21"}));
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("21"));
-
-    OstrelConfigData back(&path);
-    QCOMPARE(back.getParameter("HistoryDepth"), QString("21"));
-}
-
-void TestOstrelConfigData::okWhenFileCannotBeWritten()
-{
-    // No resources/ folder in the working directory: the file cannot be created.
-    QString path = writeFixture(config(parameter("HistoryDepth", "10")));
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
-    cfg.configDialog()->show();
-    valueCell(cfg, 0)->setText("30");
-    QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-    QTest::ignoreMessage(QtCriticalMsg, "\"Can't create file resources/config.xml\"");
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("30"));
-    QVERIFY(!cfg.configDialog()->isVisible());
-}
-
-void TestOstrelConfigData::cancelKeepsEdits()
-{
-    QVERIFY(QDir(m_dir->path()).mkdir("resources"));
-    QString path = writeFixture(config(parameter("HistoryDepth", "10")), "resources/config.xml");
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-    OstrelConfigData cfg(&path);
-    QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-
-    cfg.configDialog()->show();
-    valueCell(cfg, 0)->setText("77");
-    QTest::mouseClick(dialogButton(cfg, "Cancel"), Qt::LeftButton);
-    QVERIFY(!cfg.configDialog()->isVisible());
-    QCOMPARE(spy.count(), 0);
-    QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
-    QCOMPARE(writtenParameters(path), QStringList{"HistoryDepth=10|"});
-
-    // Shown again, the edit is still there and a later Ok applies it.
-    cfg.configDialog()->show();
-    QCOMPARE(valueCell(cfg, 0)->text(), QString("77"));
-    QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-    QTest::mouseClick(dialogButton(cfg, "Ok"), Qt::LeftButton);
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(writtenParameters(path), QStringList{"HistoryDepth=77|"});
-}
+    void okWhenFileCannotBeWritten()
+    {
+        QString path = fixture(config(parameter("HistoryDepth", "10")));
+        QVERIFY(QDir::setCurrent(m_dir->path())); // no resources/ here
+        OstrelConfigData cfg(&path);
+        setValue(cfg, 0, "30");
+        QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
+        QTest::ignoreMessage(QtCriticalMsg, "\"Can't create file resources/config.xml\"");
+        click(cfg, "Ok");
+        QCOMPARE(cfg.getParameter("HistoryDepth"), QString("30"));
+    }
+};
 
 QTEST_MAIN(TestOstrelConfigData)
 #include "tst_ostrelconfigdata.moc"
