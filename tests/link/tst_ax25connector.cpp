@@ -62,6 +62,7 @@ private slots:
     void reconnectsAfterTheModemDrops();
     void closedLinkIsLeftAlone();
     void closeWhileConnecting();
+    void reopenWhileClosing();
     void nullReader();
 };
 
@@ -267,6 +268,20 @@ void TestAx25Connector::closeWhileConnecting()
     // Closed before it came up: it must not come up afterwards.
     QVERIFY(!up.wait(1200));
     QCOMPARE(reader.state(), AbstractReader::HW_NOTINIT);
+}
+
+void TestAx25Connector::reopenWhileClosing()
+{
+    ScriptedModem modem;
+    KISS_connector reader("127.0.0.1", modem.port());
+    QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
+    // Unsent bytes keep the socket closing for a while after HW_close.
+    reader.modemInterface()->socket()->write(QByteArray(4 << 20, 'x'));
+    reader.HW_close();
+    QCOMPARE(reader.modemInterface()->socket()->state(), QAbstractSocket::ClosingState);
+    reader.HW_init();
+    QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
+    QCOMPARE(modem.connections(), 2);
 }
 
 void TestAx25Connector::nullReader()
