@@ -23,28 +23,10 @@ class TestAgwpe : public QObject
 {
     Q_OBJECT
 private slots:
-    void headerBytes();
     void deframe_data();
     void deframe();
     void overSocket();
 };
-
-void TestAgwpe::headerBytes()
-{
-    AGWPE_Header h;
-    h.port = 3;
-    h.DataKind = 'K';
-    h.PID = 0xF0;
-    qstrncpy(h.CallFrom, "QZ9XK-0", 10);
-    qstrncpy(h.CallTo, "AB1", 10);
-    h.DataLen = 0x01020304;
-    h.User = 0xA0B0C0D0;
-    const QByteArray bytes = h.encode();
-    QCOMPARE(bytes.toHex(), QByteArray("030000004b00f000515a39584b2d30000000414231000000000000"
-                                       "0004030201d0c0b0a0"));
-    const AGWPE_Header back = AGWPE_Header::decode(bytes.constData());
-    QCOMPARE(back.encode().toHex(), bytes.toHex());
-}
 
 // Reads as TCP cuts them; each frame out is its kind followed by its data.
 void TestAgwpe::deframe_data()
