@@ -25,10 +25,10 @@ void TestExchangeInterface::statusFollowsTheLink()
     exchange.ostrel_init();
     exchange.can_send_from_que(nullptr);
     OstrelTableRecord records[3];
-    const uint16_t ids[] = {0xAAAA, 0x0380, 0xBBBB};
-    for (int i = 0; i < 3; ++i) // the record owns its message's data
-        records[i].message = {ids[i], 1, 7, 2,
-                              new uint8_t[2]{uint8_t(ids[i]), uint8_t(ids[i] >> 8)}};
+    records[0].message = {0xAAAA, 1, 7, 2, new uint8_t[2]{0xAA, 0xAA}}; // the record owns the data
+    records[2].message = {0xBBBB, 1, 7, 2, new uint8_t[2]{0xBB, 0xBB}};
+    // A length without a buffer goes out as zeros, never read through null.
+    records[1].message = {0x0380, 1, 7, 3, nullptr};
     // Not connected yet: it fails now and is never sent later.
     exchange.can_send_from_que(&records[0]);
     QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
@@ -44,7 +44,7 @@ void TestExchangeInterface::statusFollowsTheLink()
     QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
     QCOMPARE(modem.connections, 2);
     QCOMPARE(log.countContaining("already"), 0);
-    QTRY_VERIFY(modem.received.endsWith(hex("80030100070002008003c0")));
+    QTRY_VERIFY(modem.received.endsWith(hex("8003010007000300000000c0")));
     QCOMPARE(modem.received.count(char(0xC0)), 2);
 
     NullReader none;
