@@ -15,18 +15,13 @@ int freePort()
     return probe.serverPort();
 }
 
-bool writeFile(const QString &name, const QByteArray &content)
+bool writeFile(const QString &name, const QString &content)
 {
     QFile f(name);
-    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content.toUtf8()) >= 0;
 }
 
 } // namespace
-
-DirewolfLink::DirewolfLink()
-{
-    connect(&m_pump, &QTimer::timeout, this, &DirewolfLink::pumpAudio);
-}
 
 QString DirewolfLink::path(int modem, const char *suffix) const
 {
@@ -35,37 +30,33 @@ QString DirewolfLink::path(int modem, const char *suffix) const
 
 bool DirewolfLink::start(int timeoutMs)
 {
-    QByteArray alsa = "pcm.nullout {\n type null\n}\n";
+    QString alsa = "pcm.nullout {\n type null\n}\n";
+    bool written = true;
     for (int i = 0; i < 2; ++i) {
-        m_agwPort[i] = freePort();
-        m_kissPort[i] = freePort();
-        alsa += QStringLiteral("pcm.tx%1 {\n type file\n slave.pcm \"nullout\"\n file \"%2\"\n "
-                               "format \"raw\"\n}\n")
+        agwPort[i] = freePort();
+        kissPort[i] = freePort();
+        alsa += QString("pcm.tx%1 {\n type file\n slave.pcm \"nullout\"\n file \"%2\"\n"
+                        " format \"raw\"\n}\n")
                     .arg(i)
-                    .arg(path(i, ".raw"))
-                    .toUtf8();
-        const QString conf =
-            QStringLiteral("ADEVICE stdin tx%1\nARATE 48000\nACHANNELS 1\nCHANNEL 0\n"
-                           "MYCALL QZ9XK-%2\nMODEM 9600\nTXDELAY 10\nTXTAIL 5\nDWAIT 0\n"
-                           "SLOTTIME 1\nPERSIST 255\nAGWPORT %3\nKISSPORT %4\n")
-                .arg(i)
-                .arg(i + 5)
-                .arg(m_agwPort[i])
-                .arg(m_kissPort[i]);
-        if (!writeFile(path(i, ".raw"), "") || !writeFile(path(i, ".conf"), conf.toUtf8())) {
-            m_error = QStringLiteral("cannot write the modem files in %1").arg(m_dir.path());
-            return false;
-        }
+                    .arg(path(i, ".raw"));
+        written = written && writeFile(path(i, ".raw"), "") &&
+                  writeFile(path(i, ".conf"),
+                            QString("ADEVICE stdin tx%1\nARATE 48000\nACHANNELS 1\nCHANNEL 0\n"
+                                    "MYCALL QZ9XK-%2\nMODEM 9600\nTXDELAY 10\nTXTAIL 5\nDWAIT 0\n"
+                                    "SLOTTIME 1\nPERSIST 255\nAGWPORT %3\nKISSPORT %4\n")
+                                .arg(i)
+                                .arg(i + 5)
+                                .arg(agwPort[i])
+                                .arg(kissPort[i]));
     }
-    if (!writeFile(m_dir.filePath("alsa.conf"), alsa)) {
-        m_error = QStringLiteral("cannot write alsa.conf");
+    if (!written || !writeFile(m_dir.filePath("alsa.conf"), alsa)) {
+        errorString = "cannot write the modem files in " + m_dir.path();
         return false;
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("ALSA_CONFIG_PATH"), m_dir.filePath("alsa.conf"));
+    env.insert("ALSA_CONFIG_PATH", m_dir.filePath("alsa.conf"));
     for (int i = 0; i < 2; ++i) {
-        m_proc[i] = std::make_unique<QProcess>();
-        QProcess *p = m_proc[i].get();
+        QProcess *p = (m_proc[i] = std::make_unique<QProcess>()).get();
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(m_dir.path());
         p->setProcessChannelMode(QProcess::MergedChannels);
@@ -74,23 +65,24 @@ bool DirewolfLink::start(int timeoutMs)
         });
         p->start("direwolf", {"-c", path(i, ".conf"), "-r", "48000", "-t", "0", "-"});
         if (!p->waitForStarted(5000)) {
-            m_error = QStringLiteral("direwolf does not start: %1").arg(p->errorString());
+            errorString = "direwolf does not start: " + p->errorString();
             return false;
         }
     }
+    connect(&m_pump, &QTimer::timeout, this, &DirewolfLink::pumpAudio);
     m_clock.start();
     m_pump.start(10);
-    const auto ready = [this]() {
-        for (const QString &out : m_output)
-            if (!out.contains("Ready to accept KISS TCP client") ||
-                !out.contains("Ready to accept AGW client"))
-                return false;
-        return true;
-    };
-    if (QTest::qWaitFor(ready, timeoutMs))
-        return true;
-    m_error = QStringLiteral("direwolf not ready:\n%1\n%2").arg(m_output[0], m_output[1]);
-    return false;
+    const bool ready = QTest::qWaitFor(
+        [this]() {
+            for (const QString &out : m_output)
+                if (!out.contains("Ready to accept KISS TCP client") ||
+                    !out.contains("Ready to accept AGW client"))
+                    return false;
+            return true;
+        },
+        timeoutMs);
+    errorString = ready ? QString() : "direwolf not ready:\n" + m_output[0] + "\n" + m_output[1];
+    return ready;
 }
 
 void DirewolfLink::pumpAudio()
@@ -99,12 +91,11 @@ void DirewolfLink::pumpAudio()
     const qint64 due = m_clock.elapsed() * 96;
     for (int i = 0; i < 2; ++i) {
         QProcess *to = m_proc[1 - i].get();
-        if (!to || to->state() != QProcess::Running)
-            continue;
-        QByteArray audio;
         QFile f(path(i, ".raw"));
-        if (f.open(QIODevice::ReadOnly) && f.seek(m_audioPos[i]))
-            audio = f.readAll();
+        if (!to || to->state() != QProcess::Running || !f.open(QIODevice::ReadOnly))
+            continue;
+        f.seek(m_audioPos[i]);
+        QByteArray audio = f.readAll();
         audio.chop(audio.size() % 2); // half a sample waits for the next tick
         m_audioPos[i] += audio.size();
         if (audio.isEmpty() && m_audioSent[1 - i] < due)

@@ -15,14 +15,12 @@
 class DirewolfLink : public QObject
 {
 public:
-    DirewolfLink();
     ~DirewolfLink() override { stop(); }
     // False, with the reason in errorString, when the modems are not ready in time.
     bool start(int timeoutMs = 15000);
     void stop();
-    int agwPort(int modem) const { return m_agwPort[modem]; }
-    int kissPort(int modem) const { return m_kissPort[modem]; }
-    QString errorString() const { return m_error; }
+    int agwPort[2] = {0, 0}, kissPort[2] = {0, 0};
+    QString errorString;
 
 private:
     void pumpAudio();
@@ -30,9 +28,8 @@ private:
 
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_proc[2];
-    QString m_output[2], m_error;
+    QString m_output[2];
     qint64 m_audioPos[2] = {0, 0}, m_audioSent[2] = {0, 0};
-    int m_agwPort[2] = {0, 0}, m_kissPort[2] = {0, 0};
     QTimer m_pump;
     QElapsedTimer m_clock;
 };

@@ -19,14 +19,14 @@ private slots:
 void TestRadioLink::readersCarryMessagesBothWays()
 {
     DirewolfLink link;
-    QVERIFY2(link.start(), qPrintable(link.errorString()));
+    QVERIFY2(link.start(), qPrintable(link.errorString));
     QVector<QByteArray> got;
     ostrelSetRxRoute([&got](tag_ostrel_message *m) {
         got << QString::asprintf("%x/%x/%x:", m->msg_id, m->src, m->dst).toLatin1() +
                    QByteArray(reinterpret_cast<const char *>(m->data), m->length).toHex();
     });
-    KISS_connector onA("127.0.0.1", link.kissPort(0));
-    AGWPE_Reader onB("127.0.0.1", link.agwPort(1));
+    KISS_connector onA("127.0.0.1", link.kissPort[0]);
+    AGWPE_Reader onB("127.0.0.1", link.agwPort[1]);
     QTRY_COMPARE_WITH_TIMEOUT(onA.state(), AbstractReader::HW_READY, 5000);
     QTRY_COMPARE_WITH_TIMEOUT(onB.state(), AbstractReader::HW_READY, 5000);
     // direwolf answers a version request only after it has taken the raw-frame
