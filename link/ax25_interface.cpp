@@ -25,6 +25,10 @@ AX25_interface::~AX25_interface()
 
 void AX25_interface::Connect(const QString &host, int port)
 {
+    // A link still closing was dropped on purpose and will never come back
+    // by itself; only a live or starting connection makes a new one needless.
+    if (m_socket->state() == QAbstractSocket::ClosingState)
+        m_socket->abort();
     if (m_socket->state() != QAbstractSocket::UnconnectedState)
         return;
     qDebug() << "Connecting to " << host << ":" << port << "...\n";

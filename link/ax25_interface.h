@@ -26,7 +26,8 @@ public:
     ~AX25_interface() override;
 
     // Starts connecting unless the socket is already connecting or
-    // connected; the outcome comes as Connected() or Error().
+    // connected (a socket still closing is dropped at once); the outcome
+    // comes as Connected() or Error().
     void Connect(const QString &host, int port);
     void Disconnect();
 

@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <QDir>
+#include <QLocale>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QUrl>
@@ -17,6 +18,13 @@ namespace
 constexpr int kSourceAddressOffset = 8;
 constexpr int kAddressEnd = kSourceAddressOffset + 6;
 const char kLogFolder[] = "logs";
+
+// Log names and time records are read back by programs, so their digits
+// stay ASCII whatever the operator's locale writes numbers with.
+QString logTime(const QDateTime &time, const char *format)
+{
+    return QLocale::c().toString(time, QLatin1String(format));
+}
 
 QString parameterIfExists(OstrelConfigData *config, const QString &key)
 {
@@ -53,7 +61,7 @@ void AX25_connector::SiDS_init(OstrelConfigData *config)
         return;
     }
     m_logBase = QLatin1String(kLogFolder) + QLatin1Char('/') +
-                QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy-MM-ddThh-mm-ss"));
+                logTime(QDateTime::currentDateTimeUtc(), "yyyy-MM-ddThh-mm-ss");
     auto csv = std::make_unique<QFile>(m_logBase + QStringLiteral(".satnogs.csv"));
     auto kss = std::make_unique<QFile>(m_logBase + QStringLiteral(".kss"));
     if (!csv->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text) ||
@@ -109,13 +117,13 @@ void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &t
 void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
 {
     const QByteArray bare = frame.mid(1);
-    *m_csvStream << time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) << '|'
+    *m_csvStream << logTime(time, "yyyy-MM-dd hh:mm:ss") << '|'
                  << QString::fromLatin1(bare.toHex().toUpper()) << Qt::endl;
 
     QByteArray records;
     records.append(char(KISS::FEND));
     records.append(char(0x09));
-    records.append(time.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz UTC")).toUtf8());
+    records.append(logTime(time, "yyyy-MM-dd hh:mm:ss.zzz UTC").toUtf8());
     records.append(char(KISS::FEND));
     QByteArray data;
     data.reserve(2 + bare.size() * 2);

@@ -1,37 +1,21 @@
 #include "agwpe.h"
-#include "support_modem.h"
+#include "support_link.h"
 
 #include <QSignalSpy>
-#include <QTcpSocket>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(QVector<QByteArray>)
 
 namespace
 {
 
-QByteArray agwFrame(char kind, const QByteArray &data)
+QByteArray agwFrame(char kind, const QByteArray &data, uint32_t dataLen = 0)
 {
     AGWPE_Header h;
     h.DataKind = uint8_t(kind);
-    h.DataLen = uint32_t(data.size());
+    h.DataLen = dataLen ? dataLen : uint32_t(data.size());
     return h.encode() + data;
 }
-
-struct Connection {
-    ScriptedModem modem;
-    AGWPE agw;
-    QSignalSpy connected{&agw, &AX25_interface::Connected};
-    QSignalSpy errors{&agw, &AX25_interface::Error};
-    QSignalSpy arrived{&agw, &AX25_interface::PacketArrived};
-
-    bool open()
-    {
-        agw.Connect("127.0.0.1", modem.port());
-        if (!connected.wait())
-            return false;
-        return QTest::qWaitFor(
-            [this]() { return modem.client() && modem.received().size() >= 36; });
-    }
-};
 
 } // namespace
 
@@ -39,126 +23,90 @@ class TestAgwpe : public QObject
 {
     Q_OBJECT
 private slots:
-    void headerRoundTrip();
-    void rawModeRequestedFirst();
-    void sendFrame();
-    void frameOverThreeReads();
-    void otherKindsConsumedSilently();
-    void hugeDataLenDropsConnection();
-    void reconnectStartsClean();
+    void deframe_data();
+    void deframe();
+    void overSocket();
 };
 
-void TestAgwpe::headerRoundTrip()
+// Reads as TCP cuts them; each frame out is its kind followed by its data.
+void TestAgwpe::deframe_data()
 {
-    AGWPE_Header h;
-    h.port = 3;
-    h.DataKind = 'K';
-    h.PID = 0xF0;
-    qstrncpy(h.CallFrom, "QZ9XK-0", 10);
-    h.DataLen = 0x01020304;
-    h.User = 0xA0B0C0D0;
-    const QByteArray bytes = h.encode();
-    QCOMPARE(bytes.size(), 36);
-    QCOMPARE(bytes.mid(28, 8).toHex(), QByteArray("04030201d0c0b0a0"));
-    QCOMPARE(bytes.mid(0, 8).toHex(), QByteArray("030000004b00f000"));
-    const AGWPE_Header back = AGWPE_Header::decode(bytes.constData());
-    QCOMPARE(back.DataLen, h.DataLen);
-    QCOMPARE(back.User, h.User);
-    QCOMPARE(QByteArray(back.CallFrom), QByteArray("QZ9XK-0"));
+    using V = QVector<QByteArray>;
+    QTest::addColumn<V>("reads");
+    QTest::addColumn<V>("frames");
+    QTest::addColumn<bool>("ok");
+    const QByteArray k = agwFrame('K', QByteArray(40, 'z'));
+    QTest::newRow("20, 30, then the rest")
+        << V{k.left(20), k.mid(20, 30), k.mid(50)} << V{"K" + QByteArray(40, 'z')} << true;
+    QTest::newRow("three kinds in one read")
+        << V{agwFrame('T', "abc") + agwFrame('R', "") + agwFrame('K', "xy")}
+        << V{"Tabc", "R", "Kxy"} << true;
+    // A length nobody sends would have us wait for ever; the frames before it stand.
+    QTest::newRow("huge length refused")
+        << V{agwFrame('K', "ok") + agwFrame('K', QByteArray(100, 'x'), 0x7FFFFFFF)} << V{"Kok"}
+        << false;
+    QTest::newRow("just over the cap") << V{agwFrame('K', "", 65537)} << V{} << false;
 }
 
-void TestAgwpe::rawModeRequestedFirst()
+void TestAgwpe::deframe()
 {
-    Connection c;
-    QVERIFY(c.open());
-    QByteArray expected(36, '\0');
-    expected[4] = 'k';
-    QCOMPARE(c.modem.received().toHex(), expected.toHex());
+    QFETCH(QVector<QByteArray>, reads);
+    QFETCH(QVector<QByteArray>, frames);
+    QFETCH(bool, ok);
+    AgwpeDeframer deframer;
+    QVector<AGWPE_Packet> out;
+    bool allOk = true;
+    for (const QByteArray &r : reads)
+        allOk = deframer.feed(r, out) && allOk;
+    QVector<QByteArray> got;
+    for (const AGWPE_Packet &p : out)
+        got << char(p.header.DataKind) + p.data;
+    QCOMPARE(got, frames);
+    QCOMPARE(allOk, ok);
 }
 
-void TestAgwpe::sendFrame()
-{
-    Connection c;
-    QVERIFY(c.open());
-    c.modem.clearReceived();
-    QByteArray payload = hex("8003010007000400"
-                             "01000000");
-    c.agw.send_packet(payload);
-    QTRY_COMPARE(c.modem.received().size(), 36 + 29);
-    const QByteArray got = c.modem.received();
-    const AGWPE_Header h = AGWPE_Header::decode(got.constData());
-    QCOMPARE(h.DataKind, uint8_t('K'));
-    QCOMPARE(h.DataLen, 29u);
-    QCOMPARE(QByteArray(got.constData() + 8, 10), QByteArray("QZ9XK-0\0\0\0", 10));
-    QCOMPARE(QByteArray(got.constData() + 18, 10), QByteArray("QZ9XK-1\0\0\0", 10));
-    QCOMPARE(got.mid(36).toHex(), QByteArray("00a2b472b0964062a2b472b096406100f0"
-                                             "800301000700040001000000"));
-}
-
-void TestAgwpe::frameOverThreeReads()
-{
-    Connection c;
-    QVERIFY(c.open());
-    const QByteArray frame = agwFrame('K', QByteArray(40, 'z'));
-    QSignalSpy reads(c.agw.socket(), &QIODevice::readyRead);
-    c.modem.send(frame.left(20));
-    QVERIFY(reads.wait());
-    c.modem.send(frame.mid(20, 30));
-    QVERIFY(reads.wait());
-    QCOMPARE(c.arrived.count(), 0);
-    c.modem.send(frame.mid(50));
-    QTRY_COMPARE(c.arrived.count(), 1);
-    QCOMPARE(c.arrived.at(0).at(0).toByteArray(), QByteArray(40, 'z'));
-}
-
-void TestAgwpe::otherKindsConsumedSilently()
-{
-    Connection c;
-    QVERIFY(c.open());
-    c.modem.send(agwFrame('T', "abc") + agwFrame('R', QByteArray()) +
-                 agwFrame('K', QByteArray("\x00xy", 3)));
-    QTRY_COMPARE(c.arrived.count(), 1);
-    QCOMPARE(c.arrived.at(0).at(0).toByteArray(), QByteArray("\x00xy", 3));
-}
-
-void TestAgwpe::hugeDataLenDropsConnection()
+void TestAgwpe::overSocket()
 {
     MessageLog log;
-    Connection c;
-    QVERIFY(c.open());
-    AGWPE_Header h;
-    h.DataKind = 'K';
-    h.DataLen = 0x7FFFFFFF;
-    c.modem.send(agwFrame('K', "ok") + h.encode() + QByteArray(100, 'x'));
-    QVERIFY(c.errors.count() > 0 || c.errors.wait());
-    QCOMPARE(c.arrived.count(), 1);
-    QCOMPARE(c.agw.socket()->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(log.countContaining("AGWPE frame announces 2147483647 data bytes"), 1);
-    // The link can be opened again and works from a clean state.
-    c.agw.Connect("127.0.0.1", c.modem.port());
-    QTRY_COMPARE(c.connected.count(), 2);
-    QTRY_COMPARE(c.modem.connections(), 2);
-    c.modem.send(agwFrame('K', "again"));
-    QTRY_COMPARE(c.arrived.count(), 2);
-    QCOMPARE(c.arrived.at(1).at(0).toByteArray(), QByteArray("again"));
-}
+    ScriptedModem modem;
+    AGWPE agw;
+    QSignalSpy connected(&agw, &AX25_interface::Connected);
+    QSignalSpy errors(&agw, &AX25_interface::Error);
+    QSignalSpy arrived(&agw, &AX25_interface::PacketArrived);
+    agw.Connect("127.0.0.1", modem.port());
+    QVERIFY(connected.wait());
+    // Raw frames are asked for before anything else is written.
+    QByteArray raw(36, '\0');
+    raw[4] = 'k';
+    QTRY_COMPARE(modem.received.toHex(), raw.toHex());
+    QByteArray payload = hex("800301000700040001000000");
+    agw.send_packet(payload);
+    QTRY_COMPARE(
+        modem.received.mid(36).toHex(),
+        QByteArray("000000004b000000515a39584b2d30000000515a39584b2d310000001d00000000000000"
+                   "00a2b472b0964062a2b472b096406100f0800301000700040001000000"));
 
-void TestAgwpe::reconnectStartsClean()
-{
-    Connection c;
-    QVERIFY(c.open());
-    const QByteArray frame = agwFrame('K', QByteArray(40, 'a'));
-    QSignalSpy reads(c.agw.socket(), &QIODevice::readyRead);
-    c.modem.send(frame.left(50));
+    // Only 'K' frames are handed on; a huge length drops the link.
+    modem.send(agwFrame('T', "abc") + agwFrame('K', "xy") + agwFrame('K', "", 0x7FFFFFFF));
+    QVERIFY(errors.wait());
+    QCOMPARE(arrived.count(), 1);
+    QCOMPARE(arrived.at(0).at(0).toByteArray(), QByteArray("xy"));
+    QCOMPARE(agw.socket()->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(log.countContaining("AGWPE frame announces 2147483647 data bytes"), 1);
+
+    // A frame cut by a dropped link is forgotten; the next link starts clean.
+    agw.Connect("127.0.0.1", modem.port());
+    QTRY_COMPARE(modem.connections, 2);
+    QSignalSpy reads(agw.socket(), &QIODevice::readyRead);
+    modem.send(agwFrame('K', QByteArray(40, 'a')).left(50));
     QVERIFY(reads.wait());
-    c.modem.dropClient();
-    QVERIFY(c.errors.wait());
-    c.agw.Connect("127.0.0.1", c.modem.port());
-    QTRY_COMPARE(c.connected.count(), 2);
-    QTRY_VERIFY(c.modem.client());
-    c.modem.send(agwFrame('K', "fresh"));
-    QTRY_COMPARE(c.arrived.count(), 1);
-    QCOMPARE(c.arrived.at(0).at(0).toByteArray(), QByteArray("fresh"));
+    modem.dropClient();
+    QVERIFY(errors.wait());
+    agw.Connect("127.0.0.1", modem.port());
+    QTRY_COMPARE(modem.connections, 3);
+    modem.send(agwFrame('K', "fresh"));
+    QTRY_COMPARE(arrived.count(), 2);
+    QCOMPARE(arrived.at(1).at(0).toByteArray(), QByteArray("fresh"));
 }
 
 QTEST_GUILESS_MAIN(TestAgwpe)

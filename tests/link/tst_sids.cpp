@@ -1,12 +1,10 @@
 #include "kiss.h"
 #include "kiss_connector.h"
 #include "ostrelconfigdata.h"
-#include "support_config.h"
-#include "support_http.h"
-#include "support_modem.h"
+#include "support_link.h"
 
+#include <QApplication>
 #include <QDir>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrlQuery>
 #include <QtTest>
@@ -18,29 +16,16 @@ QByteArray address(const QByteArray &call, int ssidByte)
 {
     QByteArray a;
     for (int i = 0; i < 6; ++i)
-        a.append(char((i < call.size() ? uint8_t(call[i]) : uint8_t(' ')) << 1));
-    a.append(char(ssidByte));
-    return a;
+        a.append(char(uint8_t(i < call.size() ? call[i] : ' ') << 1));
+    return a + char(ssidByte);
 }
 
-// A frame as the modem hands it over: leading byte, AX.25 addresses,
-// control, PID, one Ostrel message.
-QByteArray frameFrom(const QByteArray &call, int ssid,
-                     const QByteArray &payload = hex("8104070001000200c0db"))
+// A frame as the modem hands it over: leading byte, addresses, control, PID, one message.
+QByteArray frameFrom(const QByteArray &call, int ssid = 0,
+                     const char *message = "81040700010002c0db")
 {
-    return QByteArray(1, '\0') + address("QZ9XK", 0x62) + address(call, 0x61 | (ssid << 1)) +
-           hex("00f0") + payload;
-}
-
-const QStringList kStation{"SiDS_CallSign",  "QZ9XK", "SiDS_latitude",     "55.75",
-                           "SiDS_longitude", "37.61", "SiDS_SatCallSign0", "RS99S",
-                           "SiDS_NORAD_id0", "99999", "SiDS_SatCallSign1", "RS98SX",
-                           "SiDS_NORAD_id1", "99998"};
-
-QByteArray readFile(const QString &name)
-{
-    QFile f(name);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    return hex("00") + address("QZ9XK", 0x62) + address(call, 0x61 | (ssid << 1)) + hex("00f0") +
+           hex(message);
 }
 
 } // namespace
@@ -50,250 +35,173 @@ class TestSids : public QObject
     Q_OBJECT
 private slots:
     void init();
-    void cleanup();
-    void incompleteStationDoesNothing();
-    void postsToMainThenReserve();
-    void reserveOnlyWhenSet();
-    void sendersAreMatchedByCallsign_data();
-    void sendersAreMatchedByCallsign();
-    void shortFrameIsNotRead();
-    void receivedFramesAreLoggedAndSubmitted();
-    void missingLogFolderIsCreated();
-    void unusableLogFolderIsReportedOnce();
+    void cleanup() { QDir::setCurrent(m_oldDir); }
+    void posts_data();
+    void posts();
+    void logs_data();
+    void logs();
 
 private:
+    std::unique_ptr<KISS_connector> reader(const QStringList &extra);
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldDir;
+    std::vector<std::unique_ptr<OstrelConfigData>> m_configs;
 };
 
 void TestSids::init()
 {
     // The logs go to "logs/" under the working directory.
     m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
     m_oldDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
 }
 
-void TestSids::cleanup()
+std::unique_ptr<KISS_connector> TestSids::reader(const QStringList &extra)
 {
-    QDir::setCurrent(m_oldDir);
-    m_dir.reset();
+    const QStringList station =
+        QString("SiDS_CallSign QZ9XK SiDS_latitude 55.75 SiDS_longitude 37.61 "
+                "SiDS_SatCallSign0 RS99S SiDS_NORAD_id0 99999 "
+                "SiDS_SatCallSign1 RS98SX SiDS_NORAD_id1 99998")
+            .split(' ');
+    m_configs.push_back(makeConfig(station + extra));
+    auto r = std::make_unique<KISS_connector>("127.0.0.1", 1);
+    r->SiDS_init(m_configs.back().get());
+    return r;
 }
 
-void TestSids::incompleteStationDoesNothing()
+void TestSids::posts_data()
 {
-    HttpCapture http;
-    auto config = makeConfig({"SiDS_CallSign", "QZ9XK", "SiDS_latitude", "55.75", "SiDS_longitude",
-                              "", "SiDS_SatCallSign0", "RS99S", "SiDS_NORAD_id0", "99999",
-                              "SiDS_URL_main", http.url("/main")});
-    KISS_connector reader("127.0.0.1", 1);
-    reader.SiDS_init(config.get());
-    QVERIFY(!QDir("logs").exists());
-    QVERIFY(!reader.logsOpen());
-    QByteArray frame = frameFrom("RS99S", 0);
-    reader.SiDS_submit(frame, QDateTime::currentDateTimeUtc());
-    // A complete station posts a marker afterwards; it must be the only request.
-    auto complete = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/marker")});
-    KISS_connector marker("127.0.0.1", 1);
-    marker.SiDS_init(complete.get());
-    marker.SiDS_submit(frame, QDateTime::currentDateTimeUtc());
-    QTRY_COMPARE(http.requests().size(), 1);
-    QCOMPARE(http.requests()[0].path, QByteArray("/marker"));
-}
-
-void TestSids::postsToMainThenReserve()
-{
-    HttpCapture http;
-    auto config = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/main/"),
-                                                    "SiDS_URL_reserve", http.url("/reserve/")});
-    KISS_connector reader("127.0.0.1", 1);
-    reader.SiDS_init(config.get());
-    QByteArray frame = frameFrom("RS99S", 0);
-    const QByteArray before = frame;
-    reader.SiDS_submit(frame, QDateTime(QDate(2021, 3, 2), QTime(12, 0, 0, 250), Qt::UTC));
-    QCOMPARE(frame, before);
-    QTRY_COMPARE(http.requests().size(), 2);
-    QStringList paths;
-    for (const HttpCapture::Request &r : http.requests()) {
-        paths << QString::fromLatin1(r.path);
-        QCOMPARE(r.method, QByteArray("POST"));
-        QCOMPARE(r.headers.value("content-type"), QByteArray("application/x-www-form-urlencoded"));
-        QCOMPARE(r.body, r.query);
-        const QUrlQuery q(QString::fromLatin1(r.body));
-        const QList<QPair<QString, QString>> items = q.queryItems(QUrl::FullyDecoded);
-        QStringList keys;
-        for (const auto &i : items)
-            keys << i.first;
-        QCOMPARE(keys, QStringList({"noradID", "source", "locator", "longitude", "latitude",
-                                    "version", "timestamp", "frame"}));
-        QCOMPARE(q.queryItemValue("noradID"), QString("99999"));
-        QCOMPARE(q.queryItemValue("source"), QString("QZ9XK"));
-        QCOMPARE(q.queryItemValue("locator"), QString("longLat"));
-        QCOMPARE(q.queryItemValue("longitude"), QString("37.61"));
-        QCOMPARE(q.queryItemValue("latitude"), QString("55.75"));
-        QCOMPARE(q.queryItemValue("version"), QString("1.6.6"));
-        QCOMPARE(q.queryItemValue("timestamp", QUrl::FullyDecoded),
-                 QString("2021-03-02T12:00:00.250Z"));
-        QCOMPARE(q.queryItemValue("frame"), QString::fromLatin1(before.mid(1).toHex().toUpper()));
-    }
-    paths.sort();
-    QCOMPARE(paths, QStringList({"/main/", "/reserve/"}));
-}
-
-void TestSids::reserveOnlyWhenSet()
-{
-    HttpCapture http;
-    auto config = makeConfig(kStation + QStringList{"SiDS_URL_reserve", http.url("/reserve")});
-    KISS_connector reader("127.0.0.1", 1);
-    reader.SiDS_init(config.get());
-    QByteArray frame = frameFrom("RS99S", 3);
-    reader.SiDS_submit(frame, QDateTime::currentDateTimeUtc());
-    QTRY_COMPARE(http.requests().size(), 1);
-    QCOMPARE(http.requests()[0].path, QByteArray("/reserve"));
-}
-
-void TestSids::sendersAreMatchedByCallsign_data()
-{
-    QTest::addColumn<QByteArray>("call");
-    QTest::addColumn<int>("ssid");
+    QTest::addColumn<QStringList>("config");
+    QTest::addColumn<QByteArray>("frame");
+    QTest::addColumn<QStringList>("paths");
     QTest::addColumn<QString>("norad");
-    QTest::newRow("first satellite") << QByteArray("RS99S") << 0 << "99999";
-    QTest::newRow("any SSID") << QByteArray("RS99S") << 15 << "99999";
-    QTest::newRow("six characters") << QByteArray("RS98SX") << 1 << "99998";
-    QTest::newRow("prefix of a satellite") << QByteArray("RS98S") << 0 << "";
-    QTest::newRow("other sender") << QByteArray("QZ9XK") << 0 << "";
+    const QStringList main{"SiDS_URL_main", "/m"};
+    QTest::newRow("main, then reserve") << main + QStringList{"SiDS_URL_reserve", "/r"}
+                                        << frameFrom("RS99S") << QStringList{"/m", "/r"} << "99999";
+    QTest::newRow("reserve only, any SSID")
+        << QStringList{"SiDS_URL_reserve", "/r"} << frameFrom("RS99S", 15) << QStringList{"/r"}
+        << "99999";
+    QTest::newRow("six characters")
+        << main << frameFrom("RS98SX", 1) << QStringList{"/m"} << "99998";
+    QTest::newRow("prefix of a satellite") << main << frameFrom("RS98S") << QStringList{} << "";
+    QTest::newRow("other sender") << main << frameFrom("QZ9XK") << QStringList{} << "";
+    QTest::newRow("cut inside the source address")
+        << main << frameFrom("RS99S").left(13) << QStringList{} << "";
+    QTest::newRow("station incomplete")
+        << main + QStringList{"SiDS_longitude", ""} << frameFrom("RS99S") << QStringList{} << "";
 }
 
-void TestSids::sendersAreMatchedByCallsign()
+void TestSids::posts()
 {
-    QFETCH(QByteArray, call);
-    QFETCH(int, ssid);
+    QFETCH(QStringList, config);
+    QFETCH(QByteArray, frame);
+    QFETCH(QStringList, paths);
     QFETCH(QString, norad);
     HttpCapture http;
-    auto config = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/m")});
-    KISS_connector reader("127.0.0.1", 1);
-    reader.SiDS_init(config.get());
-    QByteArray frame = frameFrom(call, ssid);
-    reader.SiDS_submit(frame, QDateTime::currentDateTimeUtc());
-    // A known satellite that follows is the marker that everything before it was handled.
-    QByteArray marker = frameFrom("RS99S", 0, hex("ffff"));
-    reader.SiDS_submit(marker, QDateTime::currentDateTimeUtc());
-    const int expected = norad.isEmpty() ? 1 : 2;
-    QTRY_COMPARE(http.requests().size(), expected);
-    if (!norad.isEmpty()) {
-        bool found = false;
-        for (const auto &r : http.requests()) {
-            const QUrlQuery q(QString::fromLatin1(r.body));
-            if (q.queryItemValue("frame") == QString::fromLatin1(frame.mid(1).toHex().toUpper())) {
-                found = true;
-                QCOMPARE(q.queryItemValue("noradID"), norad);
-            }
-        }
-        QVERIFY(found);
+    for (int i = 1; i < config.size(); i += 2)
+        if (config[i - 1].startsWith("SiDS_URL"))
+            config[i] = http.url(config[i]);
+    auto tested = reader(config);
+    // Without a whole station there are no logs either.
+    QCOMPARE(QDir("logs").exists(), !config.contains("SiDS_longitude"));
+    const QByteArray before = frame;
+    tested->SiDS_submit(frame, QDateTime(QDate(2021, 3, 2), QTime(12, 0, 0, 250), Qt::UTC));
+    QCOMPARE(frame, before);
+    // Posts come in any order; one made after is the sign that nothing else is under way.
+    auto marker = reader({"SiDS_URL_main", http.url("/marker")});
+    QByteArray markerFrame = frameFrom("RS99S");
+    marker->SiDS_submit(markerFrame, QDateTime::currentDateTimeUtc());
+    QTRY_VERIFY(http.requests.filter("POST /marker?").size() == 1 &&
+                http.requests.size() > paths.size());
+    QStringList got;
+    for (const QString &request : qAsConst(http.requests)) {
+        const QString body = request.mid(request.indexOf("\r\n\r\n") + 4);
+        const QString path = request.mid(5, request.indexOf('?') - 5);
+        if (path == "/marker")
+            continue;
+        got << path;
+        QVERIFY(request.startsWith("POST " + path + "?" + body + " HTTP/1.1\r\n"));
+        QVERIFY(request.contains("\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
+        QStringList items;
+        for (const auto &item : QUrlQuery(body).queryItems(QUrl::FullyDecoded))
+            items << item.first + "=" + item.second;
+        QCOMPARE(items.join(' '),
+                 QString("noradID=%1 source=QZ9XK locator=longLat longitude=37.61 "
+                         "latitude=55.75 version=1.6.6 timestamp=2021-03-02T12:00:00.250Z "
+                         "frame=%2")
+                     .arg(norad, before.mid(1).toHex().toUpper()));
     }
+    got.sort();
+    QCOMPARE(got, paths);
 }
 
-void TestSids::shortFrameIsNotRead()
+void TestSids::logs_data()
 {
-    HttpCapture http;
-    auto config = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/m")});
-    KISS_connector reader("127.0.0.1", 1);
-    reader.SiDS_init(config.get());
-    // Cut inside the source address of a satellite: too short to tell.
-    QByteArray shortFrame = frameFrom("RS99S", 0).left(13);
-    reader.SiDS_submit(shortFrame, QDateTime::currentDateTimeUtc());
-    QByteArray marker = frameFrom("RS99S", 0, hex("ffff"));
-    reader.SiDS_submit(marker, QDateTime::currentDateTimeUtc());
-    QTRY_COMPARE(http.requests().size(), 1);
-    QVERIFY(QUrlQuery(QString::fromLatin1(http.requests()[0].body))
-                .queryItemValue("frame")
-                .endsWith("FFFF"));
+    QTest::addColumn<bool>("blocked");
+    QTest::newRow("missing folder is made") << false;
+    QTest::newRow("a file in the way is reported once") << true;
 }
 
-void TestSids::receivedFramesAreLoggedAndSubmitted()
+// Every received frame, from a satellite or not, is logged alike.
+void TestSids::logs()
 {
-    HttpCapture http;
-    ScriptedModem modem;
-    auto config = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/m")});
-    KISS_connector reader("127.0.0.1", modem.port());
-    reader.SiDS_init(config.get());
-    QVERIFY(reader.logsOpen());
-    QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
-    QTRY_VERIFY(modem.client());
-
-    const QByteArray fromSat = frameFrom("RS99S", 0);
-    const QByteArray fromOther = frameFrom("AB1CD", 2, hex("0100010002000100c0"));
-    for (QByteArray f : {fromSat, fromOther}) {
-        KISS::escape(f, 0);
-        modem.send(QByteArray(1, char(0xC0)) + f + char(0xC0));
-    }
-    QTRY_COMPARE(reader.receiveCount(), uint32_t(fromSat.size() + fromOther.size()));
-    QTRY_COMPARE(http.requests().size(), 1);
-
-    const QString base = reader.logBaseName();
-    QVERIFY(QRegularExpression("^logs/\\d{4}-\\d\\d-\\d\\dT\\d\\d-\\d\\d-\\d\\d$")
-                .match(base)
-                .hasMatch());
-    const QList<QByteArray> lines = readFile(base + ".satnogs.csv").split('\n');
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines[2], QByteArray());
-    const QRegularExpression csv("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\|([0-9A-F]*)$");
-    QCOMPARE(csv.match(QString::fromLatin1(lines[0])).captured(1).toLatin1(),
-             fromSat.mid(1).toHex().toUpper());
-    QCOMPARE(csv.match(QString::fromLatin1(lines[1])).captured(1).toLatin1(),
-             fromOther.mid(1).toHex().toUpper());
-
-    // Two records a frame: the time, then the frame as a KISS data frame.
-    const QByteArray kss = readFile(base + ".kss");
-    const QList<QByteArray> pieces = kss.split(char(0xC0));
-    QVector<QByteArray> records;
-    for (const QByteArray &p : pieces)
-        if (!p.isEmpty())
-            records.append(p);
-    QCOMPARE(records.size(), 4);
-    const QRegularExpression stamp("^\\x09\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} UTC$");
-    QVERIFY(stamp.match(QString::fromLatin1(records[0])).hasMatch());
-    QVERIFY(stamp.match(QString::fromLatin1(records[2])).hasMatch());
-    QByteArray expectedOther = QByteArray(1, '\0') + fromOther.mid(1);
-    KISS::escape(expectedOther, 0);
-    QCOMPARE(records[3].toHex(), expectedOther.toHex());
-    QVERIFY(records[3].endsWith(hex("dbdc")));
-    QByteArray back = records[3];
-    KISS::deescape(back);
-    QCOMPARE(back.mid(1), fromOther.mid(1));
-}
-
-void TestSids::missingLogFolderIsCreated()
-{
-    auto config = makeConfig(kStation);
-    QVERIFY(!QDir("logs").exists());
-    KISS_connector reader("127.0.0.1", 1);
-    reader.SiDS_init(config.get());
-    QVERIFY(QDir("logs").exists());
-    QVERIFY(reader.logsOpen());
-    QVERIFY(QFile::exists(reader.logBaseName() + ".satnogs.csv"));
-    QVERIFY(QFile::exists(reader.logBaseName() + ".kss"));
-}
-
-void TestSids::unusableLogFolderIsReportedOnce()
-{
-    HttpCapture http;
+    QFETCH(bool, blocked);
     MessageLog log;
-    {
-        QFile blocker("logs");
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-    }
-    auto config = makeConfig(kStation + QStringList{"SiDS_URL_main", http.url("/m")});
-    KISS_connector reader("127.0.0.1", 1);
-    reader.SiDS_init(config.get());
-    QVERIFY(!reader.logsOpen());
-    QCOMPARE(log.countContaining("radio frames will not be logged"), 1);
-    // Submission goes on without the logs.
-    QByteArray frame = frameFrom("RS99S", 0);
-    reader.SiDS_submit(frame, QDateTime::currentDateTimeUtc());
-    QTRY_COMPARE(http.requests().size(), 1);
+    HttpCapture http;
+    if (blocked)
+        QVERIFY(QFile("logs").open(QIODevice::WriteOnly));
+    auto r = reader({"SiDS_URL_main", http.url("/m")});
+    QCOMPARE(log.countContaining("radio frames will not be logged"), blocked ? 1 : 0);
+    const QByteArray fromSat = frameFrom("RS99S"),
+                     fromOther = frameFrom("AB1CD", 2, "010001000200010000c0");
+    r->OnPacketArrived(fromSat);
+    r->OnPacketArrived(fromOther);
+    QCOMPARE(r->receiveCount(), uint32_t(fromSat.size() + fromOther.size()));
+    // Submission goes on either way.
+    QTRY_COMPARE(http.requests.size(), 1);
+    if (blocked)
+        return;
+    // Digits stay ASCII whatever the locale (main sets one that has its own).
+    const QString base = r->logBaseName();
+    const QString time = "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
+    QVERIFY2(QRegularExpression("^logs/" + QString(time).replace(':', '-').replace(' ', 'T') + "$")
+                 .match(base)
+                 .hasMatch(),
+             qPrintable(base));
+    QFile csv(base + ".satnogs.csv"), kss(base + ".kss");
+    QVERIFY(csv.open(QIODevice::ReadOnly) && kss.open(QIODevice::ReadOnly));
+    const QString csvText = csv.readAll();
+    QVERIFY2(QRegularExpression("^" + time + "\\|" + fromSat.mid(1).toHex().toUpper() + "\n" +
+                                time + "\\|" + fromOther.mid(1).toHex().toUpper() + "\n$")
+                 .match(csvText)
+                 .hasMatch(),
+             qPrintable(csvText));
+    // Two records a frame: the time, then the frame as a KISS data frame.
+    QByteArray sat = fromSat, other = fromOther;
+    KISS::escape(sat, 0);
+    KISS::escape(other, 0);
+    QVERIFY(other.endsWith(hex("dbdc")));
+    const QByteArray bytes = kss.readAll();
+    const auto text = [](const QByteArray &b) {
+        return QString::fromLatin1(b.constData(), b.size());
+    };
+    const QString stamp = "\\x{c0}\\x{09}" + time + "\\.[0-9]{3} UTC";
+    QVERIFY2(QRegularExpression(
+                 "^" + stamp + QRegularExpression::escape(text(hex("c0c0") + sat + hex("c0"))) +
+                 stamp + QRegularExpression::escape(text(hex("c0c0") + other + hex("c0"))) + "$")
+                 .match(text(bytes))
+                 .hasMatch(),
+             bytes.toHex().constData());
 }
 
-QTEST_MAIN(TestSids)
+// Log names and times are read back by programs: run under a locale whose
+// digits are not ASCII.
+int main(int argc, char **argv)
+{
+    qputenv("LC_ALL", "ar_EG.UTF-8");
+    QApplication app(argc, argv);
+    TestSids test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_sids.moc"
