@@ -82,6 +82,7 @@ private:
     std::unique_ptr<QFile> m_kssFile;
     std::unique_ptr<QTextStream> m_csvStream;
     std::unique_ptr<QDataStream> m_kssStream;
+    bool m_logWriteFailed = false;
 };
 
 #endif // AX25_CONNECTOR_H

@@ -133,6 +133,22 @@ void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
     KISS::escape(data, 2);
     data.append(char(KISS::FEND));
     records.append(data);
-    m_kssStream->writeRawData(records.constData(), records.size());
-    m_kssFile->flush();
+    const bool kssWritten = m_kssStream->writeRawData(records.constData(), records.size()) ==
+                                records.size() &&
+                            m_kssFile->flush();
+    const bool csvWritten = m_csvStream->status() == QTextStream::Ok;
+
+    // A full disk or a vanished file must not drop frames from the logs
+    // unseen; one warning per spell of failures, and every later frame is
+    // tried again.
+    if (kssWritten && csvWritten) {
+        m_logWriteFailed = false;
+        return;
+    }
+    if (!m_logWriteFailed)
+        qWarning("Can't write the radio logs %s: %s; received frames are missing from them\n",
+                 qPrintable(m_logBase),
+                 qPrintable(kssWritten ? m_csvFile->errorString() : m_kssFile->errorString()));
+    m_logWriteFailed = true;
+    m_csvStream->resetStatus();
 }

@@ -9,6 +9,9 @@
 #include <QUrlQuery>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace
 {
 
@@ -138,14 +141,17 @@ void TestSids::posts()
 void TestSids::logs_data()
 {
     QTest::addColumn<bool>("blocked");
-    QTest::newRow("missing folder is made") << false;
-    QTest::newRow("a file in the way is reported once") << true;
+    QTest::addColumn<bool>("diskFull");
+    QTest::newRow("missing folder is made") << false << false;
+    QTest::newRow("a file in the way is reported once") << true << false;
+    QTest::newRow("a full disk is reported once") << false << true;
 }
 
 // Every received frame, from a satellite or not, is logged alike.
 void TestSids::logs()
 {
     QFETCH(bool, blocked);
+    QFETCH(bool, diskFull);
     MessageLog log;
     HttpCapture http;
     if (blocked)
@@ -154,6 +160,28 @@ void TestSids::logs()
     QCOMPARE(log.countContaining("radio frames will not be logged"), blocked ? 1 : 0);
     const QByteArray fromSat = frameFrom("RS99S"),
                      fromOther = frameFrom("AB1CD", 2, "010001000200010000c0");
+    if (diskFull) {
+        // No file of this process may grow: every log write fails as on a
+        // full disk.
+        QVERIFY(r->logsOpen());
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit old{};
+        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+        rlimit none = old;
+        none.rlim_cur = 0;
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+        r->OnPacketArrived(fromSat);
+        r->OnPacketArrived(fromOther);
+        QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+        QCOMPARE(log.countContaining("received frames are missing from them"), 1);
+        // Once the disk has room again the next frame is logged.
+        r->OnPacketArrived(fromSat);
+        QFile csv(r->logBaseName() + ".satnogs.csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().contains(fromSat.mid(1).toHex().toUpper()));
+        QCOMPARE(log.countContaining("received frames are missing from them"), 1);
+        return;
+    }
     r->OnPacketArrived(fromSat);
     r->OnPacketArrived(fromOther);
     QCOMPARE(r->receiveCount(), uint32_t(fromSat.size() + fromOther.size()));
