@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-// The first entry of `menu` with exactly this text; a missing entry ends the test run.
+// A missing entry ends the test run rather than crashing on a null action.
 inline QAction *menuAction(QMenu *menu, const QString &text)
 {
     for (QAction *action : menu->actions()) {
@@ -20,22 +20,20 @@ inline QAction *menuAction(QMenu *menu, const QString &text)
 inline QStringList menuTexts(QMenu *menu)
 {
     QStringList texts;
-    for (QAction *action : menu->actions()) {
-        if (!action->isSeparator())
-            texts << action->text();
-    }
+    for (QAction *action : menu->actions())
+        texts << action->text();
+    texts.removeAll(QString());
     return texts;
 }
 
-// The four edge entries ("Allow on " or "Place on " + Left, Right, Top,
-// Bottom) as "on"/"off", with "/grey" when disabled.
+// The four edges of `prefix` ("Allow on ", "Place on ") as on/off, "/grey" when disabled.
 inline QString edgeMarks(QMenu *menu, const QString &prefix)
 {
     QStringList marks;
     for (const char *side : {"Left", "Right", "Top", "Bottom"}) {
-        const QAction *action = menuAction(menu, prefix + QLatin1String(side));
-        marks << QLatin1String(action->isChecked() ? "on" : "off") +
-                     QLatin1String(action->isEnabled() ? "" : "/grey");
+        const QAction *a = menuAction(menu, prefix + QLatin1String(side));
+        marks << QLatin1String(a->isChecked() ? "on" : "off") +
+                     QLatin1String(a->isEnabled() ? "" : "/grey");
     }
     return marks.join(QLatin1Char(' '));
 }
