@@ -9,69 +9,42 @@
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTextStream>
-#include <QThread>
 #include <QtTest>
 
 #include <memory>
+#include <thread>
 
 namespace
 {
 const QString stamp = QStringLiteral("\\d\\d:\\d\\d:\\d\\d: ");
 
-// Lines of `text` with the time stamp taken out from behind any window prefix;
-// a line without a proper stamp stays whole so that comparisons show it.
-QStringList unstamped(const QString &text)
+// Lines with the time stamp taken out from behind any window prefix.
+QStringList unstamped(QString text)
 {
-    static const QRegularExpression re(QStringLiteral("^(WARNING: |ERROR: )?") + stamp);
-    QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    for (QString &line : lines) {
-        const auto m = re.match(line);
-        if (m.hasMatch())
-            line = m.captured(1) + line.mid(m.capturedLength());
-    }
-    return lines;
+    text.replace(QRegularExpression(QStringLiteral("(?m)^(WARNING: |ERROR: )?") + stamp),
+                 QStringLiteral("\\1"));
+    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-// A log device that itself complains on every write, as a failing disk would;
-// `direct` calls the handler as a chained handler would, past the toolkit's re-entry check.
-class NoisyDevice : public QIODevice
+QString readAll(const QString &path)
 {
-public:
-    bool direct = false;
-    QByteArray written;
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
 
-protected:
+// A failing disk complains on every write, straight to the handler as a chained
+// handler would, past the toolkit's own re-entry check.
+struct NoisyDevice : QIODevice {
+    QByteArray written;
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 len) override
     {
-        if (direct)
-            messageOutput(QtWarningMsg, QMessageLogContext(), QStringLiteral("complaint"));
-        else
-            qWarning("complaint");
+        messageOutput(QtWarningMsg, QMessageLogContext(), QStringLiteral("complaint"));
         written.append(data, int(len));
         return len;
     }
 };
 
-int runFatalChild(const char *logPath)
-{
-    int argc = 1;
-    char name[] = "fatal-child";
-    char *argv[] = {name, nullptr};
-    QApplication app(argc, argv);
-    QFile file(QString::fromLocal8Bit(logPath));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
-        return 2;
-    QTextStream stream(&file);
-    ScrollMessageDlg box(nullptr, QStringLiteral("Messages"), QString());
-    setMessageOutputWindow(&box);
-    setMessageOutputLog(&stream);
-    qInstallMessageHandler(messageOutput);
-    qDebug("before fatal");
-    qFatal("fatal end");
-    qDebug("after fatal");
-    return 0;
-}
 } // namespace
 
 class TestMessageHandler : public QObject
@@ -82,14 +55,8 @@ class TestMessageHandler : public QObject
     QFile m_file;
     QTextStream m_stream;
     std::unique_ptr<ScrollMessageDlg> m_box;
-    QtMessageHandler m_previous = nullptr;
 
-    QString logText()
-    {
-        QFile f(m_file.fileName());
-        return f.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(f.readAll())
-                                                             : QString();
-    }
+    QString logText() { return readAll(m_file.fileName()); }
     QString paneText() { return m_box->findChild<QTextEdit *>()->toPlainText(); }
 
 private slots:
@@ -101,11 +68,11 @@ private slots:
         m_box.reset(new ScrollMessageDlg(nullptr, QStringLiteral("Messages"), QStringLiteral("x")));
         setMessageOutputWindow(m_box.get());
         setMessageOutputLog(&m_stream);
-        m_previous = qInstallMessageHandler(messageOutput);
+        qInstallMessageHandler(messageOutput);
     }
     void cleanup()
     {
-        qInstallMessageHandler(m_previous);
+        qInstallMessageHandler(nullptr);
         setMessageOutputLog(nullptr);
         m_box.reset(); // takes itself out of the handler
         m_file.close();
@@ -125,10 +92,7 @@ private slots:
         row("warning", QtWarningMsg, "Socket error 1", "Socket error 1", "WARNING: Socket error 1");
         row("critical", QtCriticalMsg, "Can't open x", "Can't open x", "ERROR: Can't open x");
         row("info only in the file", QtInfoMsg, "note", "note", nullptr);
-        row("one newline dropped", QtDebugMsg, "AGWPE used.\n", "AGWPE used.", "AGWPE used.");
         row("two newlines keep one", QtWarningMsg, "twice\n\n", "twice\n", "WARNING: twice");
-        row("rich text shown formatted", QtDebugMsg, "<b>bold</b> news", "<b>bold</b> news",
-            "bold news");
     }
     void lines()
     {
@@ -149,84 +113,54 @@ private slots:
         QCOMPARE(m_box->isVisible(), seen);
     }
 
-    void counterClearAndLogEnd()
+    void counterClearAndNoLog()
     {
-        qInfo("not counted");
-        QCOMPARE(m_box->windowTitle(), QString());
         qDebug("one");
         qWarning("two");
-        qDebug() << QStringLiteral("Error log file opened: %1").arg("err.log");
-        QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 3 Message(s) >"));
-        QCOMPARE(unstamped(paneText()),
-                 QStringList({"one", "WARNING: two", "\"Error log file opened: err.log\""}));
-
         QPushButton *clear = m_box->findChild<QPushButton *>();
         QCOMPARE(clear->text(), QStringLiteral("Clear"));
         clear->click();
         QCOMPARE(paneText(), QString());
-        QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 3 Message(s) >"));
-
-        // A closed log file or none at all leaves the window alone.
-        m_file.close();
-        qCritical("closed");
-        setMessageOutputLog(nullptr);
-        qWarning("no log");
         QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 2 Message(s) >"));
-        QCOMPARE(unstamped(paneText()), QStringList({"ERROR: closed", "WARNING: no log"}));
-        QCOMPARE(unstamped(logText()),
-                 QStringList({"not counted", "one", "two", "\"Error log file opened: err.log\""}));
+
+        setMessageOutputLog(nullptr);
+        qCritical("no log");
+        QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 1 Message(s) >"));
+        QCOMPARE(unstamped(logText()), QStringList({"one", "two"}));
     }
 
     void messagesFromOtherThreads()
     {
-        const int threads = 4, perThread = 100;
-        std::vector<std::unique_ptr<QThread>> workers;
-        for (int t = 0; t < threads; ++t) {
-            workers.emplace_back(QThread::create([t]() {
-                for (int i = 0; i < perThread; ++i)
+        std::vector<std::thread> workers;
+        for (int t = 0; t < 4; ++t) {
+            workers.emplace_back([t]() {
+                for (int i = 0; i < 100; ++i)
                     qWarning("worker %d message %d", t, i);
-            }));
-            workers.back()->start();
+            });
         }
         for (auto &w : workers)
-            QVERIFY(w->wait(60000));
+            w.join();
 
-        // Every line whole in the file, written on the calling thread; the
-        // window is only touched on its own thread.
+        // Every line whole in the file; the window is only touched on its own thread.
         const QStringList lines = unstamped(logText());
-        for (const QString &line : lines)
-            QVERIFY2(QRegularExpression("^worker \\d message \\d+$").match(line).hasMatch(),
-                     qPrintable(line));
-        QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), threads * perThread);
+        QCOMPARE(lines.filter(QRegularExpression("^worker \\d message \\d+$")).size(), 400);
+        QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), 400);
         QCOMPARE(paneText(), QString());
-        QTRY_COMPARE(m_box->windowTitle(),
-                     QStringLiteral("Messages < %1 Message(s) >").arg(threads * perThread));
-        QVERIFY(unstamped(paneText()).first().startsWith(QStringLiteral("WARNING: worker ")));
+        QTRY_COMPARE(m_box->windowTitle(), QStringLiteral("Messages < 400 Message(s) >"));
     }
 
     void windowGoneBeforeQueuedMessage()
     {
-        std::unique_ptr<QThread> worker(QThread::create([]() { qWarning("late"); }));
-        worker->start();
-        QVERIFY(worker->wait(30000));
-        // The queued display dies with the window; later messages only log.
+        std::thread([]() { qWarning("late"); }).join();
         m_box.reset();
         QCoreApplication::processEvents();
         qWarning("after the window");
         QCOMPARE(unstamped(logText()), QStringList({"late", "after the window"}));
     }
 
-    void messageWhileWritingDoesNotRecurse_data()
-    {
-        QTest::addColumn<bool>("direct");
-        QTest::newRow("through qWarning") << false;
-        QTest::newRow("handler called directly") << true;
-    }
     void messageWhileWritingDoesNotRecurse()
     {
-        QFETCH(bool, direct);
         NoisyDevice device;
-        device.direct = direct;
         QVERIFY(device.open(QIODevice::WriteOnly));
         QTextStream stream(&device);
         setMessageOutputLog(&stream);
@@ -245,17 +179,20 @@ private slots:
                     {QStringLiteral("--fatal-child"), path});
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly | QIODevice::Text));
-        QCOMPARE(unstamped(QString::fromUtf8(f.readAll())),
-                 QStringList({"before fatal", "fatal end"}));
+        QCOMPARE(unstamped(readAll(path)), QStringList({"before fatal", "fatal end"}));
     }
 };
 
 int main(int argc, char **argv)
 {
-    if (argc == 3 && qstrcmp(argv[1], "--fatal-child") == 0)
-        return runFatalChild(argv[2]);
+    if (argc == 3 && qstrcmp(argv[1], "--fatal-child") == 0) {
+        QFile file(QString::fromLocal8Bit(argv[2]));
+        QTextStream stream(&file);
+        setMessageOutputLog(file.open(QIODevice::WriteOnly) ? &stream : nullptr);
+        qInstallMessageHandler(messageOutput);
+        qDebug("before fatal");
+        qFatal("fatal end");
+    }
     QApplication app(argc, argv);
     TestMessageHandler test;
     return QTest::qExec(&test, argc, argv);
