@@ -6,9 +6,10 @@
 #include <QStringList>
 #include <QtGlobal>
 
-// A missing entry ends the test run rather than crashing on a null action.
+// Refreshed as on opening; a missing entry ends the run instead of a null action.
 inline QAction *menuAction(QMenu *menu, const QString &text)
 {
+    emit menu->aboutToShow();
     for (QAction *action : menu->actions()) {
         if (action->text() == text)
             return action;
