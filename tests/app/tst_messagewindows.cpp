@@ -13,11 +13,10 @@ class TestMessageWindows : public QObject
     Q_OBJECT
 
 private slots:
-    void outputDockShowActionHasChatIcon()
+    void outputDockShowActionHasIcon()
     {
         QMainWindow window;
         auto *output = new OutputSwatch(QStringLiteral("Output"), &window);
-        QCOMPARE(output->actionShow->text(), QStringLiteral("Output"));
         QCOMPARE(output->actionShow->icon().pixmap(24, 24).size(), QSize(24, 24));
     }
 
@@ -30,13 +29,10 @@ private slots:
         dialog.critical(nullptr, QStringLiteral("Third"), QStringLiteral("third"));
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Third"));
 
-        const auto areas =
-            dialog.findChildren<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
-        const auto buttons =
-            dialog.findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly);
-        QCOMPARE(areas.size(), 3);
+        auto areas = dialog.findChildren<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
+        auto buttons = dialog.findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly);
+        QVERIFY(areas.size() == 3 && buttons.size() == 3);
         QCOMPARE(qobject_cast<QLabel *>(areas[2]->widget())->text(), QStringLiteral("third"));
-        QCOMPARE(buttons.size(), 3);
         QCOMPARE(buttons[2]->text(), QStringLiteral("OK"));
         // The layer added to a shown dialog is shown too; its button closes the dialog.
         QVERIFY(areas[2]->isVisible() && buttons[2]->isVisible());
