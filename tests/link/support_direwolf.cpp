@@ -5,36 +5,27 @@
 #include <QTcpServer>
 #include <QTest>
 
-namespace
-{
-
-int freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool writeFile(const QString &name, const QString &content)
+static bool writeFile(const QString &name, const QString &content)
 {
     QFile f(name);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content.toUtf8()) >= 0;
 }
-
-} // namespace
 
 QString DirewolfLink::path(int modem, const char *suffix) const
 {
     return m_dir.filePath(QLatin1String(modem ? "b" : "a") + QLatin1String(suffix));
 }
 
-bool DirewolfLink::start(int timeoutMs)
+bool DirewolfLink::start()
 {
     QString alsa = "pcm.nullout {\n type null\n}\n";
     bool written = true;
     for (int i = 0; i < 2; ++i) {
-        agwPort[i] = freePort();
-        kissPort[i] = freePort();
+        QTcpServer probe[2];
+        for (QTcpServer &p : probe)
+            p.listen(QHostAddress::LocalHost, 0);
+        agwPort[i] = probe[0].serverPort();
+        kissPort[i] = probe[1].serverPort();
         alsa += QString("pcm.tx%1 {\n type file\n slave.pcm \"nullout\"\n file \"%2\"\n"
                         " format \"raw\"\n}\n")
                     .arg(i)
@@ -80,14 +71,14 @@ bool DirewolfLink::start(int timeoutMs)
                     return false;
             return true;
         },
-        timeoutMs);
+        15000);
     errorString = ready ? QString() : "direwolf not ready:\n" + m_output[0] + "\n" + m_output[1];
     return ready;
 }
 
 void DirewolfLink::pumpAudio()
 {
-    // 48000 samples of 16 bits a second of the receivers' time; silence when nothing is sent.
+    // 48000 samples of 16 bits a second of the receivers' time.
     const qint64 due = m_clock.elapsed() * 96;
     for (int i = 0; i < 2; ++i) {
         QProcess *to = m_proc[1 - i].get();
@@ -111,10 +102,9 @@ void DirewolfLink::stop()
     for (auto &p : m_proc) {
         if (p && p->state() != QProcess::NotRunning) {
             p->terminate();
-            if (!p->waitForFinished(3000)) {
+            if (!p->waitForFinished(3000))
                 p->kill();
-                p->waitForFinished(3000);
-            }
+            p->waitForFinished(3000);
         }
         p.reset();
     }

@@ -7,17 +7,15 @@
 #include <QTimer>
 #include <memory>
 
-// Two direwolf packet modems joined into a radio link on this machine: each
-// reads its received audio from standard input and writes its transmit audio
-// through a private ALSA "file" device; what one transmits is piped into the
-// other, with silence in between, so each receiver hears a continuous signal.
-// Each modem takes AGWPE and KISS clients on 127.0.0.1 ports of its own.
+// Two direwolf modems joined into a radio link: each reads received audio from
+// standard input and writes transmit audio through a private ALSA "file"
+// device, piped into the other with silence in between so each receiver hears
+// a continuous signal. Each takes AGWPE and KISS clients on 127.0.0.1.
 class DirewolfLink : public QObject
 {
 public:
     ~DirewolfLink() override { stop(); }
-    // False, with the reason in errorString, when the modems are not ready in time.
-    bool start(int timeoutMs = 15000);
+    bool start(); // false, with the reason in errorString, when not ready in time
     void stop();
     int agwPort[2] = {0, 0}, kissPort[2] = {0, 0};
     QString errorString;

@@ -9,9 +9,9 @@ ScriptedModem::ScriptedModem()
     connect(&server, &QTcpServer::newConnection, this, [this]() {
         while (QTcpSocket *s = server.nextPendingConnection()) {
             ++connections;
-            if (m_client)
-                m_client->deleteLater();
-            m_client = s;
+            if (client)
+                client->deleteLater();
+            client = s;
             connect(s, &QTcpSocket::readyRead, this, [this, s]() { received += s->readAll(); });
         }
     });
@@ -20,25 +20,25 @@ ScriptedModem::ScriptedModem()
 
 ScriptedModem::~ScriptedModem()
 {
-    if (m_client)
-        m_client->abort();
+    if (client)
+        client->abort();
 }
 
 void ScriptedModem::send(const QByteArray &bytes)
 {
-    QVERIFY2(m_client, "no client connected to the scripted modem");
-    m_client->write(bytes);
-    m_client->flush();
+    QVERIFY2(client, "no client connected to the scripted modem");
+    client->write(bytes);
+    client->flush();
 }
 
 void ScriptedModem::dropClient()
 {
-    if (m_client)
-        m_client->disconnectFromHost();
-    m_client = nullptr;
+    if (client)
+        client->disconnectFromHost();
+    client = nullptr;
 }
 
-// Each request is taken as complete once its body has the announced length.
+// A request is complete once its body has the announced length.
 HttpCapture::HttpCapture()
 {
     connect(&m_server, &QTcpServer::newConnection, this, [this]() {
@@ -80,14 +80,9 @@ MessageLog::~MessageLog()
     qInstallMessageHandler(previous);
 }
 
-int MessageLog::count(const QString &text) const
+int MessageLog::count(const QString &text, bool whole) const
 {
-    return g_messages.count(text);
-}
-
-int MessageLog::countContaining(const QString &text) const
-{
-    return g_messages.filter(text).size();
+    return whole ? g_messages.count(text) : g_messages.filter(text).size();
 }
 
 std::unique_ptr<OstrelConfigData> makeConfig(const QStringList &pairs)
@@ -102,9 +97,4 @@ std::unique_ptr<OstrelConfigData> makeConfig(const QStringList &pairs)
         argv << a.data();
     config->appendFromArgs(argv.size(), argv.data());
     return config;
-}
-
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
 }
