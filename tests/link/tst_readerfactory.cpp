@@ -31,11 +31,7 @@ void TestReaderFactory::choice_data()
         << QStringList{"Interface", "KISSTCP",      "KISSTCP_Hostname",
                        "localhost", "KISSTCP_Port", "9100"}
         << "KISS_connector" << kiss << "\"localhost\" : 9100 ";
-    QTest::newRow("port not a number") << QStringList{"Interface", "AGWPE", "AGWPE_Port", "abc"}
-                                       << "AGWPE_Reader" << agw << "\"127.0.0.1\" : 0 ";
     QTest::newRow("other case") << QStringList{"Interface", "agwpe"} << "NullReader" << none << "";
-    QTest::newRow("trailing blank")
-        << QStringList{"Interface", "KISSTCP "} << "NullReader" << none << "";
     QTest::newRow("no interface") << QStringList{} << "NullReader" << none << "";
 }
 
@@ -57,7 +53,7 @@ void TestReaderFactory::choice()
     QCOMPARE(QString(reader->metaObject()->className()), className);
     QCOMPARE(log.count(announce), 1);
     // Only a modem reader connects, reads the station and opens the two radio logs.
-    QCOMPARE(log.countContaining("Connecting to  " + target), target.isEmpty() ? 0 : 1);
+    QCOMPARE(log.count("Connecting to  " + target, false), target.isEmpty() ? 0 : 1);
     QCOMPARE(logFiles, target.isEmpty() ? 0 : 2);
     QCOMPARE(reader->state(),
              target.isEmpty() ? AbstractReader::HW_ERROR : AbstractReader::HW_NOTINIT);

@@ -53,7 +53,6 @@ private:
 
 void TestSids::init()
 {
-    // The logs go to "logs/" under the working directory.
     m_dir = std::make_unique<QTemporaryDir>();
     m_oldDir = QDir::currentPath();
     QVERIFY(QDir::setCurrent(m_dir->path()));
@@ -81,12 +80,8 @@ void TestSids::posts_data()
     const QStringList main{"SiDS_URL_main", "/m"};
     QTest::newRow("main, then reserve") << main + QStringList{"SiDS_URL_reserve", "/r"}
                                         << frameFrom("RS99S") << QStringList{"/m", "/r"} << "99999";
-    QTest::newRow("reserve only, any SSID")
-        << QStringList{"SiDS_URL_reserve", "/r"} << frameFrom("RS99S", 15) << QStringList{"/r"}
-        << "99999";
     QTest::newRow("six characters")
         << main << frameFrom("RS98SX", 1) << QStringList{"/m"} << "99998";
-    QTest::newRow("prefix of a satellite") << main << frameFrom("RS98S") << QStringList{} << "";
     QTest::newRow("other sender") << main << frameFrom("QZ9XK") << QStringList{} << "";
     QTest::newRow("cut inside the source address")
         << main << frameFrom("RS99S").left(13) << QStringList{} << "";
@@ -105,7 +100,6 @@ void TestSids::posts()
         if (config[i - 1].startsWith("SiDS_URL"))
             config[i] = http.url(config[i]);
     auto tested = reader(config);
-    // Without a whole station there are no logs either.
     QCOMPARE(QDir("logs").exists(), !config.contains("SiDS_longitude"));
     const QByteArray before = frame;
     tested->SiDS_submit(frame, QDateTime(QDate(2021, 3, 2), QTime(12, 0, 0, 250), Qt::UTC));
@@ -147,7 +141,6 @@ void TestSids::logs_data()
     QTest::newRow("a full disk is reported once") << false << true;
 }
 
-// Every received frame, from a satellite or not, is logged alike.
 void TestSids::logs()
 {
     QFETCH(bool, blocked);
@@ -157,12 +150,11 @@ void TestSids::logs()
     if (blocked)
         QVERIFY(QFile("logs").open(QIODevice::WriteOnly));
     auto r = reader({"SiDS_URL_main", http.url("/m")});
-    QCOMPARE(log.countContaining("radio frames will not be logged"), blocked ? 1 : 0);
+    QCOMPARE(log.count("radio frames will not be logged", false), blocked ? 1 : 0);
     const QByteArray fromSat = frameFrom("RS99S"),
                      fromOther = frameFrom("AB1CD", 2, "010001000200010000c0");
     if (diskFull) {
-        // No file of this process may grow: every log write fails as on a
-        // full disk.
+        // No file of this process may grow: every write fails as on a full disk.
         QVERIFY(r->logsOpen());
         std::signal(SIGXFSZ, SIG_IGN);
         rlimit old{};
@@ -173,19 +165,17 @@ void TestSids::logs()
         r->OnPacketArrived(fromSat);
         r->OnPacketArrived(fromOther);
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
-        QCOMPARE(log.countContaining("received frames are missing from them"), 1);
-        // Once the disk has room again the next frame is logged.
+        QCOMPARE(log.count("received frames are missing from them", false), 1);
         r->OnPacketArrived(fromSat);
         QFile csv(r->logBaseName() + ".satnogs.csv");
         QVERIFY(csv.open(QIODevice::ReadOnly));
         QVERIFY(csv.readAll().contains(fromSat.mid(1).toHex().toUpper()));
-        QCOMPARE(log.countContaining("received frames are missing from them"), 1);
+        QCOMPARE(log.count("received frames are missing from them", false), 1);
         return;
     }
     r->OnPacketArrived(fromSat);
     r->OnPacketArrived(fromOther);
     QCOMPARE(r->receiveCount(), uint32_t(fromSat.size() + fromOther.size()));
-    // Submission goes on either way.
     QTRY_COMPARE(http.requests.size(), 1);
     if (blocked)
         return;
@@ -205,18 +195,15 @@ void TestSids::logs()
                  .hasMatch(),
              qPrintable(csvText));
     // Two records a frame: the time, then the frame as a KISS data frame.
-    QByteArray sat = fromSat, other = fromOther;
-    KISS::escape(sat, 0);
-    KISS::escape(other, 0);
-    QVERIFY(other.endsWith(hex("dbdc")));
-    const QByteArray bytes = kss.readAll();
-    const auto text = [](const QByteArray &b) {
+    const auto text = [](QByteArray b, bool frame = false) {
+        if (frame)
+            KISS::escape(b, 0), b = hex("c0c0") + b + hex("c0");
         return QString::fromLatin1(b.constData(), b.size());
     };
     const QString stamp = "\\x{c0}\\x{09}" + time + "\\.[0-9]{3} UTC";
-    QVERIFY2(QRegularExpression(
-                 "^" + stamp + QRegularExpression::escape(text(hex("c0c0") + sat + hex("c0"))) +
-                 stamp + QRegularExpression::escape(text(hex("c0c0") + other + hex("c0"))) + "$")
+    const QByteArray bytes = kss.readAll();
+    QVERIFY2(QRegularExpression("^" + stamp + QRegularExpression::escape(text(fromSat, true)) +
+                                stamp + QRegularExpression::escape(text(fromOther, true)) + "$")
                  .match(text(bytes))
                  .hasMatch(),
              bytes.toHex().constData());
