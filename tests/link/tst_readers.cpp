@@ -1,6 +1,5 @@
 #include "agwpe_reader.h"
 #include "kiss_connector.h"
-#include "ostrel_user.h"
 #include "ostrelconfigdata.h"
 #include "ostrelexchangeinterface.h"
 #include "ostreltablerecord.h"
@@ -54,22 +53,6 @@ private slots:
             QCOMPARE(QByteArray(frame.constData() + lastOffset, msgs.last().length).toHex(),
                      lastData.toHex());
         }
-    }
-
-    void receivedFramesReachTheDeliveryHook()
-    {
-        QVector<QByteArray> got;
-        ostrelSetRxRoute([&got](tag_ostrel_message *m) {
-            got << QString::asprintf("%x/%x/%x:", m->msg_id, m->src, m->dst).toLatin1() +
-                       QByteArray(reinterpret_cast<const char *>(m->data), m->length).toHex();
-        });
-        KISS_connector reader("127.0.0.1", 1);
-        const QByteArray frame = frameOf(hex("80030100070004000100c000810407000100000000"));
-        reader.OnPacketArrived(frame);
-        reader.OnPacketArrived(frameOf(""));
-        ostrelSetRxRoute(nullptr);
-        QCOMPARE(got, (QVector<QByteArray>{"380/1/7:0100c000", "481/7/1:"}));
-        QCOMPARE(reader.receiveCount(), uint32_t(frame.size() + 17));
     }
 
     // The tool bar's tick may try at the same moment as the reader's own.
