@@ -2,29 +2,131 @@
 #define SUPPORT_DIREWOLF_H
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <memory>
 
-// Two direwolf packet modems joined into a radio link on this machine: each
-// reads its received audio from standard input and writes its transmit audio
-// through a private ALSA "file" device; what one transmits is piped into the
-// other, with silence in between, so each receiver hears a continuous signal.
-// Each modem takes AGWPE and KISS clients on 127.0.0.1 ports of its own.
+// Two direwolf modems joined into a radio link: each reads received audio from
+// standard input and writes transmit audio through a private ALSA "file"
+// device, piped into the other with silence in between so each receiver hears
+// a continuous signal. Each takes AGWPE and KISS clients on 127.0.0.1.
 class DirewolfLink : public QObject
 {
 public:
-    ~DirewolfLink() override { stop(); }
-    // False, with the reason in errorString, when the modems are not ready in time.
-    bool start(int timeoutMs = 15000);
-    void stop();
     int agwPort[2] = {0, 0}, kissPort[2] = {0, 0};
     QString errorString;
 
+    ~DirewolfLink() override { stop(); }
+
+    // False, with the reason in errorString, when the modems are not ready in time.
+    bool start()
+    {
+        QString alsa = "pcm.nullout {\n type null\n}\n";
+        bool written = true;
+        for (int i = 0; i < 2; ++i) {
+            QTcpServer probe[2];
+            for (QTcpServer &p : probe)
+                p.listen(QHostAddress::LocalHost, 0);
+            agwPort[i] = probe[0].serverPort();
+            kissPort[i] = probe[1].serverPort();
+            alsa += QString("pcm.tx%1 {\n type file\n slave.pcm \"nullout\"\n file \"%2\"\n"
+                            " format \"raw\"\n}\n")
+                        .arg(i)
+                        .arg(path(i, ".raw"));
+            written = written && write(path(i, ".raw"), "") &&
+                      write(path(i, ".conf"),
+                            QString("ADEVICE stdin tx%1\nARATE 48000\nACHANNELS 1\nCHANNEL 0\n"
+                                    "MYCALL QZ9XK-%2\nMODEM 9600\nTXDELAY 10\nTXTAIL 5\nDWAIT 0\n"
+                                    "SLOTTIME 1\nPERSIST 255\nAGWPORT %3\nKISSPORT %4\n")
+                                .arg(i)
+                                .arg(i + 5)
+                                .arg(agwPort[i])
+                                .arg(kissPort[i]));
+        }
+        if (!written || !write(m_dir.filePath("alsa.conf"), alsa)) {
+            errorString = "cannot write the modem files in " + m_dir.path();
+            return false;
+        }
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ALSA_CONFIG_PATH", m_dir.filePath("alsa.conf"));
+        for (int i = 0; i < 2; ++i) {
+            QProcess *p = (m_proc[i] = std::make_unique<QProcess>()).get();
+            p->setProcessEnvironment(env);
+            p->setWorkingDirectory(m_dir.path());
+            p->setProcessChannelMode(QProcess::MergedChannels);
+            connect(p, &QProcess::readyReadStandardOutput, this, [this, i, p]() {
+                m_output[i] += QString::fromLocal8Bit(p->readAllStandardOutput());
+            });
+            p->start("direwolf", {"-c", path(i, ".conf"), "-r", "48000", "-t", "0", "-"});
+            if (!p->waitForStarted(5000)) {
+                errorString = "direwolf does not start: " + p->errorString();
+                return false;
+            }
+        }
+        connect(&m_pump, &QTimer::timeout, this, &DirewolfLink::pumpAudio);
+        m_clock.start();
+        m_pump.start(10);
+        const bool ready = QTest::qWaitFor(
+            [this]() {
+                for (const QString &out : m_output)
+                    if (!out.contains("Ready to accept KISS TCP client") ||
+                        !out.contains("Ready to accept AGW client"))
+                        return false;
+                return true;
+            },
+            15000);
+        errorString =
+            ready ? QString() : "direwolf not ready:\n" + m_output[0] + "\n" + m_output[1];
+        return ready;
+    }
+
+    void stop()
+    {
+        m_pump.stop();
+        for (auto &p : m_proc) {
+            if (p && p->state() != QProcess::NotRunning) {
+                p->terminate();
+                if (!p->waitForFinished(3000))
+                    p->kill();
+                p->waitForFinished(3000);
+            }
+            p.reset();
+        }
+    }
+
 private:
-    void pumpAudio();
-    QString path(int modem, const char *suffix) const;
+    void pumpAudio()
+    {
+        // 48000 samples of 16 bits a second of the receivers' time.
+        const qint64 due = m_clock.elapsed() * 96;
+        for (int i = 0; i < 2; ++i) {
+            QProcess *to = m_proc[1 - i].get();
+            QFile f(path(i, ".raw"));
+            if (!to || to->state() != QProcess::Running || !f.open(QIODevice::ReadOnly))
+                continue;
+            f.seek(m_audioPos[i]);
+            QByteArray audio = f.readAll();
+            audio.chop(audio.size() % 2); // half a sample waits for the next tick
+            m_audioPos[i] += audio.size();
+            if (audio.isEmpty() && m_audioSent[1 - i] < due)
+                audio = QByteArray(int(due - m_audioSent[1 - i]) & ~1, '\0');
+            m_audioSent[1 - i] = qMax(m_audioSent[1 - i] + audio.size(), due);
+            to->write(audio);
+        }
+    }
+    QString path(int modem, const char *suffix) const
+    {
+        return m_dir.filePath(QLatin1String(modem ? "b" : "a") + QLatin1String(suffix));
+    }
+    static bool write(const QString &name, const QString &content)
+    {
+        QFile f(name);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content.toUtf8()) >= 0;
+    }
 
     QTemporaryDir m_dir;
     std::unique_ptr<QProcess> m_proc[2];

@@ -12,10 +12,7 @@
 #include <csignal>
 #include <sys/resource.h>
 
-namespace
-{
-
-QByteArray address(const QByteArray &call, int ssidByte)
+static QByteArray address(const QByteArray &call, int ssidByte)
 {
     QByteArray a;
     for (int i = 0; i < 6; ++i)
@@ -24,203 +21,182 @@ QByteArray address(const QByteArray &call, int ssidByte)
 }
 
 // A frame as the modem hands it over: leading byte, addresses, control, PID, one message.
-QByteArray frameFrom(const QByteArray &call, int ssid = 0,
-                     const char *message = "81040700010002c0db")
+static QByteArray frameFrom(const QByteArray &call, int ssid = 0,
+                            const char *message = "81040700010002c0db")
 {
     return hex("00") + address("QZ9XK", 0x62) + address(call, 0x61 | (ssid << 1)) + hex("00f0") +
            hex(message);
 }
 
-} // namespace
-
 class TestSids : public QObject
 {
     Q_OBJECT
-private slots:
-    void init();
-    void cleanup() { QDir::setCurrent(m_oldDir); }
-    void posts_data();
-    void posts();
-    void logs_data();
-    void logs();
-
-private:
-    std::unique_ptr<KISS_connector> reader(const QStringList &extra);
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldDir;
     std::vector<std::unique_ptr<OstrelConfigData>> m_configs;
-};
 
-void TestSids::init()
-{
-    // The logs go to "logs/" under the working directory.
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_oldDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-}
-
-std::unique_ptr<KISS_connector> TestSids::reader(const QStringList &extra)
-{
-    const QStringList station =
-        QString("SiDS_CallSign QZ9XK SiDS_latitude 55.75 SiDS_longitude 37.61 "
-                "SiDS_SatCallSign0 RS99S SiDS_NORAD_id0 99999 "
-                "SiDS_SatCallSign1 RS98SX SiDS_NORAD_id1 99998")
-            .split(' ');
-    m_configs.push_back(makeConfig(station + extra));
-    auto r = std::make_unique<KISS_connector>("127.0.0.1", 1);
-    r->SiDS_init(m_configs.back().get());
-    return r;
-}
-
-void TestSids::posts_data()
-{
-    QTest::addColumn<QStringList>("config");
-    QTest::addColumn<QByteArray>("frame");
-    QTest::addColumn<QStringList>("paths");
-    QTest::addColumn<QString>("norad");
-    const QStringList main{"SiDS_URL_main", "/m"};
-    QTest::newRow("main, then reserve") << main + QStringList{"SiDS_URL_reserve", "/r"}
-                                        << frameFrom("RS99S") << QStringList{"/m", "/r"} << "99999";
-    QTest::newRow("reserve only, any SSID")
-        << QStringList{"SiDS_URL_reserve", "/r"} << frameFrom("RS99S", 15) << QStringList{"/r"}
-        << "99999";
-    QTest::newRow("six characters")
-        << main << frameFrom("RS98SX", 1) << QStringList{"/m"} << "99998";
-    QTest::newRow("prefix of a satellite") << main << frameFrom("RS98S") << QStringList{} << "";
-    QTest::newRow("other sender") << main << frameFrom("QZ9XK") << QStringList{} << "";
-    QTest::newRow("cut inside the source address")
-        << main << frameFrom("RS99S").left(13) << QStringList{} << "";
-    QTest::newRow("station incomplete")
-        << main + QStringList{"SiDS_longitude", ""} << frameFrom("RS99S") << QStringList{} << "";
-}
-
-void TestSids::posts()
-{
-    QFETCH(QStringList, config);
-    QFETCH(QByteArray, frame);
-    QFETCH(QStringList, paths);
-    QFETCH(QString, norad);
-    HttpCapture http;
-    for (int i = 1; i < config.size(); i += 2)
-        if (config[i - 1].startsWith("SiDS_URL"))
-            config[i] = http.url(config[i]);
-    auto tested = reader(config);
-    // Without a whole station there are no logs either.
-    QCOMPARE(QDir("logs").exists(), !config.contains("SiDS_longitude"));
-    const QByteArray before = frame;
-    tested->SiDS_submit(frame, QDateTime(QDate(2021, 3, 2), QTime(12, 0, 0, 250), Qt::UTC));
-    QCOMPARE(frame, before);
-    // Posts come in any order; one made after is the sign that nothing else is under way.
-    auto marker = reader({"SiDS_URL_main", http.url("/marker")});
-    QByteArray markerFrame = frameFrom("RS99S");
-    marker->SiDS_submit(markerFrame, QDateTime::currentDateTimeUtc());
-    QTRY_VERIFY(http.requests.filter("POST /marker?").size() == 1 &&
-                http.requests.size() > paths.size());
-    QStringList got;
-    for (const QString &request : qAsConst(http.requests)) {
-        const QString body = request.mid(request.indexOf("\r\n\r\n") + 4);
-        const QString path = request.mid(5, request.indexOf('?') - 5);
-        if (path == "/marker")
-            continue;
-        got << path;
-        QVERIFY(request.startsWith("POST " + path + "?" + body + " HTTP/1.1\r\n"));
-        QVERIFY(request.contains("\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
-        QStringList items;
-        for (const auto &item : QUrlQuery(body).queryItems(QUrl::FullyDecoded))
-            items << item.first + "=" + item.second;
-        QCOMPARE(items.join(' '),
-                 QString("noradID=%1 source=QZ9XK locator=longLat longitude=37.61 "
-                         "latitude=55.75 version=1.6.6 timestamp=2021-03-02T12:00:00.250Z "
-                         "frame=%2")
-                     .arg(norad, before.mid(1).toHex().toUpper()));
+    std::unique_ptr<KISS_connector> reader(const QStringList &extra)
+    {
+        const QStringList station =
+            QString("SiDS_CallSign QZ9XK SiDS_latitude 55.75 SiDS_longitude 37.61 "
+                    "SiDS_SatCallSign0 RS99S SiDS_NORAD_id0 99999 "
+                    "SiDS_SatCallSign1 RS98SX SiDS_NORAD_id1 99998")
+                .split(' ');
+        m_configs.push_back(makeConfig(station + extra));
+        auto r = std::make_unique<KISS_connector>("127.0.0.1", 1);
+        r->SiDS_init(m_configs.back().get());
+        return r;
     }
-    got.sort();
-    QCOMPARE(got, paths);
-}
 
-void TestSids::logs_data()
-{
-    QTest::addColumn<bool>("blocked");
-    QTest::addColumn<bool>("diskFull");
-    QTest::newRow("missing folder is made") << false << false;
-    QTest::newRow("a file in the way is reported once") << true << false;
-    QTest::newRow("a full disk is reported once") << false << true;
-}
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_oldDir = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+    }
+    void cleanup() { QDir::setCurrent(m_oldDir); }
 
-// Every received frame, from a satellite or not, is logged alike.
-void TestSids::logs()
-{
-    QFETCH(bool, blocked);
-    QFETCH(bool, diskFull);
-    MessageLog log;
-    HttpCapture http;
-    if (blocked)
-        QVERIFY(QFile("logs").open(QIODevice::WriteOnly));
-    auto r = reader({"SiDS_URL_main", http.url("/m")});
-    QCOMPARE(log.countContaining("radio frames will not be logged"), blocked ? 1 : 0);
-    const QByteArray fromSat = frameFrom("RS99S"),
-                     fromOther = frameFrom("AB1CD", 2, "010001000200010000c0");
-    if (diskFull) {
-        // No file of this process may grow: every log write fails as on a
-        // full disk.
-        QVERIFY(r->logsOpen());
-        std::signal(SIGXFSZ, SIG_IGN);
-        rlimit old{};
-        QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
-        rlimit none = old;
-        none.rlim_cur = 0;
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+    void posts_data()
+    {
+        QTest::addColumn<QStringList>("config");
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QStringList>("paths");
+        QTest::addColumn<QString>("norad");
+        const QStringList main{"SiDS_URL_main", "/m"};
+        QTest::newRow("main, then reserve")
+            << main + QStringList{"SiDS_URL_reserve", "/r"} << frameFrom("RS99S")
+            << QStringList{"/m", "/r"} << "99999";
+        QTest::newRow("six characters")
+            << main << frameFrom("RS98SX", 1) << QStringList{"/m"} << "99998";
+        QTest::newRow("other sender") << main << frameFrom("QZ9XK") << QStringList{} << "";
+        QTest::newRow("cut inside the source address")
+            << main << frameFrom("RS99S").left(13) << QStringList{} << "";
+        QTest::newRow("station incomplete") << main + QStringList{"SiDS_longitude", ""}
+                                            << frameFrom("RS99S") << QStringList{} << "";
+    }
+
+    void posts()
+    {
+        QFETCH(QStringList, config);
+        QFETCH(QByteArray, frame);
+        QFETCH(QStringList, paths);
+        QFETCH(QString, norad);
+        HttpCapture http;
+        for (int i = 1; i < config.size(); i += 2)
+            if (config[i - 1].startsWith("SiDS_URL"))
+                config[i] = http.url(config[i]);
+        auto tested = reader(config);
+        QCOMPARE(QDir("logs").exists(), !config.contains("SiDS_longitude"));
+        const QByteArray before = frame;
+        tested->SiDS_submit(frame, QDateTime(QDate(2021, 3, 2), QTime(12, 0, 0, 250), Qt::UTC));
+        QCOMPARE(frame, before);
+        // Posts come in any order; one made after is the sign that nothing else is under way.
+        auto marker = reader({"SiDS_URL_main", http.url("/marker")});
+        QByteArray markerFrame = frameFrom("RS99S");
+        marker->SiDS_submit(markerFrame, QDateTime::currentDateTimeUtc());
+        QTRY_VERIFY(http.requests.filter("POST /marker?").size() == 1 &&
+                    http.requests.size() > paths.size());
+        QStringList got;
+        for (const QString &request : qAsConst(http.requests)) {
+            const QString body = request.mid(request.indexOf("\r\n\r\n") + 4);
+            const QString path = request.mid(5, request.indexOf('?') - 5);
+            if (path == "/marker")
+                continue;
+            got << path;
+            QVERIFY(request.startsWith("POST " + path + "?" + body + " HTTP/1.1\r\n"));
+            QVERIFY(request.contains("\r\nContent-Type: application/x-www-form-urlencoded\r\n"));
+            QStringList items;
+            for (const auto &item : QUrlQuery(body).queryItems(QUrl::FullyDecoded))
+                items << item.first + "=" + item.second;
+            QCOMPARE(items.join(' '),
+                     QString("noradID=%1 source=QZ9XK locator=longLat longitude=37.61 "
+                             "latitude=55.75 version=1.6.6 timestamp=2021-03-02T12:00:00.250Z "
+                             "frame=%2")
+                         .arg(norad, before.mid(1).toHex().toUpper()));
+        }
+        got.sort();
+        QCOMPARE(got, paths);
+    }
+
+    void logs_data()
+    {
+        QTest::addColumn<bool>("blocked");
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("missing folder is made") << false << false;
+        QTest::newRow("a file in the way is reported once") << true << false;
+        QTest::newRow("a full disk is reported once") << false << true;
+    }
+
+    void logs()
+    {
+        QFETCH(bool, blocked);
+        QFETCH(bool, diskFull);
+        MessageLog log;
+        HttpCapture http;
+        if (blocked)
+            QVERIFY(QFile("logs").open(QIODevice::WriteOnly));
+        auto r = reader({"SiDS_URL_main", http.url("/m")});
+        QCOMPARE(log.count("radio frames will not be logged", false), blocked ? 1 : 0);
+        const QByteArray fromSat = frameFrom("RS99S"),
+                         fromOther = frameFrom("AB1CD", 2, "010001000200010000c0");
+        if (diskFull) {
+            // No file of this process may grow: every write fails as on a full disk.
+            QVERIFY(r->logsOpen());
+            std::signal(SIGXFSZ, SIG_IGN);
+            rlimit old{};
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &old), 0);
+            rlimit none = old;
+            none.rlim_cur = 0;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &none), 0);
+            r->OnPacketArrived(fromSat);
+            r->OnPacketArrived(fromOther);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
+            QCOMPARE(log.count("received frames are missing from them", false), 1);
+            r->OnPacketArrived(fromSat);
+            QFile csv(r->logBaseName() + ".satnogs.csv");
+            QVERIFY(csv.open(QIODevice::ReadOnly));
+            QVERIFY(csv.readAll().contains(fromSat.mid(1).toHex().toUpper()));
+            QCOMPARE(log.count("received frames are missing from them", false), 1);
+            return;
+        }
         r->OnPacketArrived(fromSat);
         r->OnPacketArrived(fromOther);
-        QCOMPARE(setrlimit(RLIMIT_FSIZE, &old), 0);
-        QCOMPARE(log.countContaining("received frames are missing from them"), 1);
-        // Once the disk has room again the next frame is logged.
-        r->OnPacketArrived(fromSat);
-        QFile csv(r->logBaseName() + ".satnogs.csv");
-        QVERIFY(csv.open(QIODevice::ReadOnly));
-        QVERIFY(csv.readAll().contains(fromSat.mid(1).toHex().toUpper()));
-        QCOMPARE(log.countContaining("received frames are missing from them"), 1);
-        return;
+        QCOMPARE(r->receiveCount(), uint32_t(fromSat.size() + fromOther.size()));
+        QTRY_COMPARE(http.requests.size(), 1);
+        if (blocked)
+            return;
+        // Digits stay ASCII whatever the locale (main sets one that has its own).
+        const QString base = r->logBaseName();
+        const QString time = "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
+        QVERIFY2(
+            QRegularExpression("^logs/" + QString(time).replace(':', '-').replace(' ', 'T') + "$")
+                .match(base)
+                .hasMatch(),
+            qPrintable(base));
+        QFile csv(base + ".satnogs.csv"), kss(base + ".kss");
+        QVERIFY(csv.open(QIODevice::ReadOnly) && kss.open(QIODevice::ReadOnly));
+        const QString csvText = csv.readAll();
+        QVERIFY2(QRegularExpression("^" + time + "\\|" + fromSat.mid(1).toHex().toUpper() + "\n" +
+                                    time + "\\|" + fromOther.mid(1).toHex().toUpper() + "\n$")
+                     .match(csvText)
+                     .hasMatch(),
+                 qPrintable(csvText));
+        // Two records a frame: the time, then the frame as a KISS data frame.
+        const auto text = [](QByteArray b, bool frame = false) {
+            if (frame)
+                KISS::escape(b, 0), b = hex("c0c0") + b + hex("c0");
+            return QString::fromLatin1(b.constData(), b.size());
+        };
+        const QString stamp = "\\x{c0}\\x{09}" + time + "\\.[0-9]{3} UTC";
+        const QByteArray bytes = kss.readAll();
+        QVERIFY2(QRegularExpression("^" + stamp + QRegularExpression::escape(text(fromSat, true)) +
+                                    stamp + QRegularExpression::escape(text(fromOther, true)) + "$")
+                     .match(text(bytes))
+                     .hasMatch(),
+                 bytes.toHex().constData());
     }
-    r->OnPacketArrived(fromSat);
-    r->OnPacketArrived(fromOther);
-    QCOMPARE(r->receiveCount(), uint32_t(fromSat.size() + fromOther.size()));
-    // Submission goes on either way.
-    QTRY_COMPARE(http.requests.size(), 1);
-    if (blocked)
-        return;
-    // Digits stay ASCII whatever the locale (main sets one that has its own).
-    const QString base = r->logBaseName();
-    const QString time = "[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2}";
-    QVERIFY2(QRegularExpression("^logs/" + QString(time).replace(':', '-').replace(' ', 'T') + "$")
-                 .match(base)
-                 .hasMatch(),
-             qPrintable(base));
-    QFile csv(base + ".satnogs.csv"), kss(base + ".kss");
-    QVERIFY(csv.open(QIODevice::ReadOnly) && kss.open(QIODevice::ReadOnly));
-    const QString csvText = csv.readAll();
-    QVERIFY2(QRegularExpression("^" + time + "\\|" + fromSat.mid(1).toHex().toUpper() + "\n" +
-                                time + "\\|" + fromOther.mid(1).toHex().toUpper() + "\n$")
-                 .match(csvText)
-                 .hasMatch(),
-             qPrintable(csvText));
-    // Two records a frame: the time, then the frame as a KISS data frame.
-    QByteArray sat = fromSat, other = fromOther;
-    KISS::escape(sat, 0);
-    KISS::escape(other, 0);
-    QVERIFY(other.endsWith(hex("dbdc")));
-    const QByteArray bytes = kss.readAll();
-    const auto text = [](const QByteArray &b) {
-        return QString::fromLatin1(b.constData(), b.size());
-    };
-    const QString stamp = "\\x{c0}\\x{09}" + time + "\\.[0-9]{3} UTC";
-    QVERIFY2(QRegularExpression(
-                 "^" + stamp + QRegularExpression::escape(text(hex("c0c0") + sat + hex("c0"))) +
-                 stamp + QRegularExpression::escape(text(hex("c0c0") + other + hex("c0"))) + "$")
-                 .match(text(bytes))
-                 .hasMatch(),
-             bytes.toHex().constData());
-}
+};
 
 // Log names and times are read back by programs: run under a locale whose
 // digits are not ASCII.
