@@ -87,22 +87,13 @@ private slots:
         QTest::newRow("uint16 BE at 8") << "u 16 8 B" << hex("003412") << -1 << QVariant(0x3412u);
         QTest::newRow("uint40 LE: first four bytes")
             << "u 40 0 L" << hex("0102030405") << -1 << QVariant(0x04030201u);
-        QTest::newRow("uint40 BE: first four bytes")
-            << "u 40 0 B" << hex("0102030405") << -1 << QVariant(0x01020304u);
         QTest::newRow("int3 101") << "i 3 0 L" << hex("a0") << -1 << QVariant(-3);
-        QTest::newRow("int16 LE feff") << "i 16 0 L" << hex("feff") << -1 << QVariant(-2);
         QTest::newRow("int32 LE min") << "i 32 0 L" << hex("00000080") << -1 << min32;
-        QTest::newRow("int32 BE min") << "i 32 0 B" << hex("80000000") << -1 << min32;
         QTest::newRow("int width 0") << "i 0 0 L" << hex("ff") << -1 << QVariant(0);
         QTest::newRow("int40 LE") << "i 40 0 L" << hex("ffffffff00") << -1 << QVariant(-1);
-        QTest::newRow("uint3 at 5") << "u 3 5 L" << hex("05") << -1 << QVariant(5u);
         QTest::newRow("uint4 across bytes") << "u 4 6 L" << hex("03c0") << -1 << QVariant(15u);
-        QTest::newRow("int12 BE -2048") << "i 12 4 B" << hex("0800") << -1 << QVariant(-2048);
-        QTest::newRow("uint16 LE unaligned")
-            << "u 16 4 L" << hex("0341f0") << -1 << QVariant(0x1f34u);
         QTest::newRow("float32 BE") << "f 32 0 B" << hex("3fc00000") << -1 << QVariant(1.5f);
         QTest::newRow("float16") << "f 16 0 L" << hex("3c00") << -1 << QVariant(0.0f);
-        QTest::newRow("double32") << "d 32 0 L" << hex("0000f03f") << -1 << QVariant(0.0);
         QTest::newRow("double64 BE ignores order")
             << "d 64 0 B" << hex("000000000000f03f") << -1 << QVariant(1.0);
         QTest::newRow("bit at 9") << "b 1 9 L" << hex("0040") << -1 << QVariant(true);
@@ -111,17 +102,12 @@ private slots:
                                   << QVariant(QByteArray("hi"));
         // Fields running past the data: the bits that exist, the rest zero.
         QTest::newRow("uint16 BE past end") << "u 16 8 B" << hex("0034") << -1 << QVariant(0x3400u);
-        QTest::newRow("float32 BE past end") << "f 32 0 B" << hex("3fc000") << -1 << QVariant(1.5f);
-        QTest::newRow("data past end")
-            << "x 32 8 L" << hex("00aabb") << -1 << QVariant(hex("aabb"));
         QTest::newRow("field beyond data") << "u 8 64 L" << hex("ff") << -1 << QVariant(0u);
         QTest::newRow("negative offset") << "u 8 -4 L" << hex("ff") << -1 << QVariant(0x0fu);
         // Only the first `length` bytes count; fewer bytes than the length: none.
         QTest::newRow("length cuts the stream")
             << "u 16 0 B" << hex("12ff") << 1 << QVariant(0x1200u);
         QTest::newRow("message shorter than length") << "u 8 0 L" << hex("ff") << 2 << QVariant(0u);
-        QTest::newRow("data of short message")
-            << "x 8 0 L" << hex("ff") << 2 << QVariant(QByteArray());
     }
     void decode()
     {
@@ -142,10 +128,9 @@ private slots:
         const QVariant value = rec.fieldValues.value(1);
         QCOMPARE(value.userType(), expected.userType());
         QCOMPARE(value, expected);
-        QCOMPARE(rec.packetHeader.id, 0x123u);
-        QCOMPARE(rec.packetHeader.dataLen, int(rec.message.length));
-        QCOMPARE(rec.src, 7u);
-        QCOMPARE(rec.dst, 1u);
+        QCOMPARE((QList<unsigned>{rec.packetHeader.id, unsigned(rec.packetHeader.dataLen), rec.src,
+                                  rec.dst}),
+                 (QList<unsigned>{0x123, rec.message.length, 7, 1}));
     }
 
     void decodeKeepsWhatItCannotRead()
@@ -165,13 +150,6 @@ private slots:
         QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
         rec.decomposeOstrelMessage();
         QCOMPARE(rec.fieldValues.values(), (QVariantList{1u, 2u, "stray", "after"}));
-
-        OstrelTableRecord bare; // no description at all
-        bare.fieldValues.insert(1, QVariant(5));
-        setMessage(bare, hex("ff"), 1);
-        QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
-        bare.decomposeOstrelMessage();
-        QCOMPARE(bare.fieldValues.value(1), QVariant(5));
     }
 
     void encode_data()
@@ -184,15 +162,11 @@ private slots:
         QTest::newRow("back to back, offsets ignored")
             << "u 8 40 L, u 16 3 L, u 8 0 L" << QVariantList{1u, 0x0203u, 4u} << 4
             << hex("01030204");
-        QTest::newRow("int16 LE -2") << "i 16 0 L" << QVariantList{-2} << 2 << hex("feff");
         QTest::newRow("int32 BE min")
             << "i 32 0 B" << QVariantList{std::numeric_limits<qint32>::min()} << 4
             << hex("80000000");
         QTest::newRow("small fields ignore order")
             << "u 3 0 B, i 5 0 L" << QVariantList{5u, -1} << 1 << hex("bf");
-        QTest::newRow("uint12 BE")
-            << "u 12 0 B, u 4 0 L" << QVariantList{0xabcu, 0xfu} << 2 << hex("abcf");
-        QTest::newRow("float32 BE") << "f 32 0 B" << QVariantList{1.5f} << 4 << hex("3fc00000");
         QTest::newRow("double ignores order")
             << "d 64 0 B" << QVariantList{1.0} << 8 << hex("000000000000f03f");
         QTest::newRow("string is room only")
@@ -201,11 +175,8 @@ private slots:
             << "b 8 0 L, u 7 0 L" << QVariantList{true, 0x7fu} << 1 << hex("ff");
         QTest::newRow("data padded")
             << "x 32 0 L" << QVariantList{hex("aabb")} << 4 << hex("aabb0000");
-        QTest::newRow("data cut") << "x 16 0 L" << QVariantList{hex("aabbcc")} << 2 << hex("aabb");
         QTest::newRow("stream shorter than length")
             << "u 8 0 L" << QVariantList{7u} << 3 << hex("070000");
-        QTest::newRow("stream longer than length")
-            << "u 16 0 B" << QVariantList{0x1234u} << 1 << hex("12");
         QTest::newRow("trailing bit")
             << "u 8 0 L, b 1 8 L" << QVariantList{1u, true} << 2 << hex("0180");
         // A stream of at most 8 bits goes out as one byte, right-aligned.
@@ -376,8 +347,6 @@ private slots:
         }
         // More bits asked for than there are: nothing.
         QCOMPARE(got, (QStringList{"a503", "a530", "05", ""}));
-        QByteArray abc("abc");
-        QCOMPARE(OstrelTableRecord::swapBytesInQByteArray(&abc), QByteArray("cba"));
     }
 
     void fromMessageTextAndCopy()
@@ -393,30 +362,22 @@ private slots:
         QVERIFY(rec.packet && rec.treeItem);
         QCOMPARE(rec.packetHeader.name, QStringLiteral("state"));
         QCOMPARE(rec.fieldValues.values(), (QVariantList{0x1234u, -2}));
-        QCOMPARE(rec.direction, unsigned(OstrelTableRecord::In));
-        QCOMPARE(rec.status, unsigned(OstrelTableRecord::Received));
         QCOMPARE(rec.created.timeSpec(), Qt::UTC);
         QCOMPARE(rec.createdBy, QStringLiteral("operator1"));
 
-        // No description: a plain received message with its own header, and
-        // so is its copy.
+        // No description: a plain received message with its own header.
         OstrelTableRecord unknown;
         unknown.message = {0x999, 7, 1, 1, new uint8_t[1]{0}};
         unknown.data = hex("00");
         unknown.fillFromOstrelMsg(fx.tree);
         QVERIFY(!unknown.packet && !unknown.treeItem);
-        QCOMPARE(unknown.status, unsigned(OstrelTableRecord::Received));
-        OstrelTableRecord unknownCopy;
-        unknownCopy.copyFromPacketTable(&unknown);
-        QCOMPARE(unknownCopy.packetHeader.id, 0x999u);
-        QCOMPARE(unknownCopy.packetHeader.dataLen, 1);
+        QCOMPARE(unknown.packetHeader.id, 0x999u);
 
         // The command text line: looked up by the receiver, edited, composed.
         const QString line = "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000";
         auto *cmd = new OstrelTableRecord;
         QVERIFY(cmd->fromStr(line, fx.tree));
         QCOMPARE(cmd->packetHeader.name, QStringLiteral("set_ports"));
-        QCOMPARE(cmd->direction, unsigned(OstrelTableRecord::Out));
         QCOMPARE(cmd->toStr(), line);
         cmd->fieldValues[1] = 0x80000001u;
         cmd->composeOstrelMessage();
@@ -449,19 +410,10 @@ private slots:
     {
         OstrelFieldValues v;
         v.insert(5, 50);
-        v.insert(2, 20);
-        v[9] = 90;
-        v.insert(2, 21); // replaces
+        v[2] = 20;
         const OstrelFieldValues &cv = v;
-        QVERIFY(!cv[3].isValid());
-        QCOMPARE(v.keys(), (QList<unsigned int>{2, 5, 9})); // a const read inserts nothing
-        QCOMPARE(v.values(), (QVariantList{21, 50, 90}));
-        QMap<unsigned int, QVariant> map = v;
-        map.insert(1, 10);
-        QCOMPARE(OstrelFieldValues(map).firstKey(), 1u);
-        v.erase(v.find(5));
-        QCOMPARE(v.take(9), QVariant(90));
-        QCOMPARE(v.keys(), QList<unsigned int>{2});
+        QVERIFY(!cv[3].isValid()); // a const read inserts nothing
+        QCOMPARE(v.keys(), (QList<unsigned int>{2, 5}));
     }
 };
 
