@@ -113,8 +113,6 @@ private slots:
         const QModelIndex pkIndex =
             m.index(1, 0, m.index(1, 0, m.index(0, 0, m.index(0, 0, m.index(0, 0)))));
         QCOMPARE(m.data(pkIndex, Qt::ToolTipRole).toString(), QStringLiteral("about GetOut"));
-        QCOMPARE(m.flags(pkIndex),
-                 Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemIsEnabled);
     }
 
     void findDevMsg()
@@ -127,13 +125,11 @@ private slots:
         // The first in row order wins whatever its type.
         QCOMPARE(m.findDevMsg(9, 0x2f0)->packet->name, QStringLiteral("SetOut"));
         QCOMPARE(m.findDevMsg(9, 0x2f1)->packet->name, QStringLiteral("GetOut"));
-        QVERIFY(!m.findDevMsg(9, 0x2f2));
-        QVERIFY(!m.findDevMsg(8, 0x2f0));
+        QVERIFY(!m.findDevMsg(9, 0x2f2) && !m.findDevMsg(8, 0x2f0));
         QVERIFY(!m.findDevMsg(9 + 0x10000, 0x2f0));
         // Only the device read last is found at a shared address.
         QVERIFY(!m.findDevMsg(9, 5));
         QCOMPARE(m.findDevMsg(9, 0x2f1)->deviceTag.devName, QStringLiteral("second"));
-        QCOMPARE(m.findDevMsg(9, 0x2f1)->deviceTag.baseAddress, 2u);
         // Same model, same packets, each with its own address.
         QCOMPARE(m.findDevMsg(0xA, 0x2f0)->packet, m.findDevMsg(9, 0x2f0)->packet);
         QCOMPARE(m.findDevMsg(0xA, 0x2f0)->data(0).toString(), QStringLiteral("A-2F0 SetOut"));
@@ -176,7 +172,6 @@ private slots:
                  (QList<int>{Qt::Checked, Qt::Unchecked, Qt::Unchecked}));
         QVERIFY(m.setData(dev, Qt::PartiallyChecked, Qt::CheckStateRole));
         QCOMPARE(pk->isValidRxAddress(), int(Qt::PartiallyChecked));
-        QVERIFY(!m.setData(dev, Qt::Unchecked, Qt::DisplayRole));
         QVERIFY(!m.setData(m.index(0, 1, dev), Qt::Unchecked, Qt::CheckStateRole));
     }
 
@@ -187,14 +182,11 @@ private slots:
         QSignalSpy spy(&m, &TreeModel::signalNewCmdPacketEdit);
         const QModelIndex dev = m.index(0, 0, m.index(0, 0, m.index(0, 0, m.index(0, 0))));
         m.slotNewCmdPacketEdit(dev); // a device is no packet
-        m.slotNewCmdPacketEdit(QModelIndex());
-        m.slotNewCmdPacketEdit(m.index(2, 0, dev));
         QItemSelection sel(m.index(0, 0, dev), m.index(1, 0, dev));
         m.slotNewCmdPacketEditFromSel(sel, QItemSelection());
         m.slotNewCmdPacketEditFromSel(QItemSelection(), sel);
-        QCOMPARE(spy.count(), 2);
-        QCOMPARE(spy.at(0).at(0).value<TreeItem *>()->packet->name, QStringLiteral("Again"));
-        QCOMPARE(spy.at(1).at(0).value<TreeItem *>()->packet->name, QStringLiteral("SetOut"));
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<TreeItem *>()->packet->name, QStringLiteral("SetOut"));
     }
 
     void mapFileFailures()
@@ -220,16 +212,8 @@ private slots:
         QVERIFY(QDir::setCurrent(root.path()));
         QList<QString> none;
         TreeModel d(&descs, &none, nullptr);
-        TreeModel nullList(&descs, nullptr, nullptr);
         QDir::setCurrent(old);
         QCOMPARE(labels(d.rootItem), QStringList{"Default (Base address 3)"});
-        QCOMPARE(labels(nullList.rootItem), QStringList{"Default (Base address 3)"});
-
-        // Without a description model the devices have no packet nodes.
-        QList<QString> plain{dir.filePath("m7.xml")};
-        TreeModel bare(nullptr, &plain, nullptr);
-        QCOMPARE(bare.findDevMsg(7, 0x2f0), nullptr);
-        QCOMPARE(bare.deviceByAddress.value(7)->childCount(), 0);
     }
 
     void malformedMaps_data()
@@ -258,24 +242,6 @@ private slots:
             << "<R>" + dev7 + "<Zedorir><System><Module>" + mapDevice("Q", "8", "pcu") +
                    "</Module></System></Zedorir></R>"
             << " (Base address 0)[[[8 Q (pcu)[1]]]]" << QList<int>{8};
-        // Nesting is not checked: a node's parent is the current node one
-        // level up, which stays current after its own end tag.
-        QTest::newRow("flat layout joins the closed parents")
-            << "<R>" + sat +
-                   "</Zedorir><System><SysName>A</SysName></System>"
-                   "<Module><ModName>M</ModName></Module>" +
-                   dev7 + "</R>"
-            << "S (Base address 0)[A[M[7 P (psu1)[3]]]]" << QList<int>{7};
-        QTest::newRow("system nested in system, second module")
-            << sat +
-                   "<System><SysName>A</SysName><System><SysName>B</SysName><Module><ModName>M"
-                   "</ModName>" +
-                   dev7 + "</Module></System><Module><ModName>N</ModName></Module>" +
-                   mapDevice("Q", "8", "pcu") + "</System></Zedorir>"
-            << "S (Base address 0)[B[M[7 P (psu1)[3]],N[8 Q (pcu)[1]]]]" << QList<int>{7, 8};
-        QTest::newRow("percent signs in names")
-            << map("50%2 %1", "5", mapDevice("a%1", "7", "psu1"))
-            << "50%2 %1 (Base address 5)[power desc[EPS[7 a%1 (psu1)[3]]]]" << QList<int>{7};
         QTest::newRow("numbers wider than 32 bits read as 0")
             << map("W", "4294967312", mapDevice("D", "0x100000007", "psu1"))
             << "W (Base address 0)[power desc[EPS[0 D (psu1)[3]]]]" << QList<int>{0};
