@@ -1,5 +1,5 @@
 #include "ostrelconfigdata.h"
-#include "support_capture.h"
+#include "support_fixture.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -123,29 +123,6 @@ private slots:
             QCOMPARE(ostrelMessageToStr(&g.msg, &array), line);
         }
     }
-
-    void numberFromText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<qlonglong>("value");
-        QTest::addColumn<bool>("ok");
-
-        QTest::newRow("octal") << "017" << 15LL << true;
-        QTest::newRow("above signed range reads as bits") << "0xFFFFFFFFFFFFFFFF" << -1LL << true;
-        QTest::newRow("bad octal digit") << "08" << 0LL << false;
-        QTest::newRow("prefix only") << "0x" << 0LL << false;
-    }
-
-    void numberFromText()
-    {
-        QFETCH(QString, text);
-        QFETCH(qlonglong, value);
-        QFETCH(bool, ok);
-
-        bool good = !ok;
-        QCOMPARE(ostrelNumberFromText(text, &good), value);
-        QCOMPARE(good, ok);
-    }
 };
 
 QTEST_APPLESS_MAIN(TestOstrelMessage)

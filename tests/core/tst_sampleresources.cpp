@@ -1,6 +1,6 @@
 #include "ostrelconfigdata.h"
 #include "ostreldatamodel.h"
-#include "support_capture.h"
+#include "support_fixture.h"
 #include "treeitem.h"
 #include "treemodel.h"
 
@@ -145,8 +145,6 @@ private slots:
             "7 480 feeders_state 4 " + feeders.join(' '),
             "7 481 threshold 6 port reserved limit limit_param",
             "7 482 regular0_main 6 " + regular,
-            "7 491 regular15_main 6 " + regular,
-            "7 492 regular0_reserve 6 " + regular,
             "7 4A1 regular15_reserve 6 " + regular,
             "18 501 module_on 1 module",
             "18 502 module_off 1 module",

@@ -1,5 +1,5 @@
 #include "ostreldatamodel.h"
-#include "support_capture.h"
+#include "support_fixture.h"
 #include "treeitem.h"
 #include "treemodel.h"
 
@@ -133,21 +133,6 @@ private slots:
         // Same model, same packets, each with its own address.
         QCOMPARE(m.findDevMsg(0xA, 0x2f0)->packet, m.findDevMsg(9, 0x2f0)->packet);
         QCOMPARE(m.findDevMsg(0xA, 0x2f0)->data(0).toString(), QStringLiteral("A-2F0 SetOut"));
-    }
-
-    void carriedOverDeviceValues()
-    {
-        QList<QString> files =
-            mapFile("m4.xml", map("S", "bogus",
-                                  "<Device><DevName>n1</DevName><DevModel>pcu</DevModel></Device>"
-                                  "<Device><DevAddress>3</DevAddress><DevName>n2</DevName></Device>"
-                                  "<Device><DevDesc>only desc</DevDesc></Device>"));
-        TreeModel m(&descs, &files, nullptr);
-        QCOMPARE(
-            shapeOf(m.rootItem),
-            QStringLiteral(
-                "S (Base address 0)[power desc[EPS[0 n1 (pcu)[1],3 n2 (pcu)[1],3 n2 (pcu)[1]]]]"));
-        QCOMPARE(m.findDevMsg(3, 5)->parentItem()->data(1).toString(), QStringLiteral("only desc"));
     }
 
     void checkStates()

@@ -1,15 +1,23 @@
-#ifndef SUPPORT_RECFIXTURE_H
-#define SUPPORT_RECFIXTURE_H
+#ifndef SUPPORT_FIXTURE_H
+#define SUPPORT_FIXTURE_H
 
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
+#include <functional>
+
 class OstrelDataModel;
 class TreeModel;
 
-// A small satellite written into a temporary directory and loaded through
-// the real description and map readers:
+// The readers print their file-level messages on standard output: runs `fn`
+// with descriptor 1 redirected and returns what it printed.
+QString captureStdout(const std::function<void()> &fn);
+
+// Writes `content` to `path`, creating the folders on the way.
+bool writeFile(const QString &path, const QByteArray &content);
+
+// A small satellite loaded through the real description and map readers:
 //   base address 1; device 7 "psw" (model "psw_t"): command 0x380
 //   "set_ports" (uint 32 LE "mask", 4 bytes) and telemetry 0x480 "state"
 //   (uint 16 LE "volts", int 16 BE "temp", 4 bytes);
@@ -23,11 +31,10 @@ public:
     RecFixture &operator=(const RecFixture &) = delete;
 
     bool isValid() const { return tree != nullptr; }
-    QString path(const QString &name) const { return dir.filePath(name); }
 
     QTemporaryDir dir;
     OstrelDataModel *dataModel = nullptr;
     TreeModel *tree = nullptr;
 };
 
-#endif // SUPPORT_RECFIXTURE_H
+#endif // SUPPORT_FIXTURE_H

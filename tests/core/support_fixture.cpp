@@ -1,8 +1,37 @@
-#include "support_recfixture.h"
-#include "support_capture.h"
+#include "support_fixture.h"
 
 #include "ostreldatamodel.h"
 #include "treemodel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+QString captureStdout(const std::function<void()> &fn)
+{
+    QTemporaryFile tmp;
+    if (!tmp.open())
+        return QStringLiteral("<capture failed>");
+    std::fflush(stdout);
+    const int saved = dup(STDOUT_FILENO);
+    dup2(tmp.handle(), STDOUT_FILENO);
+    fn();
+    std::fflush(stdout);
+    dup2(saved, STDOUT_FILENO);
+    close(saved);
+    tmp.seek(0);
+    return QString::fromUtf8(tmp.readAll());
+}
+
+bool writeFile(const QString &path, const QByteArray &content)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+}
 
 namespace
 {
@@ -49,8 +78,8 @@ const char kMap[] = R"(<Map>
 
 RecFixture::RecFixture()
 {
-    const QString devices = path(QStringLiteral("devices.xml"));
-    const QString map = path(QStringLiteral("map.xml"));
+    const QString devices = dir.filePath(QStringLiteral("devices.xml"));
+    const QString map = dir.filePath(QStringLiteral("map.xml"));
     if (!dir.isValid() || !writeFile(devices, kDevices) || !writeFile(map, kMap))
         return;
     dataModel = new OstrelDataModel;
