@@ -131,14 +131,11 @@ private slots:
 
     void readMissingOrUnopenable()
     {
-        QString missing = m_dir->filePath("nothing.xml");
-        QString directory = m_dir->path();
-        QString empty;
+        QString missing = m_dir->filePath("nothing.xml"), directory = m_dir->path(), empty;
         QScopedPointer<OstrelConfigData> cfg;
         const QString printed = captureStdout([&] {
             cfg.reset(new OstrelConfigData(nullptr));
-            QCOMPARE(cfg->fromXMLFile(&missing), -20);
-            QCOMPARE(cfg->fromXMLFile(&directory), -20);
+            QCOMPARE(cfg->fromXMLFile(&missing) + cfg->fromXMLFile(&directory), -40);
             QCOMPARE(cfg->fromXMLFile(&empty), -10);
         });
         QCOMPARE(printed, QString("Usage: xmlstreamlint <path to XML file>\n"
@@ -223,22 +220,20 @@ private slots:
         QVERIFY(!QFile::exists(bad));
     }
 
-    void dialogLayout()
+    void dialogTexts()
     {
-        QString path = fixture(config(parameter("Interface", "AGWPE", "reader") +
-                                      parameter("AGWPE_Port", "8000", "port")));
+        QString path = fixture(config(parameter("Interface", "AGWPE", "reader")));
         OstrelConfigData cfg(&path);
         QDialog *dialog = cfg.configDialog();
         QVERIFY(!dialog->isVisible() && dialog->isModal());
-        QCOMPARE(dialog->windowTitle(), QString("Parameters"));
-        QCOMPARE(dialog->findChild<QLabel *>()->text(), QString("Application parameters:\n"));
+        QCOMPARE(dialog->windowTitle() + "|" + dialog->findChild<QLabel *>()->text(),
+                 QString("Parameters|Application parameters:\n"));
         auto *table = dialog->findChild<QTableWidget *>();
         QStringList headers;
         for (int c = 0; c < table->columnCount(); ++c)
-            headers << table->horizontalHeaderItem(c)->text();
-        QCOMPARE(headers, (QStringList{"Name", "Value", "Description"}));
-        QCOMPARE(bool(table->item(0, 0)->flags() & Qt::ItemIsEditable), false);
-        QCOMPARE(bool(table->item(0, 1)->flags() & Qt::ItemIsEditable), true);
+            headers << table->horizontalHeaderItem(c)->text() +
+                           (table->item(0, c)->flags() & Qt::ItemIsEditable ? "*" : "");
+        QCOMPARE(headers, (QStringList{"Name", "Value*", "Description"}));
     }
 
     void okAndCancel()
@@ -254,8 +249,7 @@ private slots:
         click(cfg, "Ok");
         QVERIFY(!cfg.configDialog()->isVisible());
         QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), original);
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == original);
 
         // Cancel applies nothing but keeps the edit for a later Ok.
         setValue(cfg, 0, "500");
@@ -264,8 +258,7 @@ private slots:
         QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
         QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
         click(cfg, "Ok");
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "500"}));
+        QCOMPARE(spy, (QList<QList<QVariant>>{{"HistoryDepth", "500"}}));
         QCOMPARE(writtenParameters(path),
                  (QStringList{"HistoryDepth=500|depth", "StartLayout=a.lay|layout"}));
     }
