@@ -277,20 +277,6 @@ private slots:
         QVERIFY(bus.idle());
     }
 
-    void closeAndInitReleaseEverything()
-    {
-        Bus bus;
-        bus.stack.ostrel_close();
-        bus.receive(framesOf(3, 7, 0x380, QByteArray(2, 'x')));
-        QCOMPARE(bus.errors, QList<int>{1});
-        bus.stack.ostrel_init();
-        for (int s = 1; s <= 20; ++s)
-            bus.stack.can_receive_message(framesOf(uint16_t(s), 0, 0x10, pattern(100, s))[0]);
-        QCOMPARE(bus.stack.state.free_buffers, uint16_t(480));
-        QCOMPARE(bus.stack.ostrel_init(), 500);
-        QVERIFY(bus.idle());
-    }
-
     void receiverFeedingTheStackGetsEachMessageOnce()
     {
         Bus bus;

@@ -181,17 +181,6 @@ private slots:
         QCOMPARE(labels(m.rootItem), QStringList{"Good (Base address 1)"});
         QVERIFY(m.findDevMsg(7, 0x2f0));
         QVERIFY(!m.findDevMsg(8, 5));
-
-        // Without a list the default map under the working directory is read.
-        QTemporaryDir root;
-        QVERIFY(writeFile(root.filePath("resources/maps/map.xml"),
-                          map("Default", "3", mapDevice("P", "7", "pcu"))));
-        const QString old = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(root.path()));
-        QList<QString> none;
-        TreeModel d(&descs, &none, nullptr);
-        QDir::setCurrent(old);
-        QCOMPARE(labels(d.rootItem), QStringList{"Default (Base address 3)"});
     }
 
     void malformedMaps_data()
