@@ -33,6 +33,26 @@ bool writeFile(const QString &path, const QByteArray &content)
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
 }
 
+QString fixtureFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content)
+{
+    const QString path = dir.filePath(name);
+    if (!writeFile(path, content))
+        qFatal("cannot write fixture %s", qPrintable(path));
+    return path;
+}
+
+QByteArray packet(const char *type, const char *id, const char *name, const QByteArray &fields)
+{
+    return QByteArray("<Packet><PacType>") + type + "</PacType><PacId>" + id + "</PacId><PacName>" +
+           name + "</PacName><PacDesc>d " + name + "</PacDesc><DataLen>4</DataLen>" + fields +
+           "</Packet>";
+}
+
+QByteArray device(const char *model, const QByteArray &body)
+{
+    return QByteArray("<Device><DevModel>") + model + "</DevModel>" + body + "</Device>\n";
+}
+
 namespace
 {
 

@@ -16,6 +16,13 @@ QString captureStdout(const std::function<void()> &fn);
 
 // Writes `content` to `path`, creating the folders on the way.
 bool writeFile(const QString &path, const QByteArray &content);
+// Writes `content` as `name` in `dir` and returns its path.
+QString fixtureFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content);
+
+// Description file pieces: a packet of 4 bytes described as "d <name>".
+QByteArray packet(const char *type, const char *id, const char *name,
+                  const QByteArray &fields = QByteArray());
+QByteArray device(const char *model, const QByteArray &body);
 
 // A small satellite loaded through the real description and map readers:
 //   base address 1; device 7 "psw" (model "psw_t"): command 0x380

@@ -73,9 +73,7 @@ class TestOstrelConfigData : public QObject
 
     QString fixture(const QByteArray &content, const QString &name = "config.xml")
     {
-        const QString path = m_dir->filePath(name);
-        writeFile(path, content);
-        return path;
+        return fixtureFile(*m_dir, name, content);
     }
     // Ok writes resources/config.xml under the working directory.
     QString inResources(const QByteArray &content)

@@ -21,24 +21,6 @@ QByteArray field(const char *type, const char *name, const char *value = "0",
            "</FldName><FldValue>" + value + "</FldValue>" + extra + "</Field>";
 }
 
-QByteArray packet(const char *type, const char *id, const char *name,
-                  const QByteArray &fields = QByteArray())
-{
-    return QByteArray("<Packet><PacType>") + type + "</PacType><PacId>" + id + "</PacId><PacName>" +
-           name + "</PacName><PacDesc>d " + name + "</PacDesc><DataLen>4</DataLen>" + fields +
-           "</Packet>";
-}
-
-QByteArray deviceBody(const char *model, const QByteArray &body)
-{
-    return QByteArray("<Device><DevModel>") + model + "</DevModel>" + body + "</Device>\n";
-}
-
-QByteArray device(const char *model, const QByteArray &body)
-{
-    return "<?xml version=\"1.0\"?>\n" + deviceBody(model, body);
-}
-
 QByteArray limit(const char *type, const char *action, const char *value = "1")
 {
     return QByteArray("<Limit><LimType>") + type + "</LimType><LimAction>" + action +
@@ -68,10 +50,7 @@ class TestOstrelDataModel : public QObject
     QTemporaryDir dir;
     QString write(const QString &name, const QByteArray &content)
     {
-        const QString path = dir.filePath(name);
-        if (!writeFile(path, content))
-            qFatal("cannot write fixture %s", qPrintable(path));
-        return path;
+        return fixtureFile(dir, name, content);
     }
 
 private slots:
@@ -206,8 +185,8 @@ private slots:
         QString two = write("dup2.xml", device("M", packet("datain", "0x10", "c")));
         // Same id in another model is another packet; the key is the low 16 bits.
         QString three =
-            write("dup3.xml", "<Devices>" + deviceBody("M", packet("command", "0x10010", "x")) +
-                                  deviceBody("N", packet("command", "0x10", "y")) + "</Devices>");
+            write("dup3.xml", "<Devices>" + device("M", packet("command", "0x10010", "x")) +
+                                  device("N", packet("command", "0x10", "y")) + "</Devices>");
         OstrelDataModel m;
         QTest::ignoreMessage(QtWarningMsg,
                              "\"Packet 0x10 (b) for device M already exists, skip!\"");

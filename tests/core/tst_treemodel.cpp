@@ -11,12 +11,6 @@
 namespace
 {
 
-QByteArray packet(const char *type, const char *id, const char *name)
-{
-    return QByteArray("<Packet><PacType>") + type + "</PacType><PacId>" + id + "</PacId><PacName>" +
-           name + "</PacName><PacDesc>about " + name + "</PacDesc><DataLen>1</DataLen></Packet>";
-}
-
 QByteArray mapDevice(const char *name, const char *addr, const char *model,
                      const char *desc = "dev desc")
 {
@@ -67,24 +61,18 @@ class TestTreeModel : public QObject
     OstrelDataModel descs;
     QList<QString> mapFile(const QString &name, const QByteArray &content)
     {
-        const QString path = dir.filePath(name);
-        if (!writeFile(path, content))
-            qFatal("cannot write fixture %s", qPrintable(path));
-        return {path};
+        return {fixtureFile(dir, name, content)};
     }
 
 private slots:
     void initTestCase()
     {
         // psu1 holds 0x2f0 twice: a second file with a clashing id.
-        QList<QString> files{
-            mapFile("a.xml", "<Device><DevModel>psu1</DevModel>" +
-                                 packet("command", "0x2f0", "SetOut") +
-                                 packet("datain", "0x2f1", "GetOut") + "</Device>")[0],
-            mapFile("b.xml", "<Device><DevModel>psu1</DevModel>" +
-                                 packet("datain", "0x2f0", "Again") + "</Device>")[0],
-            mapFile("c.xml", "<Device><DevModel>pcu</DevModel>" + packet("command", "5", "Go") +
-                                 "</Device>")[0]};
+        QList<QString> files =
+            mapFile("a.xml", device("psu1", packet("command", "0x2f0", "SetOut") +
+                                                packet("datain", "0x2f1", "GetOut"))) +
+            mapFile("b.xml", device("psu1", packet("datain", "0x2f0", "Again"))) +
+            mapFile("c.xml", device("pcu", packet("command", "5", "Go")));
         QCOMPARE(descs.fromXMLFileList(&files), 0);
         QCOMPARE(descs.packets.size(), 4);
     }
@@ -111,7 +99,7 @@ private slots:
         QCOMPARE(pk->deviceTag.devDesc, QStringLiteral("power unit"));
         const QModelIndex pkIndex =
             m.index(1, 0, m.index(1, 0, m.index(0, 0, m.index(0, 0, m.index(0, 0)))));
-        QCOMPARE(m.data(pkIndex, Qt::ToolTipRole).toString(), QStringLiteral("about GetOut"));
+        QCOMPARE(m.data(pkIndex, Qt::ToolTipRole).toString(), QStringLiteral("d GetOut"));
     }
 
     void findDevMsg()
