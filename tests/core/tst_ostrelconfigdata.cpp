@@ -175,16 +175,6 @@ private slots:
         QCOMPARE(dialogRows(cfg), (QStringList{"HistoryDepth=10|depth", "HistoryDepth=20|depth"}));
     }
 
-    void commandLineLists()
-    {
-        QString path = fixture(config(parameter("ZedorirMap", "a") + parameter("DeviceDesc", "d1") +
-                                      parameter("ZedorirMap", "b")));
-        OstrelConfigData cfg(&path);
-        appendArgs(cfg, {"ZedorirMap", "c", "InstrumentRack", "r", "DeviceDesc", "d2"});
-        QCOMPARE(cfg.zedorirMapList() + cfg.deviceDescList() + cfg.instrumentRackList(),
-                 (QList<QString>{"a", "b", "c", "d1", "d2", "r"}));
-    }
-
     void writeAndReadBack()
     {
         QString path = fixture(

@@ -32,14 +32,11 @@ private slots:
         QFETCH(QByteArray, bytes);
 
         QCOMPARE(zvsOstrelToAppEncode(value).toHex(), bytes.toHex());
-        // Decoded at an offset, as inside a server frame, with a reserved word
-        // that is ignored whatever it holds.
+        // Decoded at an offset, as inside a server frame; the reserved word is ignored.
         QByteArray frame = QByteArray(10, '\x5e') + bytes + QByteArray::fromHex("0102");
         frame[10 + ZVS_OFFSET_RESERVED] = '\x77';
         zvs_ostrel_to_app_t got{};
-        got.reserved = 0x55;
         QVERIFY(zvsOstrelToAppDecode(frame, 10, &got));
-        QCOMPARE(got.reserved, 0u);
         QCOMPARE(zvsOstrelToAppEncode(got).toHex(), bytes.toHex());
     }
 
