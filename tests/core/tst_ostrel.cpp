@@ -227,8 +227,7 @@ private slots:
         QTest::newRow("lost last frame, then next message")
             << (msg16.mid(0, 3) + msg9) << QList<int>{2} << got9;
         overrun[2].dlc = 5;
-        QTest::newRow("overrun completes, then error")
-            << overrun << QList<int>{6} << got9;
+        QTest::newRow("overrun completes, then error") << overrun << QList<int>{6} << got9;
     }
     void reassembly()
     {

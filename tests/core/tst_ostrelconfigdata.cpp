@@ -191,10 +191,11 @@ private slots:
                               "serverAddress=10.0.0.1|"}));
         QFile raw(out);
         QVERIFY(raw.open(QIODevice::ReadOnly));
-        QVERIFY(QRegularExpression("^<\\?xml version=\"1.0\" encoding=\"UTF-8\"\\?>\\s*<Config>\\s*"
-                                   "<ConfigVer>2</ConfigVer>\\s*<ConfigDate>\\d\\d\\.\\d\\d\\.\\d{4}<")
-                    .match(QString::fromUtf8(raw.readAll()))
-                    .hasMatch());
+        QVERIFY(
+            QRegularExpression("^<\\?xml version=\"1.0\" encoding=\"UTF-8\"\\?>\\s*<Config>\\s*"
+                               "<ConfigVer>2</ConfigVer>\\s*<ConfigDate>\\d\\d\\.\\d\\d\\.\\d{4}<")
+                .match(QString::fromUtf8(raw.readAll()))
+                .hasMatch());
 
         // Writing must not flip which of two definitions is in force.
         OstrelConfigData(&out).saveToFile(out);

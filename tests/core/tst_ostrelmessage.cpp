@@ -101,7 +101,8 @@ private slots:
     {
         // Without an array a message with a length cannot get its buffer.
         MessageGuard g;
-        QVERIFY(!ostrelMessageFromStr("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01", &g.msg, nullptr));
+        QVERIFY(
+            !ostrelMessageFromStr("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01", &g.msg, nullptr));
         QVERIFY(!g.msg.data);
         QByteArray array;
         QVERIFY(!ostrelMessageFromStr("SRC=1, DST=7, MSGID=1, DLEN=0", nullptr, &array));
