@@ -8,24 +8,22 @@ Q_DECLARE_METATYPE(QList<can_message>)
 namespace
 {
 
-// "ext:identifier:data[:dlc]", all hex.
-can_message frame(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char(':'));
-    can_message f{};
-    f.ext = uint8_t(parts.value(0).toUInt(nullptr, 16));
-    f.identifier = parts.value(1).toUInt(nullptr, 16);
-    const QByteArray bytes = QByteArray::fromHex(parts.value(2).toLatin1());
-    f.dlc = uint8_t(parts.size() > 3 ? parts.at(3).toUInt() : uint(bytes.size()));
-    memcpy(f.data, bytes.constData(), size_t(qMin(bytes.size(), 8)));
-    return f;
-}
+using Codes = QList<int>;
 
-QList<can_message> frames(std::initializer_list<const char *> texts)
+// Frames as "ext:identifier:data[:dlc]", all hex, separated by spaces.
+QList<can_message> frames(const QString &text)
 {
     QList<can_message> list;
-    for (const char *t : texts)
-        list << frame(QLatin1String(t));
+    for (const QString &one : text.split(QLatin1Char(' '))) {
+        const QStringList parts = one.split(QLatin1Char(':'));
+        can_message f{};
+        f.ext = uint8_t(parts.value(0).toUInt(nullptr, 16));
+        f.identifier = parts.value(1).toUInt(nullptr, 16);
+        const QByteArray bytes = QByteArray::fromHex(parts.value(2).toLatin1());
+        f.dlc = uint8_t(parts.size() > 3 ? parts.at(3).toUInt() : uint(bytes.size()));
+        memcpy(f.data, bytes.constData(), size_t(qMin(bytes.size(), 8)));
+        list << f;
+    }
     return list;
 }
 
@@ -122,17 +120,17 @@ private slots:
             << std << QByteArray::fromHex("000102030405060708")
             << QStringList{"0:67:feff80030b00", "0:467:0001020304050607", "0:467:08ac76"};
         QTest::newRow("extended continuation flag")
-            << QList<int>{40, 7, 0x380} << QByteArray::fromHex("00010203040506")
+            << Codes{40, 7, 0x380} << QByteArray::fromHex("00010203040506")
             << QStringList{"4:a0007:feff80030900", "4:100a0007:000102030405060c", "4:100a0007:d9"};
         QTest::newRow("both 31, still standard")
-            << QList<int>{31, 31, 0x380} << QByteArray() << QStringList{"0:3ff:8003"};
+            << Codes{31, 31, 0x380} << QByteArray() << QStringList{"0:3ff:8003"};
         QTest::newRow("destination 32, extended")
-            << QList<int>{0, 32, 0x380} << QByteArray() << QStringList{"4:20:8003"};
+            << Codes{0, 32, 0x380} << QByteArray() << QStringList{"4:20:8003"};
         QTest::newRow("widest addresses")
-            << QList<int>{0x3FFF, 0x3FFF, 1} << QByteArray() << QStringList{"4:fffffff:0100"};
+            << Codes{0x3FFF, 0x3FFF, 1} << QByteArray() << QStringList{"4:fffffff:0100"};
         // A start frame beginning FE FF would be read as a header.
         QTest::newRow("id FFFE goes multi-frame")
-            << QList<int>{3, 7, 0xFFFE} << QByteArray("\xaa")
+            << Codes{3, 7, 0xFFFE} << QByteArray("\xaa")
             << QStringList{"0:67:fefffeff0300", "0:467:aaa014"};
     }
     void cutting()
@@ -172,10 +170,10 @@ private slots:
     {
         QTest::addColumn<QList<int>>("message"); // src, dst, length, with data
         QTest::addColumn<int>("error");
-        QTest::newRow("source over 14 bits") << QList<int>{0x4000, 7, 2, 1} << 14;
-        QTest::newRow("destination FFFF") << QList<int>{3, 0xFFFF, 2, 1} << 14;
-        QTest::newRow("total over 16 bits") << QList<int>{3, 7, 65534, 1} << 17;
-        QTest::newRow("length without data") << QList<int>{3, 7, 4, 0} << 17;
+        QTest::newRow("source over 14 bits") << Codes{0x4000, 7, 2, 1} << 14;
+        QTest::newRow("destination FFFF") << Codes{3, 0xFFFF, 2, 1} << 14;
+        QTest::newRow("total over 16 bits") << Codes{3, 7, 65534, 1} << 17;
+        QTest::newRow("length without data") << Codes{3, 7, 4, 0} << 17;
     }
     void sendRefusesWhatCannotBeFramed()
     {
@@ -187,7 +185,7 @@ private slots:
                              uint16_t(message[2]),
                              message[3] ? reinterpret_cast<uint8_t *>(data.data()) : nullptr};
         QCOMPARE(bus.stack.ostrel_send_message(&m), error);
-        QCOMPARE(bus.errors, QList<int>{error});
+        QCOMPARE(bus.errors, Codes{error});
         QVERIFY(bus.sent.isEmpty());
     }
 
@@ -201,33 +199,29 @@ private slots:
             framesOf(3, 7, 0x380, QByteArray::fromHex("000102030405060708"));
         const QStringList got9{"380 3>7 000102030405060708"};
         const QList<can_message> msg16 = framesOf(3, 7, 0x381, pattern(16, 1));
-        const QList<int> none;
 
+        const QStringList nothing;
         QTest::newRow("start frame dlc 2")
-            << frames({"0:67:8003"}) << none << QStringList{"380 3>7 "};
-        QTest::newRow("dlc over 8") << frames({"0:67:8003:9"}) << QList<int>{12} << QStringList{};
-        QTest::newRow("standard id 2048")
-            << frames({"0:800:8003"}) << QList<int>{13} << QStringList{};
-        QTest::newRow("extended id 2^29")
-            << frames({"4:20000000:8003"}) << QList<int>{14} << QStringList{};
+            << frames("0:67:8003") << Codes{} << QStringList{"380 3>7 "};
+        QTest::newRow("dlc over 8") << frames("0:67:8003:9") << Codes{12} << nothing;
+        QTest::newRow("standard id 2048") << frames("0:800:8003") << Codes{13} << nothing;
+        QTest::newRow("extended id 2^29") << frames("4:20000000:8003") << Codes{14} << nothing;
         QTest::newRow("any ext counts as extended")
-            << frames({"1:a0007:8003"}) << none << QStringList{"380 40>7 "};
-        QTest::newRow("start frame dlc 1")
-            << frames({"0:67:80"}) << QList<int>{11} << QStringList{};
-        QTest::newRow("header total 1")
-            << frames({"0:67:feff80030100"}) << QList<int>{3} << QStringList{};
+            << frames("1:a0007:8003") << Codes{} << QStringList{"380 40>7 "};
+        QTest::newRow("start frame dlc 1") << frames("0:67:80") << Codes{11} << nothing;
+        QTest::newRow("header total 1") << frames("0:67:feff80030100") << Codes{3} << nothing;
         QTest::newRow("continuation without start")
-            << frames({"0:467:0001020304050607"}) << QList<int>{5} << QStringList{};
+            << frames("0:467:0001020304050607") << Codes{5} << nothing;
         QList<can_message> badCrc = msg9, overrun = msg9;
         badCrc[2].data[2] ^= 0x01;
-        QTest::newRow("wrong CRC dropped") << badCrc << QList<int>{3} << QStringList{};
+        QTest::newRow("wrong CRC dropped") << badCrc << Codes{3} << nothing;
         QTest::newRow("lost middle frame and next header")
-            << QList<can_message>{msg16[0], msg16[1], msg16[3], msg9[1], msg9[2]}
-            << QList<int>{3, 5} << QStringList{};
+            << QList<can_message>{msg16[0], msg16[1], msg16[3], msg9[1], msg9[2]} << Codes{3, 5}
+            << nothing;
         QTest::newRow("lost last frame, then next message")
-            << (msg16.mid(0, 3) + msg9) << QList<int>{2} << got9;
+            << (msg16.mid(0, 3) + msg9) << Codes{2} << got9;
         overrun[2].dlc = 5;
-        QTest::newRow("overrun completes, then error") << overrun << QList<int>{6} << got9;
+        QTest::newRow("overrun completes, then error") << overrun << Codes{6} << got9;
     }
     void reassembly()
     {
@@ -250,12 +244,12 @@ private slots:
 
         // A repeated header replaces its sender's message and keeps one slot.
         for (int i = 0; i < 10; ++i)
-            bus.stack.can_receive_message(frame("0:67:feff80031000"));
+            bus.stack.can_receive_message(frames("0:67:feff80031000")[0]);
         QCOMPARE(bus.errors, QVector<int>(9, 2).toList());
         QCOMPARE(bus.stack.state.free_buffers, uint16_t(4));
         QCOMPARE(bus.stack.state.free_memory, 8192u - 34 - 16);
-        bus.stack.can_receive_message(frame("0:67:feff8003ffff"));
-        QCOMPARE(bus.errors.mid(9), (QList<int>{2, 16}));
+        bus.stack.can_receive_message(frames("0:67:feff8003ffff")[0]);
+        QCOMPARE(bus.errors.mid(9), (Codes{2, 16}));
         QVERIFY(bus.idle());
         bus.errors.clear();
 
@@ -266,7 +260,7 @@ private slots:
         for (int s = 0; s < 6; ++s)
             bus.stack.can_receive_message(streams[s][0]);
         bus.stack.can_receive_message(streams[5][1]);
-        QCOMPARE(bus.errors, (QList<int>{4, 5}));
+        QCOMPARE(bus.errors, (Codes{4, 5}));
         bus.receive(streams[0].mid(1));
         bus.receive(streams[5]);
         for (int s = 1; s < 5; ++s)
@@ -308,7 +302,7 @@ private slots:
         QCOMPARE(ostrel.state.free_memory, 8192u);
         QCOMPARE(ostrel.state.free_buffers, uint16_t(500));
         ostrelSetRxRoute(nullptr); // no route: dropped
-        can_receive_message(frame("0:67:8003aa"));
+        can_receive_message(frames("0:67:8003aa")[0]);
         QCOMPARE(routed.size(), 1000);
     }
 };

@@ -314,13 +314,6 @@ private slots:
         QCOMPARE(rec.fieldValues.values(), (QVariantList{0x1234u, -2}));
         QCOMPARE(rec.created.timeSpec(), Qt::UTC);
 
-        OstrelTableRecord unknown; // no description: its own header
-        unknown.message = {0x999, 7, 1, 1, new uint8_t[1]{0}};
-        unknown.data = hex("00");
-        unknown.fillFromOstrelMsg(fx.tree);
-        QVERIFY(!unknown.packet && !unknown.treeItem);
-        QCOMPARE(unknown.packetHeader.id, 0x999u);
-
         // The command text line: looked up by the receiver, edited, composed.
         const QString line = "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000";
         auto *cmd = new OstrelTableRecord;

@@ -180,10 +180,6 @@ private slots:
         QTest::newRow("satellite nested in satellite")
             << sat + "<Zedorir><System><Module>" + dev7 + "</Module></System></Zedorir></Zedorir>"
             << "S (Base address 0)[[[7 P (psu1)[3]]]]" << QList<int>{7};
-        QTest::newRow("satellite restarted inside a system")
-            << "<R>" + sat + "<System><Module>" + dev7 +
-                   "</Module><Zedorir><ZedorirName>B</ZedorirName></Zedorir></System></Zedorir></R>"
-            << "SB (Base address 0)[]" << QList<int>{};
         QTest::newRow("device outside module")
             << "<R>" + dev7 + "<Zedorir><System><Module>" + mapDevice("Q", "8", "pcu") +
                    "</Module></System></Zedorir></R>"
