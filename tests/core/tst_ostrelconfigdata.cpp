@@ -207,10 +207,13 @@ private slots:
         QVERIFY(!QFile::exists(bad));
     }
 
-    void dialogTexts()
+    void dialogOkAndCancel()
     {
-        QString path = fixture(config(parameter("Interface", "AGWPE", "reader")));
+        const QByteArray original = config(parameter("HistoryDepth", "10", "depth") +
+                                           parameter("StartLayout", "a.lay", "layout"));
+        QString path = inResources(original);
         OstrelConfigData cfg(&path);
+        QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
         QDialog *dialog = cfg.configDialog();
         QVERIFY(!dialog->isVisible() && dialog->isModal());
         QCOMPARE(dialog->windowTitle() + "|" + dialog->findChild<QLabel *>()->text(),
@@ -221,20 +224,11 @@ private slots:
             headers << table->horizontalHeaderItem(c)->text() +
                            (table->item(0, c)->flags() & Qt::ItemIsEditable ? "*" : "");
         QCOMPARE(headers, (QStringList{"Name", "Value*", "Description"}));
-    }
-
-    void okAndCancel()
-    {
-        const QByteArray original = config(parameter("HistoryDepth", "10", "depth") +
-                                           parameter("StartLayout", "a.lay", "layout"));
-        QString path = inResources(original);
-        OstrelConfigData cfg(&path);
-        QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-        cfg.configDialog()->show();
+        dialog->show();
 
         // Ok without changes writes nothing and emits nothing.
         click(cfg, "Ok");
-        QVERIFY(!cfg.configDialog()->isVisible());
+        QVERIFY(!dialog->isVisible());
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == original);
 

@@ -149,22 +149,6 @@ private slots:
         QCOMPARE(spy.at(0).at(0).value<TreeItem *>()->packet->name, QStringLiteral("SetOut"));
     }
 
-    void mapFileFailures()
-    {
-        // A missing file is skipped; a broken one keeps what joined before
-        // the fault, and the device of the unfinished satellite is not found.
-        QByteArray whole = map("Good", "1", mapDevice("P", "7", "psu1"));
-        QList<QString> files =
-            QList<QString>{dir.filePath("missing.xml")} +
-            mapFile("m8.xml", "<Maps>" + whole.mid(whole.indexOf("<Zedorir>")) +
-                                  "<Zedorir><ZedorirName>Lost</ZedorirName><System><Module>" +
-                                  mapDevice("Q", "8", "pcu") + "</Module></System>");
-        TreeModel m(&descs, &files, nullptr);
-        QCOMPARE(labels(m.rootItem), QStringList{"Good (Base address 1)"});
-        QVERIFY(m.findDevMsg(7, 0x2f0));
-        QVERIFY(!m.findDevMsg(8, 5));
-    }
-
     void malformedMaps_data()
     {
         QTest::addColumn<QByteArray>("xml");
@@ -191,8 +175,13 @@ private slots:
             << QByteArray(
                    "<R><a></Device></a><b></Module></b><c></System></c><d></Zedorir></d></R>")
             << "" << QList<int>{};
-        // The error stops the file with satellite, system and module still
-        // open: the device registered inside them goes with them.
+        // A broken file keeps what joined before the fault; a device inside
+        // nodes still open at the error goes with them.
+        const QByteArray whole = map("Good", "1", dev7);
+        QTest::newRow("broken after a whole satellite")
+            << "<Maps>" + whole.mid(whole.indexOf("<Zedorir>")) + "<Zedorir><System><Module>" +
+                   mapDevice("Q", "8", "pcu") + "</Module>"
+            << "Good (Base address 1)[power desc[EPS[7 P (psu1)[3]]]]" << QList<int>{7};
         QTest::newRow("error inside open nodes")
             << "<R><Zedorir><System><Module>" + dev7 + "</System></Zedorir></R>"
             << "" << QList<int>{};
@@ -202,7 +191,9 @@ private slots:
         QFETCH(QByteArray, xml);
         QFETCH(QString, shape);
         QFETCH(QList<int>, found);
-        QList<QString> files = mapFile("bad.xml", xml);
+        // A missing file is skipped.
+        QList<QString> files =
+            QList<QString>{dir.filePath("missing.xml")} + mapFile("bad.xml", xml);
         TreeModel m(&descs, &files, nullptr);
         QCOMPARE(shapeOf(m.rootItem), shape);
         QList<int> addresses;
