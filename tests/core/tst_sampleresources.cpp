@@ -143,21 +143,6 @@ private slots:
             QCOMPARE(fieldNames(item->packet), c.mid(4));
         }
     }
-
-    void memoryAccessNamesDescribedCommands()
-    {
-        OstrelMemAccessDesc *access = m_data->nextMemAccessDevModel("obc2", true);
-        QVERIFY(access);
-        TreeItem *write = m_tree->findDevMsg(0x10, access->WriteMemCmd);
-        TreeItem *update = m_tree->findDevMsg(0x10, access->FWUpdateCmd);
-        QVERIFY(write && update && m_tree->findDevMsg(0x10, access->EnterMemModeCmd));
-        QCOMPARE(fieldNames(write->packet).mid(0, 3),
-                 (QStringList{access->WriteMemAddrFld, access->WriteMemSizeFld,
-                              access->WriteMemDataFld}));
-        QCOMPARE(write->packet->fields.value(3)->type, OstrelFieldRecord::TypeFile);
-        QCOMPARE(fieldNames(update->packet).mid(0, 3),
-                 (QStringList{access->FWUpdAddrFld, access->FWUpdSizeFld, access->FWUpdCrc32Fld}));
-    }
 };
 
 QTEST_MAIN(TestSampleResources)
