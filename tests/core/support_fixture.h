@@ -29,16 +29,10 @@ QByteArray device(const char *model, const QByteArray &body);
 //   "set_ports" (uint 32 LE "mask", 4 bytes) and telemetry 0x480 "state"
 //   (uint 16 LE "volts", int 16 BE "temp", 4 bytes);
 //   device 9 "cam" (model "cam_t"): telemetry 0x500 "frame" (uint 8 "n").
-class RecFixture
-{
-public:
+struct RecFixture {
+    Q_DISABLE_COPY(RecFixture)
     RecFixture();
     ~RecFixture();
-    RecFixture(const RecFixture &) = delete;
-    RecFixture &operator=(const RecFixture &) = delete;
-
-    bool isValid() const { return tree != nullptr; }
-
     QTemporaryDir dir;
     OstrelDataModel *dataModel = nullptr;
     TreeModel *tree = nullptr;

@@ -70,7 +70,7 @@ private slots:
         qputenv("USER", "tester");
         qRegisterMetaType<OstrelTableRecord *>();
         static RecFixture fixture;
-        QVERIFY(fixture.isValid());
+        QVERIFY(fixture.tree);
         fx = &fixture;
     }
 

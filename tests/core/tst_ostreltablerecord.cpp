@@ -306,7 +306,7 @@ private slots:
     {
         // Looked up by the receiver, edited, composed.
         RecFixture fx;
-        QVERIFY(fx.isValid());
+        QVERIFY(fx.tree);
         const QString line = "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000";
         OstrelTableRecord cmd;
         QVERIFY(cmd.fromStr(line, fx.tree));
