@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(m.packets.value(2)->packetNum, 2u);
     }
 
-    void duplicatesAndBadValues()
+    void duplicatesAndBadOrWideValues()
     {
         QString one = write("dup1.xml", device("M", packet("command", "0x10", "a") +
                                                         packet("datain", "0x10", "b")));
@@ -213,9 +213,26 @@ private slots:
         QList<Fld *> f = b.packets.first()->fields.values();
         QCOMPARE((QVariantList{f[0]->defaultValue, f[1]->limits.first()->limitValue}),
                  (QVariantList{0, 0.0f}));
+
+        // A number wider than 32 bits reads as 0, not as its low bits.
+        QString p = write(
+            "wide.xml",
+            device("w", packet("command", "0x100000380", "wide",
+                               "<Field><FldType>int</FldType><FldOffset>-99999999999</FldOffset>"
+                               "<FldLen>4294967304</FldLen><FldName>f</FldName></Field>") +
+                            packet("command", "0xFFFFFFFF", "max") +
+                            packet("command", "-1", "minusOne")));
+        OstrelDataModel w;
+        QTest::ignoreMessage(QtWarningMsg,
+                             "\"Packet 0xffffffff (minusOne) for device w already exists, skip!\"");
+        QCOMPARE(w.fromXMLFile(&p), 0);
+        QCOMPARE(packetNames(w), (QStringList{"w:wide", "w:max"}));
+        Fld *wide = w.packets.value(1)->fields.value(1);
+        QCOMPARE((QList<qint64>{w.packets.value(1)->id, wide->bitOffset, wide->bitLen}),
+                 (QList<qint64>{0, 0, 0}));
     }
 
-    void fileLevelMessages()
+    void fileLevelMessagesAndBrokenFiles()
     {
         OstrelDataModel m;
         QString missing = dir.filePath("nope.xml");
@@ -229,41 +246,16 @@ private slots:
                  QString("Usage: xmlstreamlint <path to XML file>\nFile %1 does not exist.\n"
                          "Failed to open file %2.\n")
                      .arg(missing, unreadable));
-    }
 
-    void brokenFiles()
-    {
-        // A broken file is reported with its place, and what was complete
-        // before the fault stays.
+        // A broken file is reported with its place; what was complete before it stays.
         QString p = write("broken.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>" +
                                             packet("command", "1", "kept") +
                                             "\n<Packet><PacType>command</PacType><PacId>2");
-        OstrelDataModel m;
         const QString out = captureStdout([&] { QCOMPARE(m.fromXMLFile(&p), -30); });
         QVERIFY2(out.startsWith("Error: ") &&
                      out.contains(" in file " + p + " at line 3, column ") && out.endsWith(".\n"),
                  qPrintable(out));
         QCOMPARE(packetNames(m), QStringList{"b:kept"});
-    }
-
-    void numbersAre32Bit()
-    {
-        // A number wider than 32 bits reads as 0, not as its low bits.
-        QString p = write(
-            "wide.xml",
-            device("w", packet("command", "0x100000380", "wide",
-                               "<Field><FldType>int</FldType><FldOffset>-99999999999</FldOffset>"
-                               "<FldLen>4294967304</FldLen><FldName>f</FldName></Field>") +
-                            packet("command", "0xFFFFFFFF", "max") +
-                            packet("command", "-1", "minusOne")));
-        OstrelDataModel m;
-        QTest::ignoreMessage(QtWarningMsg,
-                             "\"Packet 0xffffffff (minusOne) for device w already exists, skip!\"");
-        QCOMPARE(m.fromXMLFile(&p), 0);
-        QCOMPARE(packetNames(m), (QStringList{"w:wide", "w:max"}));
-        Fld *f = m.packets.value(1)->fields.value(1);
-        QCOMPARE((QList<qint64>{m.packets.value(1)->id, f->bitOffset, f->bitLen}),
-                 (QList<qint64>{0, 0, 0}));
     }
 
     void loadDirectoryOrder()

@@ -101,7 +101,6 @@ private slots:
         QTest::addColumn<QList<unsigned int>>("expected");
         QTest::newRow("no view") << -1 << QList<unsigned int>{2, 3, 4, 5};
         QTest::newRow("current row 0") << 0 << QList<unsigned int>{1, 3, 4, 5};
-        QTest::newRow("current row 2") << 2 << QList<unsigned int>{2, 3, 4, 5};
     }
     void depthRule()
     {

@@ -238,7 +238,7 @@ private slots:
     void roundTrip()
     {
         // Every type and width between odd-sized neighbours, off byte boundaries.
-        for (const QString &type : {"u L", "u B", "i L", "i B", "f B", "d L", "x L", "b L"}) {
+        for (const QString &type : {"u L", "u B", "i L", "i B", "f B", "d L", "x L"}) {
             for (int w = 1; w <= 64; ++w) {
                 QVariantList values;
                 const quint32 max = w >= 32 ? 0xffffffffu : ((1u << w) - 1);
@@ -253,8 +253,6 @@ private slots:
                     values << 3.141592653589793 << -1e300;
                 else if (type[0] == 'x' && w % 8 == 0)
                     values << hex("a1b2c3d4e5f60718").left(w / 8);
-                else if (type[0] == 'b' && w == 1)
-                    values << true << false;
                 const QString spec = QString("u 3 0 L, %1 %2 3 %3, u 5 %4 L")
                                          .arg(type[0])
                                          .arg(w)

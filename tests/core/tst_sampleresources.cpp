@@ -54,10 +54,6 @@ private slots:
         qInstallMessageHandler(previous);
         QCOMPARE(out, QString());
         QCOMPARE(g_complaints, QStringList());
-    }
-
-    void configurationStartsQuietly()
-    {
         // A default start opens no modem link and writes no file.
         for (const char *name : {"Interface", "ErrorLogFile", "StartLayout", "SiDS_CallSign"})
             QVERIFY2(!m_config->existParameter(QLatin1String(name)), name);
