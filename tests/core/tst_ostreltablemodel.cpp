@@ -182,9 +182,8 @@ private slots:
         OstrelTableRecord *answer = model.itemAtRow(0);
         model.slotUpdateFromCmdEditor(answer);
         OstrelTableRecord *cmd = model.itemAtRow(1);
-        QCOMPARE(cmd->direction, unsigned(OstrelTableRecord::Out));
-        QCOMPARE((QList<unsigned>{cmd->src, cmd->dst, answer->src, answer->dst}),
-                 (QList<unsigned>{1, 7, 7, 1}));
+        QCOMPARE((QList<unsigned>{cmd->direction, cmd->src, cmd->dst, answer->src, answer->dst}),
+                 (QList<unsigned>{OstrelTableRecord::Out, 1, 7, 7, 1}));
         // The header the link sends must go to the device too.
         QCOMPARE(cmd->toStr(),
                  QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:3412fffe"));

@@ -38,15 +38,6 @@ QByteArray hex(const char *text)
     return QByteArray::fromHex(text);
 }
 
-// "1010" as the bytes 1, 0, 1, 0.
-QByteArray bits(const QString &text)
-{
-    QByteArray b;
-    for (QChar c : text)
-        b += char(c == QLatin1Char('1'));
-    return b;
-}
-
 void attach(OstrelTableRecord &rec, Packet &pkt)
 {
     rec.packet = &pkt.p;
@@ -295,9 +286,11 @@ private slots:
         QFETCH(int, count);
         QFETCH(int, start);
         QFETCH(QString, expected);
-        QByteArray out;
+        QByteArray out, bits; // "1010" as the bytes 1, 0, 1, 0
         OstrelTableRecord::expandBit2ByteData(&out, &in, count, start);
-        QCOMPARE(out, bits(expected));
+        for (QChar c : expected)
+            bits += char(c == QLatin1Char('1'));
+        QCOMPARE(out, bits);
     }
 
     void commandTextLine()

@@ -28,14 +28,6 @@ QByteArray map(const char *sat, const char *center, const QByteArray &devices)
            devices + "</Module></System></Zedorir>\n";
 }
 
-QStringList labels(TreeItem *node)
-{
-    QStringList out;
-    for (TreeItem *c : qAsConst(node->childItems))
-        out << c->data(0).toString();
-    return out;
-}
-
 // The tree above the packets, as "label[children]"; a device shows the
 // number of its packets.
 QString shapeOf(TreeItem *node)
@@ -90,7 +82,10 @@ private slots:
                      "Sat (Base address 16)[power desc[EPS[1A PSU (pcu)[1],1A PSU (psu1)[3]]]]"));
         TreeItem *dev = m.rootItem->child(0)->child(0)->child(0)->child(1);
         QCOMPARE(dev->parentItem()->parentItem()->data(1).toString(), QStringLiteral("Power"));
-        QCOMPARE(labels(dev), (QStringList{"1A-2F0 SetOut", "~1A-2F1 GetOut", "~1A-2F0 Again"}));
+        QStringList labels;
+        for (TreeItem *c : qAsConst(dev->childItems))
+            labels << c->data(0).toString();
+        QCOMPARE(labels, (QStringList{"1A-2F0 SetOut", "~1A-2F1 GetOut", "~1A-2F0 Again"}));
         TreeItem *pk = dev->child(1);
         QCOMPARE(pk->packet, descs.packets.value(2));
         QCOMPARE(QString::number(pk->deviceTag.baseAddress) + " " + pk->deviceTag.devDesc,
