@@ -146,7 +146,7 @@ private slots:
                  (QList<int>{0, 8, 6, 2}));
         QCOMPARE(int(m.packets.value(2)->id), 0x2f1);
         Fld *mask = cmd->fields.value(1);
-        QCOMPARE((QList<int>{mask->type, mask->bitOffset, mask->bitLen, mask->byteOrder,
+        QCOMPARE((QList<int>{int(mask->type), mask->bitOffset, mask->bitLen, mask->byteOrder,
                              mask->isHex, mask->editable}),
                  (QList<int>{Fld::TypeUInt, 3, 13, 0, 1, 1})); // anything but "NO" is editable
         QCOMPARE(mask->valToStr(QVariant()), QStringLiteral("0xFF"));
