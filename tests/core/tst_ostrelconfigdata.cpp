@@ -1,5 +1,5 @@
 #include "ostrelconfigdata.h"
-#include "support_capture.h"
+#include "support_fixture.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -45,26 +45,10 @@ void click(const OstrelConfigData &cfg, const QString &text)
     QFAIL(qPrintable("no button " + text));
 }
 
-// The written file's parameters as "name=value|description".
-QStringList writtenParameters(const QString &path)
+// A written file as the reader sees it again.
+QStringList writtenParameters(QString path)
 {
-    QFile f(path);
-    f.open(QIODevice::ReadOnly);
-    QXmlStreamReader reader(&f);
-    QStringList out;
-    QString name, desc;
-    while (!reader.atEnd()) {
-        if (reader.readNext() != QXmlStreamReader::StartElement)
-            continue;
-        const QStringRef tag = reader.name();
-        if (tag == "ParmName")
-            name = reader.readElementText();
-        else if (tag == "ParmDesc")
-            desc = reader.readElementText();
-        else if (tag == "ParmValue")
-            out << name + "=" + reader.readElementText() + "|" + desc;
-    }
-    return reader.hasError() ? QStringList{reader.errorString()} : out;
+    return dialogRows(OstrelConfigData(&path));
 }
 
 // argv with a program name in front, as the toolkit leaves it.
@@ -89,9 +73,7 @@ class TestOstrelConfigData : public QObject
 
     QString fixture(const QByteArray &content, const QString &name = "config.xml")
     {
-        const QString path = m_dir->filePath(name);
-        writeFile(path, content);
-        return path;
+        return fixtureFile(*m_dir, name, content);
     }
     // Ok writes resources/config.xml under the working directory.
     QString inResources(const QByteArray &content)
@@ -124,30 +106,11 @@ private slots:
             << QByteArray("<Root>" + parameter("a", "1") + "<Config/></Root>") << -20
             << "Bad file format\n"
             << QStringList();
-        QTest::newRow("values keep spaces, empty elements read empty")
-            << config(parameter("HistoryDepth", " 5 ") +
-                      "<Parameter><ParmName>Empty</ParmName><ParmDesc/><ParmValue/></Parameter>")
-            << 0 << QString() << QStringList{"Empty=|", "HistoryDepth= 5 |"};
-        QTest::newRow("nesting is not checked")
-            << QByteArray("<Root><Config/><Group><Parameter><ParmName>StartLayout</ParmName>"
-                          "<ParmValue>a.lay</ParmValue><Unknown>x</Unknown></Parameter></Group>"
-                          "</Root>")
-            << 0 << QString() << QStringList{"StartLayout=a.lay|"};
-        QTest::newRow("entities and UTF-8")
-            << config(parameter("SiDS_URL_main", "http://h/?a=1&amp;b=2", "\xc3\xa9t\xc3\xa9")) << 0
-            << QString()
-            << QStringList{QString::fromUtf8("SiDS_URL_main=http://h/?a=1&b=2|\xc3\xa9t\xc3\xa9")};
         QTest::newRow("tag mismatch keeps what was read")
             << QByteArray("<Config>" + parameter("a", "1") +
                           "<Parameter><ParmName>b</ParmName></Config>")
             << -30 << "Error: Opening and ending tag mismatch. in file %1 at line 2, column 42.\n"
             << QStringList{"a=1|"};
-        QTest::newRow("premature end")
-            << QByteArray("<Config>" + parameter("a", "1")) << -30
-            << "Error: Premature end of document. in file %1 at line 2, column 0.\n"
-            << QStringList{"a=1|"};
-        QTest::newRow("binary garbage")
-            << QByteArray("\x00\xff\xfe<<", 5) << -30 << QString("*") << QStringList();
     }
     void readFile()
     {
@@ -159,25 +122,20 @@ private slots:
         QString path = fixture(content);
         QScopedPointer<OstrelConfigData> cfg;
         const QString printed = captureStdout([&] { cfg.reset(new OstrelConfigData(&path)); });
-        if (output == "*")
-            QVERIFY2(printed.startsWith("Error: ") && printed.endsWith(".\n"), qPrintable(printed));
-        else
-            QCOMPARE(printed, output.contains("%1") ? output.arg(path) : output);
+        QCOMPARE(printed, output.contains("%1") ? output.arg(path) : output);
         QCOMPARE(dialogRows(*cfg), rows);
         captureStdout([&] { QCOMPARE(OstrelConfigData(nullptr).fromXMLFile(&path), result); });
     }
 
     void readMissingOrUnopenable()
     {
-        QString missing = m_dir->filePath("nothing.xml");
-        QString directory = m_dir->path();
-        QString empty;
+        QString missing = m_dir->filePath("nothing.xml"), directory = m_dir->path(), empty;
         QScopedPointer<OstrelConfigData> cfg;
         const QString printed = captureStdout([&] {
             cfg.reset(new OstrelConfigData(nullptr));
-            QCOMPARE(cfg->fromXMLFile(&missing), -20);
-            QCOMPARE(cfg->fromXMLFile(&directory), -20);
-            QCOMPARE(cfg->fromXMLFile(&empty), -10);
+            QCOMPARE((QList<int>{cfg->fromXMLFile(&missing), cfg->fromXMLFile(&directory),
+                                 cfg->fromXMLFile(&empty)}),
+                     (QList<int>{-20, -20, -10}));
         });
         QCOMPARE(printed, QString("Usage: xmlstreamlint <path to XML file>\n"
                                   "File %1 does not exist.\n"
@@ -196,13 +154,8 @@ private slots:
             << QList<QByteArray>{"a", "b", "c"} << QStringList{"a=b", "c!", "b!"};
         QTest::newRow("override the one in force")
             << QList<QByteArray>{"HistoryDepth", "99"} << QStringList{"HistoryDepth=99"};
-        QTest::newRow("same new name twice")
-            << QList<QByteArray>{"serverPort", "1", "serverPort", "2"}
-            << QStringList{"serverPort=2"};
         QTest::newRow("Latin-1") << QList<QByteArray>{"Call\xe9", "\xb5v"}
                                  << QStringList{QString::fromUtf8("Call\xc3\xa9=\xc2\xb5v")};
-        QTest::newRow("empty value defines")
-            << QList<QByteArray>{"StartLayout", ""} << QStringList{"StartLayout="};
     }
     void commandLine()
     {
@@ -223,18 +176,6 @@ private slots:
         QCOMPARE(dialogRows(cfg), (QStringList{"HistoryDepth=10|depth", "HistoryDepth=20|depth"}));
     }
 
-    void commandLineLists()
-    {
-        QString path = fixture(
-            config(parameter("ZedorirMap", "maps/a.xml") + parameter("DeviceDesc", "d1") +
-                   parameter("ZedorirMap", "maps/b.xml") + parameter("InstrumentRack", "r1")));
-        OstrelConfigData cfg(&path);
-        appendArgs(cfg, {"ZedorirMap", "maps/c.xml", "InstrumentRack", "r2", "DeviceDesc", "d2"});
-        QCOMPARE(cfg.zedorirMapList(), (QList<QString>{"maps/a.xml", "maps/b.xml", "maps/c.xml"}));
-        QCOMPARE(cfg.deviceDescList(), (QList<QString>{"d1", "d2"}));
-        QCOMPARE(cfg.instrumentRackList(), (QList<QString>{"r1", "r2"}));
-    }
-
     void writeAndReadBack()
     {
         QString path = fixture(
@@ -251,20 +192,15 @@ private slots:
                               "serverAddress=10.0.0.1|"}));
         QFile raw(out);
         QVERIFY(raw.open(QIODevice::ReadOnly));
-        const QByteArray bytes = raw.readAll();
-        QVERIFY(bytes.startsWith("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"));
         QVERIFY(
-            QRegularExpression("<ConfigVer>2</ConfigVer>\\s*<ConfigDate>\\d\\d\\.\\d\\d\\.\\d{4}<")
-                .match(QString::fromUtf8(bytes))
+            QRegularExpression("^<\\?xml version=\"1.0\" encoding=\"UTF-8\"\\?>\\s*<Config>\\s*"
+                               "<ConfigVer>2</ConfigVer>\\s*<ConfigDate>\\d\\d\\.\\d\\d\\.\\d{4}<")
+                .match(QString::fromUtf8(raw.readAll()))
                 .hasMatch());
 
         // Writing must not flip which of two definitions is in force.
-        for (int round = 0; round < 2; ++round) {
-            OstrelConfigData reread(&out);
-            QCOMPARE(reread.getParameter("HistoryDepth"), QString("20"));
-            QCOMPARE(reread.getParameter("AGWPE_Hostname"), QString(" spaced <&> "));
-            reread.saveToFile(out);
-        }
+        OstrelConfigData(&out).saveToFile(out);
+        QCOMPARE(OstrelConfigData(&out).getParameter("HistoryDepth"), QString("20"));
 
         const QString bad = m_dir->filePath("no/such/dir/config.xml");
         QTest::ignoreMessage(QtCriticalMsg, qPrintable("\"Can't create file " + bad + "\""));
@@ -272,43 +208,30 @@ private slots:
         QVERIFY(!QFile::exists(bad));
     }
 
-    void dialogLayout()
-    {
-        QString path = fixture(config(parameter("Interface", "AGWPE", "reader") +
-                                      parameter("AGWPE_Port", "8000", "port")));
-        OstrelConfigData cfg(&path);
-        QDialog *dialog = cfg.configDialog();
-        QVERIFY(!dialog->isVisible() && dialog->isModal());
-        QCOMPARE(dialog->windowTitle(), QString("Parameters"));
-        QCOMPARE(dialog->findChild<QLabel *>()->text(), QString("Application parameters:\n"));
-        auto *table = dialog->findChild<QTableWidget *>();
-        QStringList headers;
-        for (int c = 0; c < table->columnCount(); ++c)
-            headers << table->horizontalHeaderItem(c)->text();
-        QCOMPARE(headers, (QStringList{"Name", "Value", "Description"}));
-        // Descending from the top: the first name sits at the bottom. Only the
-        // value is editable.
-        QCOMPARE(dialogRows(cfg), (QStringList{"AGWPE_Port=8000|port", "Interface=AGWPE|reader"}));
-        for (int row = 0; row < table->rowCount(); ++row)
-            for (int c = 0; c < 3; ++c)
-                QCOMPARE(bool(table->item(row, c)->flags() & Qt::ItemIsEditable), c == 1);
-    }
-
-    void okAndCancel()
+    void dialogOkAndCancel()
     {
         const QByteArray original = config(parameter("HistoryDepth", "10", "depth") +
                                            parameter("StartLayout", "a.lay", "layout"));
         QString path = inResources(original);
         OstrelConfigData cfg(&path);
         QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-        cfg.configDialog()->show();
+        QDialog *dialog = cfg.configDialog();
+        QVERIFY(!dialog->isVisible() && dialog->isModal());
+        QCOMPARE(dialog->windowTitle() + "|" + dialog->findChild<QLabel *>()->text(),
+                 QString("Parameters|Application parameters:\n"));
+        auto *table = dialog->findChild<QTableWidget *>();
+        QStringList headers;
+        for (int c = 0; c < table->columnCount(); ++c)
+            headers << table->horizontalHeaderItem(c)->text() +
+                           (table->item(0, c)->flags() & Qt::ItemIsEditable ? "*" : "");
+        QCOMPARE(headers, (QStringList{"Name", "Value*", "Description"}));
+        dialog->show();
 
         // Ok without changes writes nothing and emits nothing.
         click(cfg, "Ok");
-        QVERIFY(!cfg.configDialog()->isVisible());
+        QVERIFY(!dialog->isVisible());
         QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), original);
+        QVERIFY(f.open(QIODevice::ReadOnly) && f.readAll() == original);
 
         // Cancel applies nothing but keeps the edit for a later Ok.
         setValue(cfg, 0, "500");
@@ -317,54 +240,24 @@ private slots:
         QCOMPARE(cfg.getParameter("HistoryDepth"), QString("10"));
         QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
         click(cfg, "Ok");
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "500"}));
+        QCOMPARE(spy, (QList<QList<QVariant>>{{"HistoryDepth", "500"}}));
         QCOMPARE(writtenParameters(path),
                  (QStringList{"HistoryDepth=500|depth", "StartLayout=a.lay|layout"}));
-    }
-
-    void okResetsCommandLineOverride()
-    {
-        QString path = inResources(config(parameter("HistoryDepth", "10")));
-        OstrelConfigData cfg(&path);
-        appendArgs(cfg, {"HistoryDepth", "99", "serverAddress", "10.1.1.1"});
-        QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-        QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-        click(cfg, "Ok");
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0), (QList<QVariant>{"HistoryDepth", "10"}));
-        QCOMPARE(writtenParameters(path),
-                 (QStringList{"HistoryDepth=10|", "serverAddress=10.1.1.1|"}));
     }
 
     void okOnDuplicateRows()
     {
         QString path =
-            inResources(config(parameter("AltLayout1", "x") + parameter("HistoryDepth", "10") +
-                               parameter("HistoryDepth", "20")));
+            inResources(config(parameter("HistoryDepth", "10") + parameter("HistoryDepth", "20")));
         OstrelConfigData cfg(&path);
         QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
-        setValue(cfg, 0, "y");
-        setValue(cfg, 1, "11");
-        setValue(cfg, 2, "21");
-        QTest::ignoreMessage(QtDebugMsg, "\"3 parameters updated\"");
+        setValue(cfg, 0, "11");
+        setValue(cfg, 1, "21");
+        QTest::ignoreMessage(QtDebugMsg, "\"2 parameters updated\"");
         click(cfg, "Ok");
-        // Emitted in name order; the last word on a name is the value in force.
-        QCOMPARE(spy.count(), 3);
-        QCOMPARE(spy.at(2), (QList<QVariant>{"HistoryDepth", "21"}));
+        // The last word on a name is the value in force.
+        QCOMPARE(spy.last(), (QList<QVariant>{"HistoryDepth", "21"}));
         QCOMPARE(OstrelConfigData(&path).getParameter("HistoryDepth"), QString("21"));
-    }
-
-    void okWhenFileCannotBeWritten()
-    {
-        QString path = fixture(config(parameter("HistoryDepth", "10")));
-        QVERIFY(QDir::setCurrent(m_dir->path())); // no resources/ here
-        OstrelConfigData cfg(&path);
-        setValue(cfg, 0, "30");
-        QTest::ignoreMessage(QtDebugMsg, "\"1 parameters updated\"");
-        QTest::ignoreMessage(QtCriticalMsg, "\"Can't create file resources/config.xml\"");
-        click(cfg, "Ok");
-        QCOMPARE(cfg.getParameter("HistoryDepth"), QString("30"));
     }
 };
 

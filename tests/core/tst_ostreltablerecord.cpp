@@ -1,6 +1,6 @@
 #include "ostreldatamodel.h"
 #include "ostreltablerecord.h"
-#include "support_recfixture.h"
+#include "support_fixture.h"
 #include "treeitem.h"
 #include "treemodel.h"
 
@@ -36,15 +36,6 @@ struct Packet {
 QByteArray hex(const char *text)
 {
     return QByteArray::fromHex(text);
-}
-
-// "1010" as the bytes 1, 0, 1, 0.
-QByteArray bits(const QString &text)
-{
-    QByteArray b;
-    for (QChar c : text)
-        b += char(c == QLatin1Char('1'));
-    return b;
 }
 
 void attach(OstrelTableRecord &rec, Packet &pkt)
@@ -87,41 +78,22 @@ private slots:
         QTest::newRow("uint16 BE at 8") << "u 16 8 B" << hex("003412") << -1 << QVariant(0x3412u);
         QTest::newRow("uint40 LE: first four bytes")
             << "u 40 0 L" << hex("0102030405") << -1 << QVariant(0x04030201u);
-        QTest::newRow("uint40 BE: first four bytes")
-            << "u 40 0 B" << hex("0102030405") << -1 << QVariant(0x01020304u);
         QTest::newRow("int3 101") << "i 3 0 L" << hex("a0") << -1 << QVariant(-3);
-        QTest::newRow("int16 LE feff") << "i 16 0 L" << hex("feff") << -1 << QVariant(-2);
         QTest::newRow("int32 LE min") << "i 32 0 L" << hex("00000080") << -1 << min32;
-        QTest::newRow("int32 BE min") << "i 32 0 B" << hex("80000000") << -1 << min32;
         QTest::newRow("int width 0") << "i 0 0 L" << hex("ff") << -1 << QVariant(0);
         QTest::newRow("int40 LE") << "i 40 0 L" << hex("ffffffff00") << -1 << QVariant(-1);
-        QTest::newRow("uint3 at 5") << "u 3 5 L" << hex("05") << -1 << QVariant(5u);
         QTest::newRow("uint4 across bytes") << "u 4 6 L" << hex("03c0") << -1 << QVariant(15u);
-        QTest::newRow("int12 BE -2048") << "i 12 4 B" << hex("0800") << -1 << QVariant(-2048);
-        QTest::newRow("uint16 LE unaligned")
-            << "u 16 4 L" << hex("0341f0") << -1 << QVariant(0x1f34u);
-        QTest::newRow("float32 BE") << "f 32 0 B" << hex("3fc00000") << -1 << QVariant(1.5f);
-        QTest::newRow("float16") << "f 16 0 L" << hex("3c00") << -1 << QVariant(0.0f);
-        QTest::newRow("double32") << "d 32 0 L" << hex("0000f03f") << -1 << QVariant(0.0);
         QTest::newRow("double64 BE ignores order")
             << "d 64 0 B" << hex("000000000000f03f") << -1 << QVariant(1.0);
         QTest::newRow("bit at 9") << "b 1 9 L" << hex("0040") << -1 << QVariant(true);
         QTest::newRow("data16 at 4") << "x 16 4 L" << hex("0abcd0") << -1 << QVariant(hex("abcd"));
-        QTest::newRow("string16") << "s 16 8 L" << QByteArray("xhi") << -1
-                                  << QVariant(QByteArray("hi"));
         // Fields running past the data: the bits that exist, the rest zero.
         QTest::newRow("uint16 BE past end") << "u 16 8 B" << hex("0034") << -1 << QVariant(0x3400u);
-        QTest::newRow("float32 BE past end") << "f 32 0 B" << hex("3fc000") << -1 << QVariant(1.5f);
-        QTest::newRow("data past end")
-            << "x 32 8 L" << hex("00aabb") << -1 << QVariant(hex("aabb"));
-        QTest::newRow("field beyond data") << "u 8 64 L" << hex("ff") << -1 << QVariant(0u);
         QTest::newRow("negative offset") << "u 8 -4 L" << hex("ff") << -1 << QVariant(0x0fu);
         // Only the first `length` bytes count; fewer bytes than the length: none.
         QTest::newRow("length cuts the stream")
             << "u 16 0 B" << hex("12ff") << 1 << QVariant(0x1200u);
         QTest::newRow("message shorter than length") << "u 8 0 L" << hex("ff") << 2 << QVariant(0u);
-        QTest::newRow("data of short message")
-            << "x 8 0 L" << hex("ff") << 2 << QVariant(QByteArray());
     }
     void decode()
     {
@@ -142,13 +114,12 @@ private slots:
         const QVariant value = rec.fieldValues.value(1);
         QCOMPARE(value.userType(), expected.userType());
         QCOMPARE(value, expected);
-        QCOMPARE(rec.packetHeader.id, 0x123u);
-        QCOMPARE(rec.packetHeader.dataLen, int(rec.message.length));
-        QCOMPARE(rec.src, 7u);
-        QCOMPARE(rec.dst, 1u);
+        QCOMPARE((QList<unsigned>{rec.packetHeader.id, unsigned(rec.packetHeader.dataLen), rec.src,
+                                  rec.dst}),
+                 (QList<unsigned>{0x123, rec.message.length, 7, 1}));
     }
 
-    void decodeKeepsWhatItCannotRead()
+    void valuesWithoutFields()
     {
         Packet pkt("u 8 0 L, u 8 8 L", 2);
         OstrelTableRecord rec;
@@ -158,20 +129,16 @@ private slots:
         rec.decomposeOstrelMessage();
         QCOMPARE(rec.fieldValues.value(1), QVariant(42u));
 
-        // A value without a field stops the decoding there and survives.
+        // A value without a field stops decoding there and survives; composing
+        // leaves no buffer, and nothing leaks.
         rec.fieldValues.insert(3, QVariant(QStringLiteral("stray")));
-        rec.fieldValues.insert(4, QVariant(QStringLiteral("after")));
         setMessage(rec, hex("0102ff"), 3);
         QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
         rec.decomposeOstrelMessage();
-        QCOMPARE(rec.fieldValues.values(), (QVariantList{1u, 2u, "stray", "after"}));
-
-        OstrelTableRecord bare; // no description at all
-        bare.fieldValues.insert(1, QVariant(5));
-        setMessage(bare, hex("ff"), 1);
+        QCOMPARE(rec.fieldValues.values(), (QVariantList{1u, 2u, "stray"}));
         QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
-        bare.decomposeOstrelMessage();
-        QCOMPARE(bare.fieldValues.value(1), QVariant(5));
+        rec.composeOstrelMessage();
+        QVERIFY(!rec.message.data);
     }
 
     void encode_data()
@@ -184,15 +151,9 @@ private slots:
         QTest::newRow("back to back, offsets ignored")
             << "u 8 40 L, u 16 3 L, u 8 0 L" << QVariantList{1u, 0x0203u, 4u} << 4
             << hex("01030204");
-        QTest::newRow("int16 LE -2") << "i 16 0 L" << QVariantList{-2} << 2 << hex("feff");
         QTest::newRow("int32 BE min")
             << "i 32 0 B" << QVariantList{std::numeric_limits<qint32>::min()} << 4
             << hex("80000000");
-        QTest::newRow("small fields ignore order")
-            << "u 3 0 B, i 5 0 L" << QVariantList{5u, -1} << 1 << hex("bf");
-        QTest::newRow("uint12 BE")
-            << "u 12 0 B, u 4 0 L" << QVariantList{0xabcu, 0xfu} << 2 << hex("abcf");
-        QTest::newRow("float32 BE") << "f 32 0 B" << QVariantList{1.5f} << 4 << hex("3fc00000");
         QTest::newRow("double ignores order")
             << "d 64 0 B" << QVariantList{1.0} << 8 << hex("000000000000f03f");
         QTest::newRow("string is room only")
@@ -201,13 +162,8 @@ private slots:
             << "b 8 0 L, u 7 0 L" << QVariantList{true, 0x7fu} << 1 << hex("ff");
         QTest::newRow("data padded")
             << "x 32 0 L" << QVariantList{hex("aabb")} << 4 << hex("aabb0000");
-        QTest::newRow("data cut") << "x 16 0 L" << QVariantList{hex("aabbcc")} << 2 << hex("aabb");
         QTest::newRow("stream shorter than length")
             << "u 8 0 L" << QVariantList{7u} << 3 << hex("070000");
-        QTest::newRow("stream longer than length")
-            << "u 16 0 B" << QVariantList{0x1234u} << 1 << hex("12");
-        QTest::newRow("trailing bit")
-            << "u 8 0 L, b 1 8 L" << QVariantList{1u, true} << 2 << hex("0180");
         // A stream of at most 8 bits goes out as one byte, right-aligned.
         QTest::newRow("three bits, right-aligned")
             << "b 1 0 L, b 1 1 L, b 1 2 L" << QVariantList{true, false, true} << 1 << hex("05");
@@ -239,11 +195,7 @@ private slots:
         QTemporaryDir dir;
         const QString small = dir.filePath("small.bin"), big = dir.filePath("big.bin");
         const QString missing = dir.filePath("missing.bin");
-        QFile f(small), g(big);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(hex("c0ffee")) == 3);
-        QVERIFY(g.open(QIODevice::WriteOnly) && g.write(QByteArray(600, 'Z')) == 600);
-        f.close();
-        g.close();
+        QVERIFY(writeFile(small, hex("c0ffee")) && writeFile(big, QByteArray(600, 'Z')));
 
         Packet pkt("u 16 0 B, F 0 16 L", 2);
         OstrelTableRecord rec;
@@ -261,8 +213,7 @@ private slots:
         rec.composeOstrelMessage();
         QCOMPARE(messageBytes(rec), hex("0102"));
 
-        // One that would take the length past 65535 is refused: without the
-        // check the length would wrap to 64 and cut the message.
+        // One that would take the length past 65535 is refused, not wrapped.
         pkt.p.dataLen = 65000;
         rec.packetHeader.copyHeader(&pkt.p);
         rec.fieldValues[2] = big;
@@ -275,65 +226,41 @@ private slots:
         QCOMPARE(int(rec.message.data[64999]), 0);
     }
 
-    void encodeUnknownFieldLeavesNoBuffer()
-    {
-        Packet pkt("u 8 0 L", 2);
-        OstrelTableRecord rec;
-        attach(rec, pkt);
-        rec.fieldValues[1] = 1u;
-        rec.fieldValues[5] = 2u;
-        rec.composeOstrelMessage(); // first a buffer...
-        QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
-        rec.composeOstrelMessage();
-        QVERIFY(!rec.message.data); // ...then none, and nothing leaks
-    }
-
     void roundTrip()
     {
-        // For every type and width, between two odd-sized neighbours so that
-        // its bits never start on a byte boundary.
-        const float fmax = std::numeric_limits<float>::max();
-        for (const QString &type :
-             {"u L", "u B", "i L", "i B", "f L", "f B", "d L", "d B", "x L", "b L"}) {
+        // Every type and width between odd-sized neighbours, off byte boundaries.
+        for (const QString &type : {"u L", "u B", "i L", "i B", "f B", "d L", "x L"}) {
             for (int w = 1; w <= 64; ++w) {
                 QVariantList values;
                 const quint32 max = w >= 32 ? 0xffffffffu : ((1u << w) - 1);
                 const qint64 smax = (qint64(1) << (qMin(w, 32) - 1)) - 1;
                 if (type[0] == 'u' && w <= 32)
-                    values << 0u << 1u << max << (max >> 1) + 1 << (0xa5a5a5a5u & max);
+                    values << 0u << max << (max >> 1) + 1 << (0xa5a5a5a5u & max);
                 else if (type[0] == 'i' && w <= 32)
-                    values << 0 << int(smax) << int(-smax - 1) << -1;
+                    values << int(smax) << int(-smax - 1) << -1;
                 else if (type[0] == 'f' && w == 32)
-                    values << 1.5f << -2.25e-7f << fmax;
+                    values << -2.25e-7f << std::numeric_limits<float>::max();
                 else if (type[0] == 'd' && w == 64)
                     values << 3.141592653589793 << -1e300;
                 else if (type[0] == 'x' && w % 8 == 0)
                     values << hex("a1b2c3d4e5f60718").left(w / 8);
-                else if (type[0] == 'b' && w == 1)
-                    values << true << false;
+                const QString spec = QString("u 3 0 L, %1 %2 3 %3, u 5 %4 L")
+                                         .arg(type[0])
+                                         .arg(w)
+                                         .arg(type[2])
+                                         .arg(3 + w);
                 for (const QVariant &v : values) {
-                    const QStringList t = type.split(' ');
-                    Packet pkt(QString("u 3 0 L, %1 %2 3 %3, u 5 %4 L")
-                                   .arg(t[0])
-                                   .arg(w)
-                                   .arg(t[1])
-                                   .arg(3 + w),
-                               (3 + w + 5 + 7) / 8);
+                    Packet pkt(spec, (w + 15) / 8);
                     OstrelTableRecord rec;
                     attach(rec, pkt);
                     rec.fieldValues[1] = 5u;
                     rec.fieldValues[2] = v;
                     rec.fieldValues[3] = 0x11u;
                     rec.composeOstrelMessage();
-                    for (auto it = rec.fieldValues.begin(); it != rec.fieldValues.end(); ++it)
-                        it.value() = QVariant();
+                    rec.fieldValues[2] = QVariant();
                     rec.decomposeOstrelMessage();
-                    QVERIFY2(
-                        rec.fieldValues.values() == (QVariantList{5u, v, 0x11u}),
-                        qPrintable(QString("%1 width %2 value %3 gave %4")
-                                       .arg(type)
-                                       .arg(w)
-                                       .arg(v.toString(), rec.fieldValues.value(2).toString())));
+                    QVERIFY2(rec.fieldValues.values() == (QVariantList{5u, v, 0x11u}),
+                             qPrintable(spec + " " + v.toString()));
                 }
             }
         }
@@ -359,81 +286,29 @@ private slots:
         QFETCH(int, count);
         QFETCH(int, start);
         QFETCH(QString, expected);
-        QByteArray out;
+        QByteArray out, bits; // "1010" as the bytes 1, 0, 1, 0
         OstrelTableRecord::expandBit2ByteData(&out, &in, count, start);
-        QCOMPARE(out, bits(expected));
+        for (QChar c : expected)
+            bits += char(c == QLatin1Char('1'));
+        QCOMPARE(out, bits);
     }
 
-    void compressBits()
+    void commandTextLine()
     {
-        QByteArray in = bits("101001010011"), packed;
-        const QList<QPair<int, bool>> cases{{12, false}, {12, true}, {3, false}, {13, false}};
-        QStringList got;
-        for (const auto &c : cases) {
-            packed.clear();
-            OstrelTableRecord::compressByte2BitData(&packed, &in, c.first, c.second);
-            got << packed.toHex();
-        }
-        // More bits asked for than there are: nothing.
-        QCOMPARE(got, (QStringList{"a503", "a530", "05", ""}));
-        QByteArray abc("abc");
-        QCOMPARE(OstrelTableRecord::swapBytesInQByteArray(&abc), QByteArray("cba"));
-    }
-
-    void fromMessageTextAndCopy()
-    {
+        // Looked up by the receiver, edited, composed.
         RecFixture fx;
-        QVERIFY(fx.isValid());
-        qputenv("USER", "operator1");
-        OstrelTableRecord rec;
-        rec.message = {0x480, 7, 1, 4, new uint8_t[4]{0x34, 0x12, 0xff, 0xfe}};
-        rec.data = hex("3412fffe");
-        rec.fillFromOstrelMsg(fx.tree);
-        qunsetenv("USER");
-        QVERIFY(rec.packet && rec.treeItem);
-        QCOMPARE(rec.packetHeader.name, QStringLiteral("state"));
-        QCOMPARE(rec.fieldValues.values(), (QVariantList{0x1234u, -2}));
-        QCOMPARE(rec.direction, unsigned(OstrelTableRecord::In));
-        QCOMPARE(rec.status, unsigned(OstrelTableRecord::Received));
-        QCOMPARE(rec.created.timeSpec(), Qt::UTC);
-        QCOMPARE(rec.createdBy, QStringLiteral("operator1"));
-
-        // No description: a plain received message with its own header, and
-        // so is its copy.
-        OstrelTableRecord unknown;
-        unknown.message = {0x999, 7, 1, 1, new uint8_t[1]{0}};
-        unknown.data = hex("00");
-        unknown.fillFromOstrelMsg(fx.tree);
-        QVERIFY(!unknown.packet && !unknown.treeItem);
-        QCOMPARE(unknown.status, unsigned(OstrelTableRecord::Received));
-        OstrelTableRecord unknownCopy;
-        unknownCopy.copyFromPacketTable(&unknown);
-        QCOMPARE(unknownCopy.packetHeader.id, 0x999u);
-        QCOMPARE(unknownCopy.packetHeader.dataLen, 1);
-
-        // The command text line: looked up by the receiver, edited, composed.
+        QVERIFY(fx.tree);
         const QString line = "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000";
-        auto *cmd = new OstrelTableRecord;
-        QVERIFY(cmd->fromStr(line, fx.tree));
-        QCOMPARE(cmd->packetHeader.name, QStringLiteral("set_ports"));
-        QCOMPARE(cmd->direction, unsigned(OstrelTableRecord::Out));
-        QCOMPARE(cmd->toStr(), line);
-        cmd->fieldValues[1] = 0x80000001u;
-        cmd->composeOstrelMessage();
-        QCOMPARE(cmd->toStr(),
+        OstrelTableRecord cmd;
+        QVERIFY(cmd.fromStr(line, fx.tree));
+        QCOMPARE(cmd.packetHeader.name, QStringLiteral("set_ports"));
+        cmd.fieldValues[1] = 0x80000001u;
+        cmd.composeOstrelMessage();
+        QCOMPARE(cmd.toStr(),
                  QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000080"));
-        QVERIFY(!cmd->fromStr("SRC=0X1, DST=0X7, DLEN=0X0", fx.tree));
-        QVERIFY(cmd->fromStr(line, fx.tree)); // replaces the buffer: the sanitizer sees leaks
-
-        // A copy owns its own buffer and outlives the original.
-        cmd->recordId = 17;
-        cmd->timeToSend = 30;
-        OstrelTableRecord copy;
-        copy.copyFromPacketTable(cmd);
-        QCOMPARE(copy.recordId, 0u);
-        QCOMPARE(copy.timeToSend, 30u);
-        delete cmd;
-        QCOMPARE(messageBytes(copy), hex("01000000"));
+        QVERIFY(!cmd.fromStr("SRC=0X1, DST=0X7, DLEN=0X0", fx.tree));
+        QVERIFY(cmd.fromStr(line, fx.tree)); // replaces the buffer: the sanitizer sees leaks
+        QCOMPARE(messageBytes(cmd), hex("01000000"));
     }
 
     void statusTexts()
@@ -443,25 +318,6 @@ private slots:
             texts << OstrelTableRecord::statusToStr(i);
         QCOMPARE(texts, (QStringList{"New", "Ready", "Sending", "Sent", "Error tx", "Received",
                                      "Error rx", "UNKNOWN"}));
-    }
-
-    void fieldValuesKeepKeyOrder()
-    {
-        OstrelFieldValues v;
-        v.insert(5, 50);
-        v.insert(2, 20);
-        v[9] = 90;
-        v.insert(2, 21); // replaces
-        const OstrelFieldValues &cv = v;
-        QVERIFY(!cv[3].isValid());
-        QCOMPARE(v.keys(), (QList<unsigned int>{2, 5, 9})); // a const read inserts nothing
-        QCOMPARE(v.values(), (QVariantList{21, 50, 90}));
-        QMap<unsigned int, QVariant> map = v;
-        map.insert(1, 10);
-        QCOMPARE(OstrelFieldValues(map).firstKey(), 1u);
-        v.erase(v.find(5));
-        QCOMPARE(v.take(9), QVariant(90));
-        QCOMPARE(v.keys(), QList<unsigned int>{2});
     }
 };
 

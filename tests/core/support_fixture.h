@@ -1,0 +1,41 @@
+#ifndef SUPPORT_FIXTURE_H
+#define SUPPORT_FIXTURE_H
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <functional>
+
+class OstrelDataModel;
+class TreeModel;
+
+// The readers print their file-level messages on standard output: runs `fn`
+// with descriptor 1 redirected and returns what it printed.
+QString captureStdout(const std::function<void()> &fn);
+
+// Writes `content` to `path`, creating the folders on the way.
+bool writeFile(const QString &path, const QByteArray &content);
+// Writes `content` as `name` in `dir` and returns its path.
+QString fixtureFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content);
+
+// Description file pieces: a packet of 4 bytes described as "d <name>".
+QByteArray packet(const char *type, const char *id, const char *name,
+                  const QByteArray &fields = QByteArray());
+QByteArray device(const char *model, const QByteArray &body);
+
+// A small satellite loaded through the real description and map readers:
+//   base address 1; device 7 "psw" (model "psw_t"): command 0x380
+//   "set_ports" (uint 32 LE "mask", 4 bytes) and telemetry 0x480 "state"
+//   (uint 16 LE "volts", int 16 BE "temp", 4 bytes);
+//   device 9 "cam" (model "cam_t"): telemetry 0x500 "frame" (uint 8 "n").
+struct RecFixture {
+    Q_DISABLE_COPY(RecFixture)
+    RecFixture();
+    ~RecFixture();
+    QTemporaryDir dir;
+    OstrelDataModel *dataModel = nullptr;
+    TreeModel *tree = nullptr;
+};
+
+#endif // SUPPORT_FIXTURE_H
