@@ -46,25 +46,21 @@ private slots:
     void counters()
     {
         history->slotSetDepth(3);
-        receive(history);
-        receive(history);
-        QCOMPARE(counterTexts(), (QStringList{"In: 2", "Out: 0", "Free: 1"}));
-        // A command the server reports as sent: announced before it is stored.
-        const QByteArray bytes = QByteArray::fromHex("01000000");
-        auto *buffer = new uint8_t[4];
-        memcpy(buffer, bytes.constData(), 4);
-        zvs_ostrel_to_app_t block{};
+        for (int i = 0; i < 5; ++i)
+            receive(history);
+        // A depth of 3 holds 4 rows: the free count never goes negative.
+        QCOMPARE(history->recordCountGet(), 4u);
+        QCOMPARE(dock->inLabel->text() + dock->outLabel->text() + dock->freeLabel->text(),
+                 QStringLiteral("In: 5Out: 0Free: 0"));
+        zvs_ostrel_to_app_t block{}; // a command the server reports as sent
         block.direction = 1;
         block.txStatus = 1;
-        history->slotNewFromQRX(ostrel_message{0x380, 0x1, 0x7, 4, buffer}, bytes, block);
-        QCOMPARE(counterTexts(), (QStringList{"In: 2", "Out: 1", "Free: 1"}));
-        // A depth of 3 holds 4 rows: the free count never goes negative.
-        receive(history);
-        receive(history);
-        QCOMPARE(history->recordCountGet(), 4u);
-        QCOMPARE(counterTexts(), (QStringList{"In: 4", "Out: 1", "Free: 0"}));
+        history->slotNewFromQRX(ostrel_message{0x380, 0x1, 0x7, 4, new uint8_t[4]{1, 0, 0, 0}},
+                                QByteArray::fromHex("01000000"), block);
+        QCOMPARE(dock->outLabel->text(), QStringLiteral("Out: 1"));
 
         QTest::mouseClick(dock->clearButton, Qt::LeftButton);
+        QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0")); // until the next record
         receive(history);
         QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 2"));
         history->slotSetDepth(0); // no limit
@@ -136,31 +132,10 @@ private slots:
         cells.selectionModel()->select(history->index(0, 5), QItemSelectionModel::Select);
         const TableClipboardText one = tableSelectionText(&cells);
         QCOMPARE(one.plain, QStringLiteral("0X480"));
-        QCOMPARE(one.html, QStringLiteral("<html><style>br{mso-data-placement:same-cell;}</style>"
-                                          "<table><tr><td>0X480</td></tr>"));
-    }
-    void autoscroll()
-    {
-        window->resize(400, 300);
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-        dock->autoscrollBox->setChecked(false);
-        for (int i = 0; i < 40; ++i)
-            receive(history);
-        QScrollBar *bar = dock->tableView->verticalScrollBar();
-        QTRY_VERIFY(bar->maximum() > 0);
-        QCoreApplication::processEvents();
-        QCOMPARE(bar->value(), 0);
-        dock->autoscrollBox->setChecked(true);
-        receive(history);
-        QTRY_COMPARE(bar->value(), bar->maximum());
+        QVERIFY(one.html.endsWith(QStringLiteral("</style><table><tr><td>0X480</td></tr>")));
     }
 
 private:
-    QStringList counterTexts() const
-    {
-        return {dock->inLabel->text(), dock->outLabel->text(), dock->freeLabel->text()};
-    }
     SampleModels *models = nullptr;
     OstrelTableModel *history = nullptr;
     QMainWindow *window = nullptr;
