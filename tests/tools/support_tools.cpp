@@ -9,34 +9,28 @@ SampleModels::SampleModels()
 
 HandMadePacket::HandMadePacket(quint32 id, int dataLen, const QList<FieldSpec> &fields)
 {
-    auto *packet = new OstrelPacketRecord;
-    packet->devModel = QStringLiteral("handmade");
+    auto *packet = dataModel.insertPacket(new OstrelPacketRecord);
     packet->id = id;
     packet->dataLen = dataLen;
     int offset = 0;
     for (const FieldSpec &spec : fields) {
-        auto *field = new OstrelFieldRecord;
+        auto *field = packet->insertField(new OstrelFieldRecord);
         field->type = spec.type;
         field->name = QString::fromLatin1(spec.name);
         field->desc = QStringLiteral("about ") + field->name;
         field->bitLen = spec.bitLen;
         field->bitOffset = offset;
         offset += spec.bitLen;
-        field->byteOrder = 1;
         field->editable = spec.editable;
         field->defaultText = QString::fromLatin1(spec.defaultText);
         bool ok = true;
         field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
         field->isHex = field->defaultText.startsWith(QLatin1String("0x")) ? 1 : 0;
-        packet->insertField(field);
     }
-    dataModel.insertPacket(packet);
-    auto *device = new TreeItem({QStringLiteral("2A PRB"), QString()}, nullptr, &root);
-    root.appendChild(device);
-    node = new TreeItem({QStringLiteral("2A-probe"), QString()}, packet, device);
+    node = new TreeItem({QStringLiteral("2A-probe"), QString()}, packet, &root);
     node->deviceTag.baseAddress = 0x1;
     node->deviceTag.devAddress = 0x2A;
-    device->appendChild(node);
+    root.appendChild(node);
 }
 
 QByteArray payloadOf(const ostrel_message &msg)
