@@ -13,50 +13,41 @@ private slots:
     {
         qRegisterMetaType<TreeItem *>();
         models = new SampleModels;
-        window = new QMainWindow;
-        dock = new CmdTreeSwatch(QStringLiteral("Tree"), window);
+        dock = new CmdTreeSwatch(QStringLiteral("Tree"));
         dock->setTreeModel(models->treeModel.get());
         proxy = dock->treeView->model();
     }
     void cleanup()
     {
-        delete window;
+        delete dock;
         delete models;
     }
     void filters_data()
     {
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<QString>("shown");
-        QTest::addColumn<QString>("hidden");
+        QTest::addColumn<QStringList>("filterShownHidden");
         // Lower-case letters find the upper-case hex of the ADCS packets.
-        QTest::newRow("case-insensitive") << "1a-"
-                                          << "1A ADCS (adcs1)"
-                                          << "7 PSW (psw16)";
-        QTest::newRow("telemetry only") << "^~"
-                                        << "7 PSW (psw16)"
-                                        << "7-380 channels_on";
-        QTest::newRow("not an expression") << "(" << QString() << "7 PSW (psw16)";
+        QTest::newRow("case") << QStringList{"1a-", "1A ADCS (adcs1)", "7 PSW (psw16)"};
+        QTest::newRow("telemetry") << QStringList{"^~", "7 PSW (psw16)", "7-380 channels_on"};
+        QTest::newRow("not an expression") << QStringList{"(", QString(), "7 PSW (psw16)"};
     }
     void filters()
     {
-        QFETCH(QString, filter);
-        QFETCH(QString, shown);
-        QFETCH(QString, hidden);
-        dock->filterEdit->setText(filter);
-        QVERIFY(!row(hidden).isValid());
+        QFETCH(QStringList, filterShownHidden);
+        dock->filterEdit->setText(filterShownHidden[0]);
+        const QString shown = filterShownHidden[1];
+        QVERIFY(!row(filterShownHidden[2]).isValid());
         if (shown.isEmpty())
             QCOMPARE(proxy->rowCount(), 0);
         else // a filter opens the whole tree
             QVERIFY(row(shown).isValid() && dock->treeView->isExpanded(row(shown)));
     }
-    void clearingAndUnknownBox()
+    void clearingUnknownBoxAndAllOnOff()
     {
         dock->filterEdit->setText(QStringLiteral("psw"));
         QTest::mouseClick(dock->clearFilterButton, Qt::LeftButton);
-        QCOMPARE(dock->filterEdit->text(), QString());
         const QModelIndex device = row(QStringLiteral("7 PSW (psw16)"));
-        QVERIFY(dock->treeView->isExpanded(device.parent())); // back to depth 2
-        QVERIFY(!dock->treeView->isExpanded(device));
+        QVERIFY(dock->filterEdit->text().isEmpty() && !dock->treeView->isExpanded(device) &&
+                dock->treeView->isExpanded(device.parent())); // back to depth 2
         dock->filterEdit->setText(QStringLiteral("x"));
         QTest::keyClick(dock, Qt::Key_Escape);
         QCOMPARE(dock->filterEdit->text(), QString());
@@ -64,6 +55,14 @@ private slots:
         QVERIFY(!dock->filterUnknownBox->isChecked()); // the model's flag wins
         dock->filterUnknownBox->setChecked(true);
         QVERIFY(models->treeModel->rejectUnknown);
+
+        TreeItem *packet = models->node(0x7, 0x480);
+        dock->treeView->selectionModel()->select(device, QItemSelectionModel::ClearAndSelect);
+        dock->slotActionAllOff();
+        QCOMPARE(packet->isValidRxAddress(), int(Qt::Unchecked));
+        QVERIFY(!dock->treeView->selectionModel()->hasSelection());
+        dock->slotActionAllOn();
+        QCOMPARE(packet->isValidRxAddress(), int(Qt::Checked));
     }
     void pickingAndSending()
     {
@@ -105,17 +104,6 @@ private slots:
         QCOMPARE(picked.count(), 3);
         QCOMPARE(force.count(), 3);
     }
-    void allOnAndOff()
-    {
-        TreeItem *packet = models->node(0x7, 0x480);
-        dock->treeView->selectionModel()->select(proxy->index(0, 0),
-                                                 QItemSelectionModel::ClearAndSelect);
-        dock->slotActionAllOff();
-        QCOMPARE(packet->isValidRxAddress(), int(Qt::Unchecked));
-        QVERIFY(!dock->treeView->selectionModel()->hasSelection());
-        dock->slotActionAllOn();
-        QCOMPARE(packet->isValidRxAddress(), int(Qt::Checked));
-    }
 
 private:
     QModelIndex row(const QString &label) const
@@ -126,7 +114,6 @@ private:
             .value(0);
     }
     SampleModels *models = nullptr;
-    QMainWindow *window = nullptr;
     CmdTreeSwatch *dock = nullptr;
     QAbstractItemModel *proxy = nullptr;
 };

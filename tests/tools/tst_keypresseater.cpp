@@ -12,21 +12,16 @@ private slots:
         KeyPressEater eater;
         qApp->installEventFilter(&eater);
         QSignalSpy spy(&eater, &KeyPressEater::signalKeyRepeatLast);
-        // Two unrelated top-level windows: the filter sits on the application.
-        QLineEdit first, second;
-        first.show();
-        second.show();
+        QLineEdit edit;
+        edit.show();
         const QString typed = QStringLiteral("a'A~\""); // other keys pass, shifted or not
-        QTest::keyClicks(&second, typed);
+        QTest::keyClicks(&edit, typed);
         for (Qt::KeyboardModifiers mods :
              {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
-              Qt::ControlModifier | Qt::AltModifier}) {
-            QTest::keyClick(&first, Qt::Key_QuoteLeft, mods);
-            QTest::keyClick(&second, Qt::Key_QuoteLeft, mods);
-        }
-        QCOMPARE(first.text(), QString());
-        QCOMPARE(second.text(), typed);
-        QCOMPARE(spy.count(), 6);
+              Qt::ControlModifier | Qt::AltModifier})
+            QTest::keyClick(&edit, Qt::Key_QuoteLeft, mods);
+        QCOMPARE(edit.text(), typed);
+        QCOMPARE(spy.count(), 3);
         qApp->removeEventFilter(&eater);
     }
 };

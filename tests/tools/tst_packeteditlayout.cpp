@@ -5,24 +5,19 @@
 #include <QtTest>
 #include <QtWidgets>
 
-namespace
-{
-
 enum Num { FInt = 1, FUInt, FString, FData, FBit, FFile, FOdd };
-
-const QList<FieldSpec> everyType{
-    {OstrelFieldRecord::TypeInt, "f_int", 8, true, "0x10"},
-    {OstrelFieldRecord::TypeUInt, "f_uint", 16, false, "5"},
-    {OstrelFieldRecord::TypeString, "f_string", 16, true, "abc"},
-    {OstrelFieldRecord::TypeData, "f_data", 16, true, "0x01ab"},
-    {OstrelFieldRecord::TypeBit, "f_bit", 1, false, "1"},
-    {OstrelFieldRecord::TypeFile, "f_file", 0, false, ""},
-    {OstrelFieldRecord::FieldType(9), "f_odd", 8, true, "zz"},
-};
 
 // A layout over a probe packet, owned by a host widget.
 struct Loaded {
-    Loaded() : probe(0x10, 16, everyType)
+    Loaded()
+        : probe(0x10, 16,
+                {{OstrelFieldRecord::TypeInt, "f_int", 8, true, "0x10"},
+                 {OstrelFieldRecord::TypeUInt, "f_uint", 16, false, "5"},
+                 {OstrelFieldRecord::TypeString, "f_string", 16, true, "abc"},
+                 {OstrelFieldRecord::TypeData, "f_data", 16, true, "0x01ab"},
+                 {OstrelFieldRecord::TypeBit, "f_bit", 1, false, "1"},
+                 {OstrelFieldRecord::TypeFile, "f_file", 0, false, ""},
+                 {OstrelFieldRecord::FieldType(9), "f_odd", 8, true, "zz"}})
     {
         layout->fromOstrelTreeItem(probe.node);
         host.setLayout(layout);
@@ -39,8 +34,6 @@ struct Loaded {
     QWidget host;
     PacketEditLayout *layout = new PacketEditLayout(-1, -1, -1);
 };
-
-} // namespace
 
 class TestPacketEditLayout : public QObject
 {
@@ -79,9 +72,8 @@ private slots:
         QCOMPARE(qobject_cast<QLabel *>(row->itemAt(3)->widget())->text(),
                  QStringLiteral("  about f_int\n  (Offset: 0, Len: 8, Type: Integer)"));
 
-        OstrelTableModel unused(nullptr); // a fields box nothing in the console asks for
-        QDockWidget dock;
-        unused.createFieldControls(&dock);
+        QDockWidget dock; // a fields box nothing in the console asks for
+        OstrelTableModel(nullptr).createFieldControls(&dock);
         QCOMPARE(dock.widget()->findChildren<QTextEdit *>().size(), 10);
 
         OstrelTableRecord *rec = l.layout->workRecord;
