@@ -57,7 +57,8 @@ private slots:
         QVERIFY(models->treeModel->rejectUnknown);
 
         TreeItem *packet = models->node(0x7, 0x480);
-        dock->treeView->selectionModel()->select(device, QItemSelectionModel::ClearAndSelect);
+        dock->treeView->selectionModel()->select(proxy->index(0, 0),
+                                                 QItemSelectionModel::ClearAndSelect);
         dock->slotActionAllOff();
         QCOMPARE(packet->isValidRxAddress(), int(Qt::Unchecked));
         QVERIFY(!dock->treeView->selectionModel()->hasSelection());
