@@ -1,7 +1,5 @@
 #include "support_tools.h"
 
-#include <QVariant>
-
 SampleModels::SampleModels()
 {
     dataModel.loadDevXMLs();
@@ -9,38 +7,30 @@ SampleModels::SampleModels()
     treeModel.reset(new TreeModel(&dataModel, &noMapFiles));
 }
 
-HandMadePacket::HandMadePacket(quint32 type, quint32 id, int dataLen,
-                               const QList<FieldSpec> &fields)
+HandMadePacket::HandMadePacket(quint32 id, int dataLen, const QList<FieldSpec> &fields)
 {
-    auto *packet = new OstrelPacketRecord;
-    packet->devModel = QStringLiteral("handmade");
-    packet->type = type;
+    auto *packet = dataModel.insertPacket(new OstrelPacketRecord);
     packet->id = id;
     packet->dataLen = dataLen;
     int offset = 0;
     for (const FieldSpec &spec : fields) {
-        auto *field = new OstrelFieldRecord;
+        auto *field = packet->insertField(new OstrelFieldRecord);
         field->type = spec.type;
         field->name = QString::fromLatin1(spec.name);
         field->desc = QStringLiteral("about ") + field->name;
         field->bitLen = spec.bitLen;
         field->bitOffset = offset;
         offset += spec.bitLen;
-        field->byteOrder = 1;
         field->editable = spec.editable;
         field->defaultText = QString::fromLatin1(spec.defaultText);
         bool ok = true;
         field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
         field->isHex = field->defaultText.startsWith(QLatin1String("0x")) ? 1 : 0;
-        packet->insertField(field);
     }
-    dataModel.insertPacket(packet);
-    auto *device = new TreeItem({QStringLiteral("2A PRB"), QString()}, nullptr, &root);
-    root.appendChild(device);
-    node = new TreeItem({QStringLiteral("2A-probe"), QString()}, packet, device);
+    node = new TreeItem({QStringLiteral("2A-probe"), QString()}, packet, &root);
     node->deviceTag.baseAddress = 0x1;
     node->deviceTag.devAddress = 0x2A;
-    device->appendChild(node);
+    root.appendChild(node);
 }
 
 QByteArray payloadOf(const ostrel_message &msg)
@@ -48,15 +38,12 @@ QByteArray payloadOf(const ostrel_message &msg)
     QByteArray out;
     for (quint16 v : {msg.msg_id, msg.src, msg.dst, msg.length})
         out.append(char(v & 0xFF)).append(char(v >> 8));
-    if (msg.data)
-        out.append(reinterpret_cast<const char *>(msg.data), msg.length);
-    return out;
+    return out.append(reinterpret_cast<const char *>(msg.data), msg.data ? msg.length : 0);
 }
 
 void receive(OstrelTableModel *model, quint8 first)
 {
-    const QByteArray bytes = QByteArray(1, char(first)) + QByteArray(3, '\0');
-    auto *buffer = new uint8_t[4];
-    memcpy(buffer, bytes.constData(), 4);
-    model->slotNewFromOstrel(ostrel_message{0x480, 0x7, 0x1, 4, buffer}, bytes);
+    auto *buffer = new uint8_t[4]{first, 0, 0, 0};
+    model->slotNewFromOstrel(ostrel_message{0x480, 0x7, 0x1, 4, buffer},
+                             QByteArray(reinterpret_cast<char *>(buffer), 4));
 }

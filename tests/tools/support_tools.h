@@ -6,8 +6,6 @@
 #include "treeitem.h"
 #include "treemodel.h"
 
-#include <QByteArray>
-
 #include <memory>
 
 // The sample device descriptions and satellite map from resources/.
@@ -26,17 +24,16 @@ struct FieldSpec {
     const char *defaultText;
 };
 
-// A packet the sample set does not hold, under device 0x2A of base 0x1. The
-// description model owns packet and fields, the root node the tree nodes.
+// A packet the sample set does not hold, under device 0x2A of base 0x1.
 struct HandMadePacket {
-    HandMadePacket(quint32 type, quint32 id, int dataLen, const QList<FieldSpec> &fields);
+    HandMadePacket(quint32 id, int dataLen, const QList<FieldSpec> &fields);
     OstrelDataModel dataModel;
     TreeItem root;
     TreeItem *node = nullptr;
 };
 
-// msg_id, src, dst and length as little-endian 16-bit values, then the data:
-// the message as it travels on the AX.25 payload.
+// The message as it travels on the AX.25 payload: msg_id, src, dst and
+// length as little-endian 16-bit values, then the data.
 QByteArray payloadOf(const ostrel_message &msg);
 
 // A received power switch telemetry message (0x480 from 7 to 1).
