@@ -339,6 +339,20 @@ void OstrelDataModel::loadDevXMLs()
 
 namespace {
 
+// The words of the word-valued elements, each at the index it stands for.
+const QStringList kPacketTypes = {QStringLiteral("command"), QStringLiteral("datain")};
+const QStringList kFieldTypes = {QStringLiteral("int"),    QStringLiteral("uint"),
+                                 QStringLiteral("float"),  QStringLiteral("double"),
+                                 QStringLiteral("string"), QStringLiteral("data"),
+                                 QStringLiteral("bit"),    QStringLiteral("file")};
+const QStringList kByteOrders = {QStringLiteral("BE"), QStringLiteral("LE")};
+const QStringList kLimitTypes = {QStringLiteral("="),    QStringLiteral(">"),
+                                 QStringLiteral(">="),   QStringLiteral("<"),
+                                 QStringLiteral("<="),   QStringLiteral("!="),
+                                 QStringLiteral("enum"), QStringLiteral("pattern")};
+const QStringList kLimitActions = {QStringLiteral("none"), QStringLiteral("info"),
+                                   QStringLiteral("warning"), QStringLiteral("deny")};
+
 // State of one pass over a description file. Nesting is not checked: the
 // packet, field and limit met last stay current after their end tags, so
 // elements that follow still act on them. A record is owned here until it
@@ -447,6 +461,18 @@ int OstrelDataModel::fromXMLFile(QString *path)
         return QString();
     };
 
+    // The word-valued elements: a word outside its list drops the packet.
+    auto setWord = [&](const void *record, const QStringList &words, auto assign) {
+        const QString t = leafText();
+        if (!record)
+            return;
+        const int i = words.indexOf(t);
+        if (i >= 0)
+            assign(i);
+        else
+            st.drop = true;
+    };
+
     auto reportError = [&]() {
         out << QStringLiteral("Error: %1 in file %2 at line %3, column %4.\n")
                    .arg(reader.errorString(), *path)
@@ -476,15 +502,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 st.packet->devModel = st.devModel;
                 st.drop = false;
             } else if (tag == QLatin1String("PacType")) {
-                const QString t = leafText();
-                if (st.packet) {
-                    if (t == QLatin1String("command"))
-                        st.packet->type = 0;
-                    else if (t == QLatin1String("datain"))
-                        st.packet->type = 1;
-                    else
-                        st.drop = true;
-                }
+                setWord(st.packet, kPacketTypes, [&](int i) { st.packet->type = quint32(i); });
             } else if (tag == QLatin1String("PacId")) {
                 const QString t = leafText();
                 if (st.packet)
@@ -506,18 +524,8 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 st.field = new OstrelFieldRecord();
                 st.field->clear();
             } else if (tag == QLatin1String("FldType")) {
-                static const QStringList words = {
-                    QStringLiteral("int"),    QStringLiteral("uint"),  QStringLiteral("float"),
-                    QStringLiteral("double"), QStringLiteral("string"), QStringLiteral("data"),
-                    QStringLiteral("bit"),    QStringLiteral("file")};
-                const QString t = leafText();
-                if (st.field) {
-                    const int i = words.indexOf(t);
-                    if (i >= 0)
-                        st.field->type = OstrelFieldRecord::FieldType(i);
-                    else
-                        st.drop = true;
-                }
+                setWord(st.field, kFieldTypes,
+                        [&](int i) { st.field->type = OstrelFieldRecord::FieldType(i); });
             } else if (tag == QLatin1String("FldOffset")) {
                 const QString t = leafText();
                 if (st.field)
@@ -527,15 +535,7 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 if (st.field)
                     st.field->bitLen = qint32(number32(t));
             } else if (tag == QLatin1String("FldByteOrder")) {
-                const QString t = leafText();
-                if (st.field) {
-                    if (t == QLatin1String("BE"))
-                        st.field->byteOrder = 0;
-                    else if (t == QLatin1String("LE"))
-                        st.field->byteOrder = 1;
-                    else
-                        st.drop = true;
-                }
+                setWord(st.field, kByteOrders, [&](int i) { st.field->byteOrder = i; });
             } else if (tag == QLatin1String("FldEdit")) {
                 const QString t = leafText();
                 if (st.field)
@@ -557,29 +557,9 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 st.limit = new OstrelLimitRecord();
                 st.limit->clear();
             } else if (tag == QLatin1String("LimType")) {
-                static const QStringList words = {
-                    QStringLiteral("="), QStringLiteral(">"),  QStringLiteral(">="),
-                    QStringLiteral("<"), QStringLiteral("<="), QStringLiteral("!="),
-                    QStringLiteral("enum"), QStringLiteral("pattern")};
-                const QString t = leafText();
-                if (st.limit) {
-                    const int i = words.indexOf(t);
-                    if (i >= 0)
-                        st.limit->type = quint32(i);
-                    else
-                        st.drop = true;
-                }
+                setWord(st.limit, kLimitTypes, [&](int i) { st.limit->type = quint32(i); });
             } else if (tag == QLatin1String("LimAction")) {
-                static const QStringList words = {QStringLiteral("none"), QStringLiteral("info"),
-                                                  QStringLiteral("warning"), QStringLiteral("deny")};
-                const QString t = leafText();
-                if (st.limit) {
-                    const int i = words.indexOf(t);
-                    if (i >= 0)
-                        st.limit->action = quint32(i);
-                    else
-                        st.drop = true;
-                }
+                setWord(st.limit, kLimitActions, [&](int i) { st.limit->action = quint32(i); });
             } else if (tag == QLatin1String("LimDesc")) {
                 const QString t = leafText();
                 if (st.limit)
