@@ -20,8 +20,8 @@ struct Packet {
     Packet(const QString &fields, int dataLen)
     {
         p.dataLen = dataLen;
-        for (const QString &spec : fields.split(QLatin1Char(','))) {
-            const QStringList s = spec.simplified().split(QLatin1Char(' '));
+        for (const QString &layout : fields.split(QLatin1Char(','))) {
+            const QStringList s = layout.simplified().split(QLatin1Char(' '));
             auto *f = new OstrelFieldRecord;
             f->type = OstrelFieldRecord::FieldType(QStringLiteral("iufdsxbF").indexOf(s[0]));
             f->bitLen = s.value(1).toInt();
@@ -244,13 +244,13 @@ private slots:
                     values << 3.141592653589793 << -1e300;
                 else if (type[0] == 'x' && w % 8 == 0)
                     values << hex("a1b2c3d4e5f60718").left(w / 8);
-                const QString spec = QString("u 3 0 L, %1 %2 3 %3, u 5 %4 L")
+                const QString layout = QString("u 3 0 L, %1 %2 3 %3, u 5 %4 L")
                                          .arg(type[0])
                                          .arg(w)
                                          .arg(type[2])
                                          .arg(3 + w);
                 for (const QVariant &v : values) {
-                    Packet pkt(spec, (w + 15) / 8);
+                    Packet pkt(layout, (w + 15) / 8);
                     OstrelTableRecord rec;
                     attach(rec, pkt);
                     rec.fieldValues[1] = 5u;
@@ -260,7 +260,7 @@ private slots:
                     rec.fieldValues[2] = QVariant();
                     rec.decomposeOstrelMessage();
                     QVERIFY2(rec.fieldValues.values() == (QVariantList{5u, v, 0x11u}),
-                             qPrintable(spec + " " + v.toString()));
+                             qPrintable(layout + " " + v.toString()));
                 }
             }
         }

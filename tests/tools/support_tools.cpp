@@ -7,22 +7,22 @@ SampleModels::SampleModels()
     treeModel.reset(new TreeModel(&dataModel, &noMapFiles));
 }
 
-HandMadePacket::HandMadePacket(quint32 id, int dataLen, const QList<FieldSpec> &fields)
+HandMadePacket::HandMadePacket(quint32 id, int dataLen, const QList<FieldDef> &fields)
 {
     auto *packet = dataModel.insertPacket(new OstrelPacketRecord);
     packet->id = id;
     packet->dataLen = dataLen;
     int offset = 0;
-    for (const FieldSpec &spec : fields) {
+    for (const FieldDef &def : fields) {
         auto *field = packet->insertField(new OstrelFieldRecord);
-        field->type = spec.type;
-        field->name = QString::fromLatin1(spec.name);
+        field->type = def.type;
+        field->name = QString::fromLatin1(def.name);
         field->desc = QStringLiteral("about ") + field->name;
-        field->bitLen = spec.bitLen;
+        field->bitLen = def.bitLen;
         field->bitOffset = offset;
-        offset += spec.bitLen;
-        field->editable = spec.editable;
-        field->defaultText = QString::fromLatin1(spec.defaultText);
+        offset += def.bitLen;
+        field->editable = def.editable;
+        field->defaultText = QString::fromLatin1(def.defaultText);
         bool ok = true;
         field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
         field->isHex = field->defaultText.startsWith(QLatin1String("0x")) ? 1 : 0;

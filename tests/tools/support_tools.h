@@ -16,7 +16,7 @@ struct SampleModels {
     TreeItem *node(uint devAddr, uint msgId) const { return treeModel->findDevMsg(devAddr, msgId); }
 };
 
-struct FieldSpec {
+struct FieldDef {
     OstrelFieldRecord::FieldType type;
     const char *name;
     int bitLen;
@@ -26,7 +26,7 @@ struct FieldSpec {
 
 // A packet the sample set does not hold, under device 0x2A of base 0x1.
 struct HandMadePacket {
-    HandMadePacket(quint32 id, int dataLen, const QList<FieldSpec> &fields);
+    HandMadePacket(quint32 id, int dataLen, const QList<FieldDef> &fields);
     OstrelDataModel dataModel;
     TreeItem root;
     TreeItem *node = nullptr;
