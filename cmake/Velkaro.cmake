@@ -8,15 +8,20 @@ set(VELKARO_TEST_ENV
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     "TZ=UTC")
 
-# velkaro_add_library(<target> [LIBS ...])
-# Takes every .cpp/.h/.qrc file of the calling folder except main.cpp.
+# velkaro_add_library(<target> [SOURCES ...] [LIBS ...])
+# A library names its sources; a folder that does not yet do so falls back
+# to every .cpp/.h/.qrc file in it except main.cpp.
 function(velkaro_add_library target)
-    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-    file(GLOB _src CONFIGURE_DEPENDS
-         ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
-         ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-         ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-    list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
+    cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+    if(ARG_SOURCES)
+        set(_src ${ARG_SOURCES})
+    else()
+        file(GLOB _src CONFIGURE_DEPENDS
+             ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
+             ${CMAKE_CURRENT_SOURCE_DIR}/*.h
+             ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+        list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
+    endif()
     if(NOT _src)
         return()
     endif()
