@@ -349,7 +349,7 @@ private slots:
             auto f = record(0x480, feeders({(i / 10) % 2 ? 1 : 2, 3}), t);
             rack.slotNewData(f.get());
             QByteArray thr(6, '\0');
-            thr[0] = char(100 + 50 * std::sin(i / 10.0));
+            thr[0] = char(quint8(100 + 50 * std::sin(i / 10.0)));
             auto l = record(0x481, thr, t);
             rack.slotNewData(l.get());
         }
