@@ -18,6 +18,7 @@ std::unique_ptr<OstrelTableRecord> pswRecord(TreeModel *tree, quint16 msgId, con
     tag_ostrel_message msg{msgId, 0x7, 0x1, quint16(bytes.size()),
                            reinterpret_cast<uint8_t *>(bytes.data())};
     rec->copyOstrelMessage(&msg);
+    rec->data = data;
     rec->fillFromOstrelMsg(tree);
     rec->created = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
     return rec;
