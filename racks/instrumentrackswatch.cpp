@@ -101,6 +101,7 @@ void InstrumentRackSwatch::assembleLayout()
             &InstrumentRackSwatch::slotAddCustomPlot);
     QMenu *panelMenu = bar->addMenu(tr("Panel"));
     exportAction = panelMenu->addAction(tr("Export..."));
+    connect(exportAction, &QAction::triggered, this, &InstrumentRackSwatch::slotExportRackToFile);
     QMenu *plotsMenu = bar->addMenu(tr("Plots"));
     autoscaleAction = plotsMenu->addAction(tr("Autoscale"));
     autoscaleAction->setObjectName(QStringLiteral("autoscaleAction"));

@@ -9,6 +9,7 @@
 #include <QPair>
 #include <QPointer>
 
+struct RackFileContents;
 class DvnCommandButton;
 class DvnCustomPlot;
 class DvnFieldView;
@@ -70,6 +71,11 @@ public:
     // the graph has no binding.
     bool bindingOfGraph(QCPGraph *graph, TreeItem **item, quint32 *fieldId) const;
 
+    // The rack file: the writer and, for the export dialog, the file name an
+    // answer of the dialog stands for (empty: nothing to write).
+    void exportRackToFile(QString fName);
+    static QString exportFileName(const QString &answer);
+
     using FieldKey = QPair<TreeItem *, quint32>;
 
     QString rackFolder;
@@ -122,6 +128,7 @@ public slots:
     void slotCreateButtonFromQueue();
     void slotCreateButtonFromQueueSubmenu(QMenu *menu, QList<OstrelTableRecord *> queList);
     void slotConnectField2GraphSubmenu(QMenu *menu, TreeItem *item, unsigned int fieldNum);
+    void importRackFromFile(QString fName);
     void slotNewData(OstrelTableRecord *rec);
     void slotEnableRack();
     void slotAddWatchFromField();
@@ -135,11 +142,13 @@ public slots:
     void slotRemoveFieldWatch();
     void slotConnectField2Graph();
     void slotAddCustomPlot();
+    void slotExportRackToFile();
     void slotAddCustomPlotFromDialog();
     void slotAutoscaleChange(bool toggled);
 
 private:
     void assembleLayout();
+    void applyRackFile(const RackFileContents &contents);
     int actionIndex(int count) const;
     void setPendingRecords(const QList<OstrelTableRecord *> &records);
 
