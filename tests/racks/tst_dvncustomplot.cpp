@@ -79,6 +79,9 @@ private slots:
         QCOMPARE(plot->xAxis2->range(), QCPRange(5, 6));
         plot->yAxis->setRange(-1, 1);
         QCOMPARE(plot->yAxis2->range(), QCPRange(-1, 1));
+        plot->addRandomGraph();
+        QCOMPARE(plot->graph(0)->name(), QStringLiteral("New graph 0"));
+        QCOMPARE(plot->graph(0)->dataCount(), 50);
     }
 
     void contextMenu_data()

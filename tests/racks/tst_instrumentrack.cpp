@@ -2,6 +2,7 @@
 #include "dvncustomplot.h"
 #include "dvnfieldview.h"
 #include "instrumentrackswatch.h"
+#include "ostreltablemodel.h"
 #include "support_rack.h"
 
 #include <QtTest>
@@ -40,6 +41,9 @@ void pressKey(QWidget *w, int key, bool autoRepeat)
 class TestInstrumentRack : public QObject
 {
     Q_OBJECT
+    // Buttons take it when made; nothing here sends through it.
+    OstrelTableModel history{nullptr};
+
 private slots:
     void newRackFrame()
     {
@@ -86,6 +90,8 @@ private slots:
         QCOMPARE(s.maxPoints, 3000.0);
         QVERIFY(rack.replotTimer->isActive());
         QCOMPARE(rack.replotTimer->interval(), 50);
+        QSignalSpy replotted(plot, &QCustomPlot::afterReplot);
+        QVERIFY(replotted.wait(1000)); // the tick redraws; adding data does not
 
         // Each dialog is deleted once closed: opening many grows nothing.
         QPointer<QDialog> gone(dialog);
@@ -131,6 +137,7 @@ private slots:
     void hotKeys()
     {
         InstrumentRackSwatch rack(QStringLiteral("A"));
+        rack.setHistoryModel(&history);
         QList<DvnCommandButton *> made;
         for (int i = 0; i < 11; ++i)
             made << rack.addCommandButton({QStringLiteral("b%1").arg(i), QString()});
@@ -172,6 +179,7 @@ private slots:
         RackSamples samples;
         TreeItem *item = samples.node(0x7, 0x480);
         InstrumentRackSwatch rack(QStringLiteral("A"));
+        rack.setHistoryModel(&history);
         rack.setTreeModel(samples.treeModel.get());
         DvnCustomPlot *plot =
             rack.addCustomPlot({QStringLiteral("P"), true, {}, 0, 1, {}, 0, 1, 10, 0});
@@ -213,6 +221,7 @@ private slots:
     {
         RackSamples samples;
         InstrumentRackSwatch rack(QStringLiteral("A"));
+        rack.setHistoryModel(&history);
         rack.show();
         DvnCustomPlot *plot =
             rack.addCustomPlot({QStringLiteral("P"), true, {}, 0, 1, {}, 0, 1, 10, 0});
@@ -253,6 +262,7 @@ private slots:
     {
         RackSamples samples;
         InstrumentRackSwatch rack(QStringLiteral("A"));
+        rack.setHistoryModel(&history);
         QMenu menu;
         {
             // The offering table may drop its rows while the menu is open.

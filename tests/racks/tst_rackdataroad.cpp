@@ -355,7 +355,20 @@ private slots:
         }
         rack.show();
         rack.handleTimeoutReplot();
+        // The tracer on the last limit, written into the status bar.
+        QCPGraph *limit = limits->graph(0);
+        limit->setSelection(QCPDataSelection(limit->data()->dataRange()));
+        const double lastKey = (limit->data()->constEnd() - 1)->key;
+        QMouseEvent press(QEvent::MouseButtonPress,
+                          QPointF(limits->xAxis->coordToPixel(lastKey), 10), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        limits->mousePress(&press);
+        QCOMPARE(rack.innerWindow->statusBar()->currentMessage(),
+                 QStringLiteral("PSW: threshold - port: Time, ms = 22:14:19.500, Port = %1")
+                     .arg((limit->data()->constEnd() - 1)->value));
+        rack.handleTimeoutReplot();
         const QString png = QStringLiteral(VELKARO_BINARY_DIR "/racks_rack.png");
+        QCoreApplication::sendPostedEvents(); // pending layouts, the status bar's among them
         QVERIFY(rack.grab().save(png));
         QVERIFY(QFileInfo(png).size() > 0);
     }
