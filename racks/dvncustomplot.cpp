@@ -127,6 +127,8 @@ QMenu *DvnCustomPlot::createStandardContextMenu()
         legendMenu->addAction(tr(corner.text), this, &DvnCustomPlot::moveLegend)
             ->setData(int(corner.where));
 
+    menu->addAction(tr("Save plot..."), this, &DvnCustomPlot::savePlotToFile);
+    menu->addAction(tr("Save plot data..."), this, &DvnCustomPlot::savePlotToCSV);
     menu->addAction(tr("Refresh plot"), this, &DvnCustomPlot::slotReplot);
     menu->addAction(tr("Clear data"), this, &DvnCustomPlot::slotResetPlotData);
     menu->addAction(tr("Change data depth"), this, &DvnCustomPlot::slotSetMaxSize);

@@ -36,11 +36,18 @@ public:
 
     QCPTextElement *titleElement() const { return title; }
 
+    // The two exports behind savePlotToFile and savePlotToCSV, given the
+    // chosen file name; false (and a message) when nothing was written.
+    bool savePlotImage(QString fileName);
+    bool savePlotData(const QString &fileName);
+
     InstrumentRackSwatch *rack;
     CustomPlotSettings plotSettings;
     QMap<QCPGraph *, QCPItemTracer *> tracers;
 
 public slots:
+    void savePlotToFile();
+    void savePlotToCSV();
     void titleDoubleClick(QMouseEvent *event, QCPTextElement *element);
     void axisLabelDoubleClick(QCPAxis *axis, QCPAxis::SelectablePart part);
     void legendDoubleClick(QCPLegend *legend, QCPAbstractLegendItem *item);

@@ -91,7 +91,8 @@ private slots:
         QTest::addColumn<bool>("legend");
         QTest::addColumn<QStringList>("entries");
         QTest::addColumn<QString>("legendFirst");
-        const QStringList base{"Legend", "Refresh plot", "Clear data", "Change data depth"};
+        const QStringList base{"Legend",       "Save plot...", "Save plot data...",
+                               "Refresh plot", "Clear data",   "Change data depth"};
         QTest::newRow("no graph") << 0 << false << true << base << "Hide";
         QTest::newRow("legend hidden") << 0 << false << false << base << "Show";
         QTest::newRow("a graph") << 1 << false << true << base + QStringList{"Remove all graphs"}
