@@ -9,7 +9,8 @@
 #include <QTextStream>
 #include <QXmlStreamReader>
 
-namespace {
+namespace
+{
 
 // Every value kind that prints as a plain number; anything else prints as
 // its own text.
@@ -37,9 +38,9 @@ bool isIntegerVariant(const QVariant &value)
 // The 32 bits of an integer value, whatever signedness it was stored with.
 quint32 bitsOf(const QVariant &value)
 {
-    if (value.userType() == QMetaType::ULongLong || value.userType() == QMetaType::UInt
-        || value.userType() == QMetaType::ULong || value.userType() == QMetaType::UShort
-        || value.userType() == QMetaType::UChar)
+    if (value.userType() == QMetaType::ULongLong || value.userType() == QMetaType::UInt ||
+        value.userType() == QMetaType::ULong || value.userType() == QMetaType::UShort ||
+        value.userType() == QMetaType::UChar)
         return quint32(value.toULongLong());
     return quint32(value.toLongLong());
 }
@@ -111,7 +112,7 @@ void OstrelFieldRecord::clear()
     type = TypeData;
     bitLen = 0;
     bitOffset = 0;
-    byteOrder = 1;
+    byteOrder = LittleEndian;
     isHex = 0;
     editable = false;
     name.clear();
@@ -259,7 +260,7 @@ OstrelPacketRecord::~OstrelPacketRecord() = default;
 void OstrelPacketRecord::clear()
 {
     packetNum = 0;
-    type = 0;
+    type = Command;
     devModel.clear();
     name.clear();
     desc.clear();
@@ -301,22 +302,13 @@ QString OstrelPacketRecord::toString()
 
 // ---------------------------------------------------------------------------
 
-OstrelMemoryDesc::OstrelMemoryDesc(QObject *parent)
-    : QObject(parent)
-{
-}
+OstrelMemoryDesc::OstrelMemoryDesc(QObject *parent) : QObject(parent) {}
 
-OstrelMemAccessDesc::OstrelMemAccessDesc(QObject *parent)
-    : QObject(parent)
-{
-}
+OstrelMemAccessDesc::OstrelMemAccessDesc(QObject *parent) : QObject(parent) {}
 
 // ---------------------------------------------------------------------------
 
-OstrelDataModel::OstrelDataModel(QObject *parent)
-    : QObject(parent)
-{
-}
+OstrelDataModel::OstrelDataModel(QObject *parent) : QObject(parent) {}
 
 OstrelDataModel::~OstrelDataModel()
 {
@@ -337,7 +329,8 @@ void OstrelDataModel::loadDevXMLs()
     }
 }
 
-namespace {
+namespace
+{
 
 // The words of the word-valued elements, each at the index it stands for.
 const QStringList kPacketTypes = {QStringLiteral("command"), QStringLiteral("datain")};
@@ -346,10 +339,9 @@ const QStringList kFieldTypes = {QStringLiteral("int"),    QStringLiteral("uint"
                                  QStringLiteral("string"), QStringLiteral("data"),
                                  QStringLiteral("bit"),    QStringLiteral("file")};
 const QStringList kByteOrders = {QStringLiteral("BE"), QStringLiteral("LE")};
-const QStringList kLimitTypes = {QStringLiteral("="),    QStringLiteral(">"),
-                                 QStringLiteral(">="),   QStringLiteral("<"),
-                                 QStringLiteral("<="),   QStringLiteral("!="),
-                                 QStringLiteral("enum"), QStringLiteral("pattern")};
+const QStringList kLimitTypes = {
+    QStringLiteral("="),  QStringLiteral(">"),  QStringLiteral(">="),   QStringLiteral("<"),
+    QStringLiteral("<="), QStringLiteral("!="), QStringLiteral("enum"), QStringLiteral("pattern")};
 const QStringList kLimitActions = {QStringLiteral("none"), QStringLiteral("info"),
                                    QStringLiteral("warning"), QStringLiteral("deny")};
 
@@ -502,7 +494,8 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 st.packet->devModel = st.devModel;
                 st.drop = false;
             } else if (tag == QLatin1String("PacType")) {
-                setWord(st.packet, kPacketTypes, [&](int i) { st.packet->type = quint32(i); });
+                setWord(st.packet, kPacketTypes,
+                        [&](int i) { st.packet->type = OstrelPacketRecord::PacketKind(i); });
             } else if (tag == QLatin1String("PacId")) {
                 const QString t = leafText();
                 if (st.packet)
@@ -535,7 +528,8 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 if (st.field)
                     st.field->bitLen = qint32(number32(t));
             } else if (tag == QLatin1String("FldByteOrder")) {
-                setWord(st.field, kByteOrders, [&](int i) { st.field->byteOrder = i; });
+                setWord(st.field, kByteOrders,
+                        [&](int i) { st.field->byteOrder = OstrelFieldRecord::ByteOrder(i); });
             } else if (tag == QLatin1String("FldEdit")) {
                 const QString t = leafText();
                 if (st.field)
@@ -594,12 +588,14 @@ int OstrelDataModel::fromXMLFile(QString *path)
                     continue;
                 OstrelFieldRecord *field = st.field;
                 bool ok = true;
-                field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
+                field->defaultValue =
+                    OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
                 if (!ok)
                     qCritical() << tr("field %1 has incompatible default value (%2) for type %3")
                                        .arg(field->name, field->defaultText,
                                             typeNameOf(field->type, field->defaultValue));
-                field->isHex = field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
+                field->isHex =
+                    field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
                 if (st.packet) {
                     st.packet->insertField(field);
                     st.fieldJoined = true;
@@ -615,11 +611,13 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 }
                 OstrelLimitRecord *limit = st.limit;
                 bool ok = true;
-                limit->limitValue = OstrelFieldRecord::valFromStr(limit->limitText, st.field->type, &ok);
+                limit->limitValue =
+                    OstrelFieldRecord::valFromStr(limit->limitText, st.field->type, &ok);
                 if (!ok)
-                    qCritical() << tr("Limit %1 for field %2 has incompatible value (%3) for type %4")
-                                       .arg(limit->desc, st.field->name, limit->limitText,
-                                            typeNameOf(st.field->type, limit->limitValue));
+                    qCritical()
+                        << tr("Limit %1 for field %2 has incompatible value (%3) for type %4")
+                               .arg(limit->desc, st.field->name, limit->limitText,
+                                    typeNameOf(st.field->type, limit->limitValue));
                 st.field->insertLimit(limit);
                 st.limitJoined = true;
             } else if (tag == QLatin1String("Packet")) {
@@ -670,9 +668,11 @@ void OstrelDataModel::ReadMemoryBlockElement(QXmlStreamReader *reader, OstrelMem
             else if (tag == QLatin1String("MemDesc"))
                 desc->MemDesc = reader->readElementText(QXmlStreamReader::IncludeChildElements);
             else if (tag == QLatin1String("MemAddr"))
-                desc->MemAddr = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
+                desc->MemAddr = qint32(
+                    number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
             else if (tag == QLatin1String("MemSize"))
-                desc->MemSize = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
+                desc->MemSize = qint32(
+                    number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
         } else if (reader->isEndElement()) {
             if (reader->name() != QLatin1String("MemoryBlock"))
                 reader->readNext();
@@ -720,7 +720,8 @@ void OstrelDataModel::ReadMemoryAccessElement(QXmlStreamReader *reader, OstrelMe
             if (text)
                 *text = reader->readElementText(QXmlStreamReader::IncludeChildElements);
             else if (number)
-                *number = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
+                *number = qint32(
+                    number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
         } else if (reader->isEndElement()) {
             if (reader->name() != QLatin1String("MemoryAccess"))
                 reader->readNext();

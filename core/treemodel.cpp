@@ -9,7 +9,8 @@
 #include <QSet>
 #include <QXmlStreamReader>
 
-namespace {
+namespace
+{
 
 enum Level { LevelSatellite, LevelSystem, LevelModule, LevelDevice, LevelCount };
 
@@ -31,12 +32,12 @@ void collectSubtree(TreeItem *node, QSet<TreeItem *> *out)
 } // namespace
 
 TreeModel::TreeModel(OstrelDataModel *dataModel, QList<QString> *mapFiles, QObject *parent)
-    : QAbstractItemModel(parent)
-    , dataModel(dataModel)
+    : QAbstractItemModel(parent), dataModel(dataModel)
 {
     // Lets signalNewCmdPacketEdit travel through queued connections and spies.
     qRegisterMetaType<TreeItem *>("TreeItem*");
-    rootItem = new TreeItem(QList<QVariant>() << QStringLiteral("Packets") << QStringLiteral("Description"),
+    rootItem = new TreeItem(QList<QVariant>()
+                                << QStringLiteral("Packets") << QStringLiteral("Description"),
                             nullptr, nullptr);
     setupModelData(mapFiles);
 }
@@ -209,8 +210,9 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
                 TreeItem *node = closing(LevelDevice);
                 if (!node)
                     continue;
-                const QString label = tr("%1 %2 (%3)")
-                                          .arg(QString::number(devAddress, 16).toUpper(), devName, devModel);
+                const QString label =
+                    tr("%1 %2 (%3)")
+                        .arg(QString::number(devAddress, 16).toUpper(), devName, devModel);
                 node->setData(QList<QVariant>() << label << devDesc);
                 node->deviceTag.baseAddress = baseAddress;
                 node->deviceTag.devAddress = devAddress;
@@ -235,7 +237,8 @@ void TreeModel::fromOstrelDevice(QString *devModel, TreeItem *device)
     const QString addr = QString::number(device->deviceTag.devAddress, 16).toUpper();
     for (OstrelPacketRecord *p = dataModel->nextPacketDevModel(devModel, true); p;
          p = dataModel->nextPacketDevModel(devModel, false)) {
-        const QString pattern = p->type == 0 ? tr("%1-%2 %3") : tr("~%1-%2 %3");
+        const QString pattern =
+            p->type == OstrelPacketRecord::Command ? tr("%1-%2 %3") : tr("~%1-%2 %3");
         const QString label = pattern.arg(addr, QString::number(p->id, 16).toUpper(), p->name);
         auto *node = new TreeItem(QList<QVariant>() << label << p->desc, p, device);
         node->deviceTag = device->deviceTag;
@@ -254,7 +257,8 @@ TreeItem *TreeModel::findDevMsg(unsigned int devAddr, unsigned int msgId)
     return nullptr;
 }
 
-void TreeModel::updateValidRxAddressList(TreeItem *node, const QModelIndex &index, const QVariant &value)
+void TreeModel::updateValidRxAddressList(TreeItem *node, const QModelIndex &index,
+                                         const QVariant &value)
 {
     Q_UNUSED(index)
     emit layoutAboutToBeChanged();
@@ -283,7 +287,8 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex &parent) con
 {
     if (!hasIndex(row, column, parent))
         return QModelIndex();
-    TreeItem *node = parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
+    TreeItem *node =
+        parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
     TreeItem *child = node->child(row);
     if (!child)
         return QModelIndex();
@@ -305,7 +310,8 @@ int TreeModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.column() > 0)
         return 0;
-    TreeItem *node = parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
+    TreeItem *node =
+        parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
     return node->childCount();
 }
 

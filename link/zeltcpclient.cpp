@@ -559,7 +559,7 @@ void ZelTcpClient::appendOstrelToLog(tag_ostrel_message msg, QByteArray data,
     QString line = QDateTime::fromMSecsSinceEpoch(zelMsg.timeMs)
                        .toString(QStringLiteral("yy_MM_dd hh:mm:ss.zzz"));
     line += QStringLiteral(";%1;").arg(zelMsg.stamp);
-    if (zelMsg.direction == 0) {
+    if (zelMsg.direction == OstrelTableRecord::In) {
         line += QString::asprintf("I;%X;%X;%04X;%d;;", msg.src, msg.dst, msg.msg_id, msg.length);
     } else {
         line += QString::asprintf("O;%X;%X;%04X;%d;", msg.src, msg.dst, msg.msg_id, msg.length);
