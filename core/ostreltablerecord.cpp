@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QtGlobal>
 
+#include <QtEndian>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -238,9 +239,9 @@ QByteArray padded(QByteArray in, int bytes)
 
 QByteArray leBytes(quint64 v, int n)
 {
-    QByteArray b(n, '\0');
-    for (int i = 0; i < n && i < 8; ++i)
-        b[i] = char((v >> (8 * i)) & 0xFF);
+    QByteArray b(std::max(n, 8), '\0'); // a wider field carries zeros past the value
+    qToLittleEndian<quint64>(v, b.data());
+    b.truncate(n);
     return b;
 }
 

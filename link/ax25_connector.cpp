@@ -4,20 +4,10 @@
 
 #include <QDebug>
 #include <QNetworkReply>
+#include <QtEndian>
 
 namespace
 {
-
-uint16_t getLe16(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-void appendLe16(QByteArray &out, uint16_t v)
-{
-    out.append(char(v & 0xFF));
-    out.append(char(v >> 8));
-}
 
 constexpr int kAddressSize = 6;
 
@@ -62,12 +52,12 @@ void AX25_connector::ostrel_send_message(tag_ostrel_message *msg)
     // link is not ready, so it must not go out later on a reconnect.
     if (!msg || m_state != HW_READY)
         return;
-    QByteArray payload;
+    QByteArray payload(OSTREL_HEADER_SIZE, '\0');
     payload.reserve(OSTREL_HEADER_SIZE + msg->length);
-    appendLe16(payload, msg->msg_id);
-    appendLe16(payload, msg->src);
-    appendLe16(payload, msg->dst);
-    appendLe16(payload, msg->length);
+    qToLittleEndian<quint16>(msg->msg_id, payload.data());
+    qToLittleEndian<quint16>(msg->src, payload.data() + 2);
+    qToLittleEndian<quint16>(msg->dst, payload.data() + 4);
+    qToLittleEndian<quint16>(msg->length, payload.data() + 6);
     if (msg->data)
         payload.append(reinterpret_cast<const char *>(msg->data), msg->length);
     else
@@ -102,10 +92,10 @@ QVector<ostrel_message> AX25_connector::AX25_to_Ostrel_vector(QByteArray &frame)
     while (size - pos >= OSTREL_HEADER_SIZE) {
         const uint8_t *h = base + pos;
         ostrel_message msg;
-        msg.msg_id = getLe16(h);
-        msg.src = getLe16(h + 2);
-        msg.dst = getLe16(h + 4);
-        msg.length = getLe16(h + 6);
+        msg.msg_id = qFromLittleEndian<quint16>(h);
+        msg.src = qFromLittleEndian<quint16>(h + 2);
+        msg.dst = qFromLittleEndian<quint16>(h + 4);
+        msg.length = qFromLittleEndian<quint16>(h + 6);
         if (size - pos - OSTREL_HEADER_SIZE < int(msg.length))
             break;
         msg.data = base + pos + OSTREL_HEADER_SIZE;
