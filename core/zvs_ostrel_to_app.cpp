@@ -1,5 +1,7 @@
 #include "zvs_ostrel_to_app.h"
 
+#include "ostrelmessage.h"
+
 #include <QtEndian>
 
 QByteArray zvsOstrelToAppEncode(const zvs_ostrel_to_app_t &block)
@@ -10,10 +12,8 @@ QByteArray zvsOstrelToAppEncode(const zvs_ostrel_to_app_t &block)
     qToLittleEndian<quint64>(uint64_t(block.timeMs), p + ZVS_OFFSET_TIME_MS);
     qToLittleEndian<quint64>(block.stamp, p + ZVS_OFFSET_STAMP);
     qToLittleEndian<quint32>(block.tag, p + ZVS_OFFSET_TAG);
-    qToLittleEndian<quint16>(block.header.msg_id, p + ZVS_OFFSET_HEADER + 0);
-    qToLittleEndian<quint16>(block.header.src, p + ZVS_OFFSET_HEADER + 2);
-    qToLittleEndian<quint16>(block.header.dst, p + ZVS_OFFSET_HEADER + 4);
-    qToLittleEndian<quint16>(block.header.length, p + ZVS_OFFSET_HEADER + 6);
+    const zvs_ostrel_header_t &h = block.header;
+    ostrelHeaderWrite({h.msg_id, h.src, h.dst, h.length, nullptr}, p + ZVS_OFFSET_HEADER);
     qToLittleEndian<quint32>(block.reserved, p + ZVS_OFFSET_RESERVED);
     return QByteArray(reinterpret_cast<const char *>(p), ZVS_OSTREL_TO_APP_SIZE);
 }
@@ -29,10 +29,8 @@ bool zvsOstrelToAppDecode(const QByteArray &bytes, int offset, zvs_ostrel_to_app
     b.timeMs = int64_t(qFromLittleEndian<quint64>(p + ZVS_OFFSET_TIME_MS));
     b.stamp = qFromLittleEndian<quint64>(p + ZVS_OFFSET_STAMP);
     b.tag = qFromLittleEndian<quint32>(p + ZVS_OFFSET_TAG);
-    b.header.msg_id = uint16_t(qFromLittleEndian<quint16>(p + ZVS_OFFSET_HEADER + 0));
-    b.header.src = uint16_t(qFromLittleEndian<quint16>(p + ZVS_OFFSET_HEADER + 2));
-    b.header.dst = uint16_t(qFromLittleEndian<quint16>(p + ZVS_OFFSET_HEADER + 4));
-    b.header.length = uint16_t(qFromLittleEndian<quint16>(p + ZVS_OFFSET_HEADER + 6));
+    const ostrel_message h = ostrelHeaderRead(p + ZVS_OFFSET_HEADER);
+    b.header = {h.msg_id, h.src, h.dst, h.length};
     *block = b;
     return true;
 }

@@ -4,7 +4,6 @@
 
 #include <QDebug>
 #include <QNetworkReply>
-#include <QtEndian>
 
 namespace
 {
@@ -52,16 +51,8 @@ void AX25_connector::ostrel_send_message(tag_ostrel_message *msg)
     // link is not ready, so it must not go out later on a reconnect.
     if (!msg || m_state != HW_READY)
         return;
-    QByteArray payload(OSTREL_HEADER_SIZE, '\0');
-    payload.reserve(OSTREL_HEADER_SIZE + msg->length);
-    qToLittleEndian<quint16>(msg->msg_id, payload.data());
-    qToLittleEndian<quint16>(msg->src, payload.data() + 2);
-    qToLittleEndian<quint16>(msg->dst, payload.data() + 4);
-    qToLittleEndian<quint16>(msg->length, payload.data() + 6);
-    if (msg->data)
-        payload.append(reinterpret_cast<const char *>(msg->data), msg->length);
-    else
-        payload.append(int(msg->length), '\0');
+    QByteArray payload;
+    ostrelMessageAppend(&payload, *msg);
     m_interface->send_packet(payload);
 }
 
@@ -90,12 +81,7 @@ QVector<ostrel_message> AX25_connector::AX25_to_Ostrel_vector(QByteArray &frame)
     uint8_t *base = reinterpret_cast<uint8_t *>(frame.data());
     int pos = AX25Header::Size;
     while (size - pos >= OSTREL_HEADER_SIZE) {
-        const uint8_t *h = base + pos;
-        ostrel_message msg;
-        msg.msg_id = qFromLittleEndian<quint16>(h);
-        msg.src = qFromLittleEndian<quint16>(h + 2);
-        msg.dst = qFromLittleEndian<quint16>(h + 4);
-        msg.length = qFromLittleEndian<quint16>(h + 6);
+        ostrel_message msg = ostrelHeaderRead(base + pos);
         if (size - pos - OSTREL_HEADER_SIZE < int(msg.length))
             break;
         msg.data = base + pos + OSTREL_HEADER_SIZE;

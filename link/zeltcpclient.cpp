@@ -51,18 +51,10 @@ QByteArray ostrelFrame(const tag_ostrel_message *msg, unsigned int tag)
 {
     if (!msg)
         return QByteArray();
-    QByteArray payload(4 + OSTREL_HEADER_SIZE, '\0');
+    QByteArray payload(4, '\0');
     payload.reserve(4 + OSTREL_HEADER_SIZE + msg->length);
     qToLittleEndian<quint32>(tag, payload.data());
-    qToLittleEndian<quint16>(msg->msg_id, payload.data() + 4);
-    qToLittleEndian<quint16>(msg->src, payload.data() + 6);
-    qToLittleEndian<quint16>(msg->dst, payload.data() + 8);
-    qToLittleEndian<quint16>(msg->length, payload.data() + 10);
-    // A message without a buffer still occupies its length on the wire.
-    if (msg->data)
-        payload.append(reinterpret_cast<const char *>(msg->data), msg->length);
-    else
-        payload.append(QByteArray(msg->length, '\0'));
+    ostrelMessageAppend(&payload, *msg);
     return frame(ZelTcpClient::KindOstrelToServer, payload);
 }
 
