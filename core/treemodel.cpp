@@ -3,6 +3,7 @@
 #include "ostreldatamodel.h"
 #include "ostrelmessage.h"
 #include "treeitem.h"
+#include "xmlreadhelpers.h"
 
 #include <QFile>
 #include <QPair>
@@ -138,19 +139,9 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
         return cur[level].node;
     };
 
-    bool pending = false;
-    auto leafText = [&]() -> QString {
-        reader.readNext();
-        if (reader.tokenType() == QXmlStreamReader::Characters)
-            return reader.text().toString();
-        pending = true;
-        return QString();
-    };
+    XmlLeafWalk walk(reader);
 
-    while (pending || !reader.atEnd()) {
-        if (!pending)
-            reader.readNext();
-        pending = false;
+    while (walk.next()) {
         if (reader.hasError())
             break;
         if (reader.isStartElement()) {
@@ -158,31 +149,31 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             if (tag == QLatin1String("Zedorir")) {
                 startNode(LevelSatellite, parent);
             } else if (tag == QLatin1String("ZedorirName")) {
-                satName += leafText();
+                satName += walk.leafText();
             } else if (tag == QLatin1String("ZedorirDesc")) {
-                satDesc += leafText();
+                satDesc += walk.leafText();
             } else if (tag == QLatin1String("CenterAddr")) {
-                baseAddress = ostrelNumber32FromText(leafText());
+                baseAddress = ostrelNumber32FromText(walk.leafText());
             } else if (tag == QLatin1String("System")) {
                 startNode(LevelSystem, cur[LevelSatellite].node);
                 sysCols.clear();
             } else if (tag == QLatin1String("SysName") || tag == QLatin1String("SysDesc")) {
-                sysCols.append(leafText());
+                sysCols.append(walk.leafText());
             } else if (tag == QLatin1String("Module")) {
                 startNode(LevelModule, cur[LevelSystem].node);
                 modCols.clear();
             } else if (tag == QLatin1String("ModName") || tag == QLatin1String("ModDesc")) {
-                modCols.append(leafText());
+                modCols.append(walk.leafText());
             } else if (tag == QLatin1String("Device")) {
                 startNode(LevelDevice, cur[LevelModule].node);
             } else if (tag == QLatin1String("DevName")) {
-                devName = leafText();
+                devName = walk.leafText();
             } else if (tag == QLatin1String("DevDesc")) {
-                devDesc = leafText();
+                devDesc = walk.leafText();
             } else if (tag == QLatin1String("DevModel")) {
-                devModel = leafText();
+                devModel = walk.leafText();
             } else if (tag == QLatin1String("DevAddress")) {
-                devAddress = ostrelNumber32FromText(leafText());
+                devAddress = ostrelNumber32FromText(walk.leafText());
             }
         } else if (reader.isEndElement()) {
             const QStringRef tag = reader.name();
