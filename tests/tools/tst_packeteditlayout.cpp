@@ -31,7 +31,7 @@ struct Loaded {
     }
     QLineEdit *fileEdit() const
     {
-        return qobject_cast<QLineEdit *>(editor<QGroupBox>(FFile)->children().value(1));
+        return editor<QGroupBox>(FFile)->findChild<QLineEdit *>("fileName");
     }
     HandMadePacket probe;
     QWidget host;
