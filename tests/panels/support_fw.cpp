@@ -1,6 +1,11 @@
 #include "support_fw.h"
 
+#include "ostrelfwmanager.h"
+#include "treeproxymodel.h"
+
 #include <QFile>
+#include <QTreeView>
+#include <functional>
 
 FwSample::FwSample()
 {
@@ -51,4 +56,24 @@ quint32 le32(const QByteArray &bytes, int at)
     for (int i = 3; i >= 0; --i)
         v = (v << 8) | quint8(bytes.at(at + i));
     return v;
+}
+
+bool pickDevice(OstrelFWManager *manager, TreeItem *node)
+{
+    TreeProxyModel *proxy = manager->proxyModel;
+    QModelIndex found;
+    std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
+        for (int r = 0; r < proxy->rowCount(parent); ++r) {
+            const QModelIndex i = proxy->index(r, 0, parent);
+            if (proxy->mapToSource(i).internalPointer() == node)
+                found = i;
+            walk(i);
+        }
+    };
+    walk(QModelIndex());
+    if (!found.isValid())
+        return false;
+    manager->deviceView->setCurrentIndex(found);
+    manager->slotDeviceSelected(0);
+    return true;
 }

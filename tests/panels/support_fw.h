@@ -21,6 +21,12 @@ struct FwSample {
     TreeItem *device(quint32 devAddress) const;
 };
 
+class OstrelFWManager;
+
+// Picks a map node in the manager's device popup as the operator would;
+// false when the popup does not show it.
+bool pickDevice(OstrelFWManager *manager, TreeItem *node);
+
 // An acknowledgement 0xAA03 from OBC-A as the history model would decode it.
 std::unique_ptr<OstrelTableRecord> ackRecord(TreeModel *tree, quint32 address,
                                              quint16 msgId = 0xAA03);

@@ -27,23 +27,7 @@ class TestFwManager : public QObject
 
     TreeModel *tree() const { return sample.treeModel.get(); }
 
-    // Picks a map node in the device popup as the operator would.
-    void pick(TreeItem *node)
-    {
-        QModelIndex found;
-        std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
-            for (int r = 0; r < m->proxyModel->rowCount(parent); ++r) {
-                const QModelIndex i = m->proxyModel->index(r, 0, parent);
-                if (m->proxyModel->mapToSource(i).internalPointer() == node)
-                    found = i;
-                walk(i);
-            }
-        };
-        walk(QModelIndex());
-        QVERIFY(found.isValid());
-        m->deviceView->setCurrentIndex(found);
-        m->slotDeviceSelected(0);
-    }
+    void pick(TreeItem *node) { QVERIFY(pickDevice(m.get(), node)); }
     QStringList boxes() const
     {
         QStringList texts;
