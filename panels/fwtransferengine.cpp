@@ -254,8 +254,11 @@ bool FwTransferEngine::transmitFiles(const FileTransmit &t)
         return false;
     }
     // The memory-mode commands are built as the device description has them
-    // but not sent: the block records alone go on the bus.
+    // but not sent: the block records alone go on the bus. A model whose
+    // memory access names none (id 0) writes without them.
     for (quint32 modeCmd : {t.enterModeCmd, t.exitModeCmd}) {
+        if (modeCmd == 0)
+            continue;
         OstrelTableRecord *mode = buildRecord(modeCmd, 0, false, {});
         if (!mode)
             return false;

@@ -581,13 +581,17 @@ bool OstrelFWManager::sendFWUpdate()
     // they come from the file as it is now, never from an older display.
     const QString path = fileEdit->text();
     QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly)) {
-        qCritical("%s", qPrintable(tr("Can't open file %1").arg(path)));
-        return false;
-    }
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() != file.size()) {
-        qCritical("%s", qPrintable(tr("Can't read file %1").arg(path)));
+    QString fault;
+    QByteArray bytes;
+    if (path.isEmpty())
+        fault = tr("file not found");
+    else if (!file.open(QIODevice::ReadOnly))
+        fault = tr("Can't open file %1").arg(path);
+    else if ((bytes = file.readAll()).size() != file.size())
+        fault = tr("Can't read file %1").arg(path);
+    if (!fault.isEmpty()) {
+        qCritical("%s", qPrintable(fault));
+        qCritical("%s", qPrintable(tr("firmware update operation aborted")));
         return false;
     }
     const quint32 crc = calcCrc32(bytes);
@@ -644,8 +648,11 @@ void OstrelFWManager::slotSendDirectPressed()
 
 void OstrelFWManager::slotFWUpdatePressed()
 {
-    if (!updateFromEditsFWUpdate() || !sendFWUpdate())
+    if (!updateFromEditsFWUpdate()) {
         qCritical("%s", qPrintable(tr("firmware update operation aborted")));
+        return;
+    }
+    sendFWUpdate();
 }
 
 void OstrelFWManager::setTransmitButton(const QString &text, void (OstrelFWManager::*slot)())

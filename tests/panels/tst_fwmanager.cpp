@@ -324,6 +324,15 @@ private slots:
     void burnTakesTheFileAsItIsNow()
     {
         pick(sample.device(0x10));
+        m->fwSizeEdit->setText("1");
+        m->fwCrcEdit->setText("0x1");
+        {
+            FwMessageLog log;
+            widget<QPushButton>("burnButton")->click();
+            QCOMPARE(log.texts,
+                     (QStringList{"file not found", "firmware update operation aborted"}));
+            QCOMPARE(outCount(), 0);
+        }
         const QString path = patternFile(dir, QStringLiteral("burn.bin"), 100);
         m->chooseFile(path);
         QFile f(path);
