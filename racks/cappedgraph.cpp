@@ -31,7 +31,7 @@ CappedGraphData *CappedGraph::store()
 {
     // Whoever replaces the graph's container through setData takes the cap
     // with it; the points are carried over once so that trimming goes on.
-    if (data().data() != mStore.data()) {
+    if (mDataContainer.data() != mStore.data()) {
         QSharedPointer<CappedGraphData> fresh(new CappedGraphData);
         fresh->set(*data());
         mStore = fresh;

@@ -1,7 +1,6 @@
 #include "cappedgraph.h"
 #include "dvncustomplot.h"
 #include "instrumentrackswatch.h"
-#include "msecdatetimeticker.h"
 #include "support_rack.h"
 
 #include <QtTest>
@@ -9,77 +8,67 @@
 
 namespace
 {
-CustomPlotSettings settings()
-{
-    CustomPlotSettings s;
-    s.title = QStringLiteral("Plot");
-    s.xName = QStringLiteral("Time");
-    s.yName = QStringLiteral("Value");
-    s.xMax = 1000;
-    s.yMax = 10;
-    s.maxPoints = 3000;
-    return s;
-}
-
 void selectGraph(QCPGraph *g)
 {
     g->setSelection(QCPDataSelection(g->data()->dataRange()));
 }
 
-QString statusText(InstrumentRackSwatch &rack)
+// Answers the next input dialog with `text` (cancels it when null) and
+// returns what it asked: title, label and prefilled text.
+QStringList answerInput(const std::function<void()> &ask, const QString &text)
 {
-    return rack.innerWindow->statusBar()->currentMessage();
+    QStringList asked;
+    onNextModal([&asked, text](QWidget *w) {
+        auto *input = qobject_cast<QInputDialog *>(w);
+        if (input)
+            asked = QStringList{input->windowTitle(), input->labelText(), input->textValue()};
+        if (input && !text.isNull()) {
+            input->setTextValue(text);
+            input->accept();
+        } else {
+            w->close();
+        }
+    });
+    ask();
+    return asked;
 }
-
-// A plot whose X axis maps one pixel to one key unit, so a press lands on
-// an exact key.
-struct PixelPlot {
-    PixelPlot() : rack(QStringLiteral("R"))
-    {
-        plot = rack.addCustomPlot(settings());
-        plot->resize(600, 400);
-        plot->replot();
-        plot->xAxis->setRange(0, plot->axisRect()->width());
-        graph = plot->addCappedGraph();
-        graph->setName(QStringLiteral("G"));
-        for (double k : {100.0, 200.0, 400.0})
-            graph->addData(k, k / 100);
-    }
-    void press(double key)
-    {
-        const QPointF at(plot->xAxis->coordToPixel(key), plot->axisRect()->center().y());
-        QMouseEvent e(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-        plot->mousePress(&e);
-    }
-    InstrumentRackSwatch rack;
-    DvnCustomPlot *plot = nullptr;
-    QCPGraph *graph = nullptr;
-};
 } // namespace
 
 class TestDvnCustomPlot : public QObject
 {
     Q_OBJECT
-private slots:
-    void construction()
+    std::unique_ptr<InstrumentRackSwatch> rack;
+    DvnCustomPlot *plot = nullptr;
+
+    // A graph "G" with points at 100, 200 and 400 on an X axis of one key
+    // unit per pixel, so a press lands on an exact key.
+    CappedGraph *pixelGraph()
     {
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
-        QCOMPARE(plot->objectName(), QStringLiteral("Plot"));
-        QCOMPARE(plot->parentWidget(), rack.plotsGroup);
-        QCOMPARE(int(plot->interactions()), 0x3B);
-        QVERIFY(plot->xAxis->ticker().dynamicCast<MSecDateTimeTicker>());
-        QCOMPARE(plot->xAxis->ticker(), plot->xAxis2->ticker());
-        QCOMPARE(plot->xAxis->range(), QCPRange(0, 1000));
-        QVERIFY(plot->xAxis2->visible() && plot->yAxis2->visible());
-        QCOMPARE(plot->titleElement()->text(), QStringLiteral("Plot"));
-        QCOMPARE(plot->legend->font().pointSize(), 10);
-        QCOMPARE(plot->minimumSize(), QSize(50, 50));
-        plot->xAxis->setRange(5, 6);
-        QCOMPARE(plot->xAxis2->range(), QCPRange(5, 6));
-        plot->yAxis->setRange(-1, 1);
-        QCOMPARE(plot->yAxis2->range(), QCPRange(-1, 1));
+        plot->resize(600, 400);
+        plot->replot();
+        plot->xAxis->setRange(0, plot->axisRect()->width());
+        CappedGraph *g = plot->addCappedGraph();
+        g->setName(QStringLiteral("G"));
+        for (double k : {100.0, 200.0, 400.0})
+            g->addPoint(k, k / 100);
+        return g;
     }
+    void press(double key)
+    {
+        const QPointF at(plot->xAxis->coordToPixel(key), plot->axisRect()->center().y());
+        QMouseEvent e(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        emit plot->QCustomPlot::mousePress(&e);
+    }
+    QString status() const { return rack->innerWindow->statusBar()->currentMessage(); }
+
+private slots:
+    void init()
+    {
+        rack.reset(new InstrumentRackSwatch(QStringLiteral("R")));
+        plot = rack->addCustomPlot({QStringLiteral("Plot"), true, QStringLiteral("Time"), 0, 1000,
+                                    QStringLiteral("Value"), 0, 10, 3000, 0});
+    }
+    void cleanup() { rack.reset(); }
 
     void contextMenu_data()
     {
@@ -105,10 +94,8 @@ private slots:
         QFETCH(bool, legend);
         QFETCH(QStringList, entries);
         QFETCH(QString, legendFirst);
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
         for (int i = 0; i < graphs; ++i)
-            plot->addCappedGraph()->addData(1, 1);
+            plot->addCappedGraph()->addPoint(1, 1);
         if (selected)
             selectGraph(plot->graph(graphs - 1));
         plot->legend->setVisible(legend);
@@ -116,32 +103,10 @@ private slots:
         QVERIFY(menu->testAttribute(Qt::WA_DeleteOnClose));
         QCOMPARE(actionTexts(menu.get()), entries);
         QMenu *sub = menu->actions().first()->menu();
-        QVERIFY(sub);
         QCOMPARE(actionTexts(sub),
                  QStringList({legendFirst, "Move to top left", "Move to top center",
                               "Move to top right", "Move to bottom right", "Move to bottom left"}));
         QCOMPARE(sub->actions().at(4)->data().toInt(), 66);
-    }
-
-    void moveLegend()
-    {
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
-        auto where = [plot] { return int(plot->axisRect()->insetLayout()->insetAlignment(0)); };
-        QCOMPARE(where(), 33);
-        plot->slotHideLegend();
-        QAction corner;
-        connect(&corner, &QAction::triggered, plot, &DvnCustomPlot::moveLegend);
-        corner.setData(QStringLiteral("corner"));
-        corner.trigger();
-        QCOMPARE(where(), 33);
-        plot->moveLegend(); // no sending action
-        corner.setData(66);
-        corner.trigger();
-        QCOMPARE(where(), 66);
-        QVERIFY(!plot->legend->visible());
-        plot->slotShowLegend();
-        QVERIFY(plot->legend->visible());
     }
 
     void tracerTakesNearestPoint_data()
@@ -157,190 +122,74 @@ private slots:
     {
         QFETCH(double, pressKey);
         QFETCH(double, key);
-        PixelPlot p;
-        p.rack.innerWindow->statusBar()->showMessage(QStringLiteral("before"));
-        p.press(pressKey); // nothing selected: the status bar keeps its text
-        QCOMPARE(statusText(p.rack), QStringLiteral("before"));
-        QVERIFY(p.plot->tracers.isEmpty());
-
-        selectGraph(p.graph);
-        p.press(pressKey);
-        QCPItemTracer *tracer = p.plot->tracers.value(p.graph);
-        QVERIFY(tracer);
-        QCOMPARE(tracer->position->key(), key);
-        QCOMPARE(statusText(p.rack), QStringLiteral("G: Time = %1, Value = %2")
-                                         .arg(QDateTime::fromMSecsSinceEpoch(qint64(key))
-                                                  .toString(QStringLiteral("hh:mm:ss.zzz")))
-                                         .arg(key / 100));
-        p.press(pressKey);
-        QCOMPARE(p.plot->itemCount(), 1);
+        CappedGraph *g = pixelGraph();
+        rack->innerWindow->statusBar()->showMessage(QStringLiteral("before"));
+        press(pressKey); // nothing selected: the status bar keeps its text
+        QCOMPARE(status(), QStringLiteral("before"));
+        selectGraph(g);
+        press(pressKey);
+        press(pressKey);
+        QCOMPARE(plot->itemCount(), 1);
+        QCOMPARE(plot->tracers.value(g)->position->key(), key);
+        QCOMPARE(status(), QStringLiteral("G: Time = %1, Value = %2")
+                               .arg(QDateTime::fromMSecsSinceEpoch(qint64(key))
+                                        .toString(QStringLiteral("hh:mm:ss.zzz")))
+                               .arg(key / 100));
     }
 
     void clearedGraphGetsAFreshTracer()
     {
-        PixelPlot p;
-        selectGraph(p.graph);
-        p.press(100);
-        QPointer<QCPItemTracer> old(p.plot->tracers.value(p.graph));
-        p.plot->slotResetPlotData();
+        CappedGraph *g = pixelGraph();
+        selectGraph(g);
+        press(100);
+        QPointer<QCPItemTracer> old(plot->tracers.value(g));
+        plot->slotResetPlotData();
         QVERIFY(!old);
-        QCOMPARE(p.graph->dataCount(), 0);
-        QCOMPARE(p.plot->graphCount(), 1);
-        // An empty graph: a new tracer that stays at its start.
-        p.press(100);
-        QCOMPARE(p.plot->itemCount(), 1);
-        QVERIFY(p.plot->tracers.value(p.graph) != old.data());
-        QVERIFY(statusText(p.rack).startsWith(QStringLiteral("G: Time = ")));
-
-        p.graph->setName(QString());
-        p.press(100);
-        QVERIFY(statusText(p.rack).startsWith(QStringLiteral(": Time")));
-    }
-
-    void orientationFollowsSelectedAxis_data()
-    {
-        QTest::addColumn<int>("axis"); // 0 none, 1 bottom, 2 left
-        QTest::addColumn<int>("orientations");
-        QTest::newRow("none") << 0 << int(Qt::Horizontal | Qt::Vertical);
-        QTest::newRow("bottom") << 1 << int(Qt::Horizontal);
-        QTest::newRow("left") << 2 << int(Qt::Vertical);
-    }
-    void orientationFollowsSelectedAxis()
-    {
-        QFETCH(int, axis);
-        QFETCH(int, orientations);
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
-        if (axis)
-            (axis == 1 ? plot->xAxis : plot->yAxis)->setSelectedParts(QCPAxis::spAxis);
-        plot->axisRect()->setRangeZoom(Qt::Orientations());
-        plot->axisRect()->setRangeDrag(Qt::Orientations());
-        emit plot->QCustomPlot::mouseWheel(nullptr);
-        QCOMPARE(int(plot->axisRect()->rangeZoom()), orientations);
-        QCOMPARE(int(plot->axisRect()->rangeDrag()), 0);
-        QMouseEvent e(QEvent::MouseButtonPress, QPointF(1, 1), Qt::RightButton, Qt::RightButton,
-                      Qt::NoModifier);
-        emit plot->QCustomPlot::mousePress(&e);
-        QCOMPARE(int(plot->axisRect()->rangeDrag()), orientations);
-    }
-
-    void twinsSelectTogether()
-    {
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
-        QCPGraph *g = plot->addCappedGraph();
-        g->addData(1, 1);
-        plot->xAxis2->setSelectedParts(QCPAxis::spTickLabels);
-        plot->legend->itemWithPlottable(g)->setSelected(true);
-        plot->selectionChanged();
-        const auto both = QCPAxis::spAxis | QCPAxis::spTickLabels;
-        QCOMPARE(plot->xAxis->selectedParts(), both);
-        QCOMPARE(plot->xAxis2->selectedParts(), both);
-        QCOMPARE(plot->yAxis->selectedParts(), QCPAxis::SelectableParts());
-        QVERIFY(g->selected());
+        QCOMPARE(g->dataCount(), 0);
+        g->setName(QString());
+        press(100);
+        QCOMPARE(plot->itemCount(), 1);
+        QVERIFY(status().startsWith(QStringLiteral(": Time = ")));
     }
 
     void dataDepth_data()
     {
         QTest::addColumn<QString>("typed");
-        QTest::addColumn<bool>("accept");
         QTest::addColumn<double>("cap");
-        QTest::newRow("number") << "1e3" << true << 1000.0;
-        QTest::newRow("not a number means unlimited") << "abc" << true << 0.0;
-        QTest::newRow("cancelled") << "5" << false << 3000.0;
+        QTest::newRow("number") << "1e3" << 1000.0;
+        QTest::newRow("not a number means unlimited") << "abc" << 0.0;
+        QTest::newRow("cancelled") << QString() << 3000.0;
     }
     void dataDepth()
     {
         QFETCH(QString, typed);
-        QFETCH(bool, accept);
         QFETCH(double, cap);
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
         CappedGraph *g = plot->addCappedGraph();
         g->setDataMaxSize(3000);
-        QString prefill;
-        onNextModal([&](QWidget *w) {
-            auto *input = qobject_cast<QInputDialog *>(w);
-            if (input) {
-                prefill = input->textValue();
-                input->setTextValue(typed);
-            }
-            if (accept && input)
-                input->accept();
-            else
-                w->close();
-        });
-        plot->slotSetMaxSize();
-        QCOMPARE(prefill, QStringLiteral("3000"));
+        QCOMPARE(
+            answerInput([this] { plot->slotSetMaxSize(); }, typed),
+            QStringList({"Graph data length", "Maximum data size (0 for unlimited):", "3000"}));
         QCOMPARE(plot->plotSettings.maxPoints, cap);
         QCOMPARE(g->dataMaxSize(), cap);
-    }
-
-    void renames_data()
-    {
-        QTest::addColumn<int>("what"); // 0 title, 1 axis label, 2 graph name
-        QTest::addColumn<QString>("label");
-        QTest::newRow("title") << 0 << "New plot title:";
-        QTest::newRow("axis") << 1 << "New axis label:";
-        QTest::newRow("graph") << 2 << "New graph name:";
-    }
-    void renames()
-    {
-        QFETCH(int, what);
-        QFETCH(QString, label);
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
-        QCPGraph *g = plot->addCappedGraph();
-        QString asked;
-        onNextModal([&asked](QWidget *w) {
-            auto *input = qobject_cast<QInputDialog *>(w);
-            if (!input) {
-                w->close();
-                return;
-            }
-            asked = input->windowTitle() + QLatin1Char('|') + input->labelText();
-            input->setTextValue(QString());
-            input->accept();
-        });
-        if (what == 0)
-            plot->titleDoubleClick(nullptr, plot->titleElement());
-        else if (what == 1)
-            plot->axisLabelDoubleClick(plot->yAxis, QCPAxis::spAxisLabel);
-        else
-            plot->legendDoubleClick(plot->legend, plot->legend->itemWithPlottable(g));
-        QCOMPARE(asked, QStringLiteral("DvnCustomPlot example|") + label);
-        const QString shown = what == 0   ? plot->titleElement()->text()
-                              : what == 1 ? plot->yAxis->label()
-                                          : g->name();
-        QCOMPARE(shown, QString());
-        QCOMPARE(plot->objectName(), QStringLiteral("Plot"));
-        // Parts of an axis other than its label, and the legend border, ask
-        // nothing.
-        plot->axisLabelDoubleClick(plot->yAxis, QCPAxis::spTickLabels);
-        plot->legendDoubleClick(plot->legend, nullptr);
     }
 
     void removingGraphsUnbindsThem()
     {
         RackSamples samples;
         TreeItem *item = samples.node(0x7, 0x480);
-        InstrumentRackSwatch rack(QStringLiteral("R"));
-        DvnCustomPlot *plot = rack.addCustomPlot(settings());
-        QCPGraph *a = rack.addGraphFromField(plot, item, 1);
-        rack.addGraphFromField(plot, item, 2);
-        rack.addGraphFromField(plot, item, 3);
+        QCPGraph *a = rack->addGraphFromField(plot, item, 1);
+        rack->addGraphFromField(plot, item, 2);
         plot->removeSelectedGraph(); // none selected
-        QCOMPARE(plot->graphCount(), 3);
-        rack.addPoint2Graph(a, 1, 1); // an empty graph cannot be selected
+        QCOMPARE(plot->graphCount(), 2);
+        rack->addPoint2Graph(a, 1, 1); // an empty graph cannot be selected
         selectGraph(a);
         plot->removeSelectedGraph();
-        QCOMPARE(plot->graphCount(), 2);
-        QCOMPARE(rack.graphOfField.size(), 2);
-        QVERIFY(!rack.plotOfGraph.contains(a));
+        QCOMPARE(plot->graphCount(), 1);
+        QVERIFY(!rack->plotOfGraph.contains(a));
         plot->removeAllGraphs();
         QCOMPARE(plot->graphCount(), 0);
-        QVERIFY(rack.graphOfField.isEmpty() && rack.fieldsOfItem.isEmpty() &&
-                rack.plotOfGraph.isEmpty());
+        QVERIFY(rack->graphOfField.isEmpty() && rack->fieldsOfItem.isEmpty() &&
+                rack->plotOfGraph.isEmpty());
     }
 };
 
