@@ -1,5 +1,7 @@
 #include "rackfilereader.h"
 
+#include "xmlreadhelpers.h"
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QXmlStreamReader>
@@ -27,18 +29,70 @@ double doubleOf(const QString &text)
     return ok && std::isfinite(v) ? v : 0.0;
 }
 
-// Every reader below leaves an element at the first end tag that is not its
-// own, and then stands just past that end tag.
-bool giveUp(QXmlStreamReader *reader)
-{
-    reader->readNext();
-    return false;
-}
-
 QString tr(const char *text)
 {
     return QCoreApplication::translate("InstrumentRackSwatch", text);
 }
+
+// Reads the children of the element whose start tag is current, handing
+// each child's start tag to `child`, which reads the child whole or passes
+// it over. True at the element's own end tag. Any other end tag gives the
+// element up: the reader steps over it and returns false, as it does at
+// the end of the document.
+template <class Child> bool readChildren(QXmlStreamReader *reader, const char *own, Child child)
+{
+    while (!reader->atEnd()) {
+        reader->readNext();
+        if (reader->isEndElement()) {
+            if (reader->name() == QLatin1String(own))
+                return true;
+            reader->readNext();
+            return false;
+        }
+        if (reader->isStartElement())
+            child(reader->name());
+    }
+    return false;
+}
+
+struct PlotRow {
+    const char *tag;
+    QString CustomPlotSettings::*text;
+    qint64 CustomPlotSettings::*number;
+    double CustomPlotSettings::*real;
+};
+const PlotRow kPlotRows[] = {
+    {"Title", &CustomPlotSettings::title, nullptr, nullptr},
+    {"Legend", nullptr, nullptr, nullptr},
+    {"XName", &CustomPlotSettings::xName, nullptr, nullptr},
+    {"XMin", nullptr, &CustomPlotSettings::xMin, nullptr},
+    {"XMax", nullptr, &CustomPlotSettings::xMax, nullptr},
+    {"YName", &CustomPlotSettings::yName, nullptr, nullptr},
+    {"YMin", nullptr, &CustomPlotSettings::yMin, nullptr},
+    {"YMax", nullptr, &CustomPlotSettings::yMax, nullptr},
+    {"MaxPoints", nullptr, nullptr, &CustomPlotSettings::maxPoints},
+    {"MaxVisible", nullptr, nullptr, &CustomPlotSettings::maxVisible},
+};
+
+struct GraphRow {
+    const char *tag;
+    quint32 CPGraphSettings::*number;
+};
+const GraphRow kGraphRows[] = {
+    {"CPGDevAddr", &CPGraphSettings::devAddr},
+    {"CPGMsgId", &CPGraphSettings::msgId},
+    {"CPGFieldRecId", &CPGraphSettings::fieldRecId},
+};
+
+struct WatchRow {
+    const char *tag;
+    quint32 FieldViewSettings::*number;
+};
+const WatchRow kWatchRows[] = {
+    {"FVDevAddress", &FieldViewSettings::devAddress},
+    {"FVMsgId", &FieldViewSettings::msgId},
+    {"FVFieldId", &FieldViewSettings::fieldId},
+};
 
 } // namespace
 
@@ -115,19 +169,7 @@ void RackFileReader::ReadPlotSettingsElement(QXmlStreamReader *reader)
     // One record serves every graph of the plot, so a graph that lacks a
     // number keeps the one the graph before it gave.
     CPGraphSettings graph;
-    while (!reader->atEnd()) {
-        reader->readNext();
-        if (reader->isEndElement()) {
-            if (reader->name() == QLatin1String("CustomPlot")) {
-                result.entries << e;
-                return;
-            }
-            giveUp(reader);
-            return;
-        }
-        if (!reader->isStartElement())
-            continue;
-        const QStringRef name = reader->name();
+    const bool whole = readChildren(reader, "CustomPlot", [&](const QStringRef &name) {
         if (name == QLatin1String("CPGraph")) {
             if (readGraphSettingsElement(reader, &graph)) {
                 e.graphs << graph;
@@ -136,123 +178,61 @@ void RackFileReader::ReadPlotSettingsElement(QXmlStreamReader *reader)
                 problem.text = tr("error parsing graph settings for pannel %1").arg(s.title);
                 result.entries << problem;
             }
-            continue;
+            return;
         }
-        QString *text = nullptr;
-        qint64 *number = nullptr;
-        double *real = nullptr;
-        if (name == QLatin1String("Title"))
-            text = &s.title;
-        else if (name == QLatin1String("XName"))
-            text = &s.xName;
-        else if (name == QLatin1String("YName"))
-            text = &s.yName;
-        else if (name == QLatin1String("XMin"))
-            number = &s.xMin;
-        else if (name == QLatin1String("XMax"))
-            number = &s.xMax;
-        else if (name == QLatin1String("YMin"))
-            number = &s.yMin;
-        else if (name == QLatin1String("YMax"))
-            number = &s.yMax;
-        else if (name == QLatin1String("MaxPoints"))
-            real = &s.maxPoints;
-        else if (name == QLatin1String("MaxVisible"))
-            real = &s.maxVisible;
-        else if (name != QLatin1String("Legend"))
-            continue;
+        const PlotRow *row = xmlRowFor(kPlotRows, name);
+        if (!row)
+            return;
         const QString value = reader->readElementText();
-        if (text)
-            text->append(value);
-        else if (number)
-            *number = int32Of(value);
-        else if (real)
-            *real = doubleOf(value);
+        if (row->text)
+            (s.*row->text).append(value);
+        else if (row->number)
+            s.*row->number = int32Of(value);
+        else if (row->real)
+            s.*row->real = doubleOf(value);
         else
             s.legend = value == QLatin1String("1");
-    }
+    });
+    if (whole)
+        result.entries << e;
 }
 
 bool RackFileReader::readGraphSettingsElement(QXmlStreamReader *reader, CPGraphSettings *graph)
 {
-    while (!reader->atEnd()) {
-        reader->readNext();
-        if (reader->isEndElement()) {
-            if (reader->name() == QLatin1String("CPGraph"))
-                return true;
-            return giveUp(reader);
-        }
-        if (!reader->isStartElement())
-            continue;
-        const QStringRef name = reader->name();
-        quint32 *number = nullptr;
-        if (name == QLatin1String("CPGDevAddr"))
-            number = &graph->devAddr;
-        else if (name == QLatin1String("CPGMsgId"))
-            number = &graph->msgId;
-        else if (name == QLatin1String("CPGFieldRecId"))
-            number = &graph->fieldRecId;
-        else
-            continue;
-        *number = quint32(int32Of(reader->readElementText()));
-    }
-    return false;
+    return readChildren(reader, "CPGraph", [&](const QStringRef &name) {
+        if (const GraphRow *row = xmlRowFor(kGraphRows, name))
+            graph->*row->number = quint32(int32Of(reader->readElementText()));
+    });
 }
 
 bool RackFileReader::readButtonSettingsElement(QXmlStreamReader *reader)
 {
     RackFileEntry e;
     e.kind = RackFileEntry::Button;
-    while (!reader->atEnd()) {
-        reader->readNext();
-        if (reader->isEndElement()) {
-            if (reader->name() == QLatin1String("CommandButton")) {
-                result.entries << e;
-                return true;
-            }
-            return giveUp(reader);
-        }
-        if (!reader->isStartElement())
-            continue;
-        const QStringRef name = reader->name();
+    const bool whole = readChildren(reader, "CommandButton", [&](const QStringRef &name) {
         if (name == QLatin1String("Title"))
             e.button.title.append(reader->readElementText());
         else if (name == QLatin1String("Description"))
             e.button.description.append(reader->readElementText());
         else if (name == QLatin1String("CommandPacket"))
             e.commandLines << reader->readElementText();
-    }
-    return false;
+    });
+    if (whole)
+        result.entries << e;
+    return whole;
 }
 
 bool RackFileReader::readWatchSettingsElement(QXmlStreamReader *reader)
 {
     RackFileEntry e;
     e.kind = RackFileEntry::Watch;
-    while (!reader->atEnd()) {
-        reader->readNext();
-        if (reader->isEndElement()) {
-            if (reader->name() == QLatin1String("FieldView")) {
-                result.entries << e;
-                return true;
-            }
-            return giveUp(reader);
-        }
-        if (!reader->isStartElement())
-            continue;
-        const QStringRef name = reader->name();
-        quint32 *number = nullptr;
-        if (name == QLatin1String("FVDevAddress"))
-            number = &e.watch.devAddress;
-        else if (name == QLatin1String("FVMsgId"))
-            number = &e.watch.msgId;
-        else if (name == QLatin1String("FVFieldId"))
-            number = &e.watch.fieldId;
-        else
-            continue;
-        *number = quint32(int32Of(reader->readElementText()));
-    }
-    return false;
+    const bool whole = readChildren(reader, "FieldView", [&](const QStringRef &name) {
+        if (const WatchRow *row = xmlRowFor(kWatchRows, name))
+            e.watch.*row->number = quint32(int32Of(reader->readElementText()));
+    });
+    if (whole)
+        result.entries << e;
+    return whole;
 }
 
 QByteArray writeRackFile(const RackFileContents &contents)

@@ -86,12 +86,6 @@ private slots:
         QCOMPARE(button.label->text(), QStringLiteral("Reset(0)"));
         QCOMPARE(button.size(), size);
         QCOMPARE(size.height(), 24);
-
-        DvnCommandButton two({QStringLiteral("Heaters on, all ports"), QString()}, nullptr,
-                             history);
-        two.setHotKey(Qt::Key_1);
-        QVERIFY(button.grab().save(VELKARO_BINARY_DIR "/tst_dvncommandbutton_one.png"));
-        QVERIFY(two.grab().save(VELKARO_BINARY_DIR "/tst_dvncommandbutton_two.png"));
     }
 
     void sendsOwnCopiesOnePerTick()
