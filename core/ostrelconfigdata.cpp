@@ -1,7 +1,9 @@
 #include "ostrelconfigdata.h"
 
+#include "atomicwrite.h"
 #include "xmlreadhelpers.h"
 
+#include <QBuffer>
 #include <QDate>
 #include <QDebug>
 #include <QDialog>
@@ -189,13 +191,12 @@ QString OstrelConfigData::getParameter(QString name) const
 
 void OstrelConfigData::saveToFile(QString fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qCritical() << tr("Can't create file %1").arg(fileName);
-        return;
-    }
-
-    QXmlStreamWriter writer(&file);
+    // The whole file is built first and replaces the old one only once it is
+    // written in full: a failed save keeps the operator's configuration.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter writer(&buffer);
     writer.setAutoFormatting(true);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("Config"));
@@ -216,7 +217,7 @@ void OstrelConfigData::saveToFile(QString fileName)
     }
     writer.writeEndElement();
     writer.writeEndDocument();
-    file.close();
+    writeFileAtomicallyOrReport(fileName, bytes);
 }
 
 void OstrelConfigData::slotShowDialog()
