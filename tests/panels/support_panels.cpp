@@ -1,5 +1,7 @@
 #include "support_panels.h"
 
+#include <QtWidgets>
+
 SampleModels::SampleModels()
 {
     dataModel.loadDevXMLs();
@@ -35,4 +37,22 @@ HandMadeRecord::HandMadeRecord(quint32 id, const QString &name,
     packet.type = 1;
     record.packet = &packet;
     record.fieldValues = values;
+}
+
+QString describe(QWidget *w)
+{
+    if (auto *box = qobject_cast<QGroupBox *>(w))
+        return box->title();
+    if (auto *button = qobject_cast<QAbstractButton *>(w))
+        return button->text();
+    if (auto *label = qobject_cast<QLabel *>(w))
+        return label->text() + (label->wordWrap() ? QStringLiteral(", wrapped") : QString());
+    if (auto *spin = qobject_cast<QSpinBox *>(w))
+        return QStringLiteral("%1..%2").arg(spin->minimum()).arg(spin->maximum());
+    const QString readOnly = QStringLiteral(", read-only");
+    if (auto *edit = qobject_cast<QTextEdit *>(w))
+        return edit->toPlainText() + (edit->isReadOnly() ? readOnly : QString());
+    if (auto *edit = qobject_cast<QLineEdit *>(w))
+        return edit->text() + (edit->isReadOnly() ? readOnly : QString());
+    return QStringLiteral("?");
 }

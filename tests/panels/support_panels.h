@@ -36,6 +36,13 @@ private:
     QObject context;
 };
 
+class QWidget;
+
+// What the form sets of a widget, as one text: a box's title, a button's or
+// label's text (", wrapped" with word wrap), a spin box's range "0..2000", an
+// edit's text (", read-only" when it is).
+QString describe(QWidget *widget);
+
 // A record's message as "0x380 1->7 [4] 01000000": id, source, destination,
 // length and the bytes its data pointer holds.
 QString messageOf(const OstrelTableRecord &record);

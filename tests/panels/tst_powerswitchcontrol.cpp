@@ -124,23 +124,6 @@ const Child kTab2Children[] = {
     {ReadBackCaption, "QLabel", {150, 60, 121, 21}, "Текущее значение, wrapped"},
 };
 
-// The parts of a widget that the form sets, as one text.
-QString describe(QWidget *w)
-{
-    if (auto *box = qobject_cast<QGroupBox *>(w))
-        return box->title();
-    if (auto *button = qobject_cast<QAbstractButton *>(w))
-        return button->text();
-    if (auto *label = qobject_cast<QLabel *>(w))
-        return label->text() + (label->wordWrap() ? QStringLiteral(", wrapped") : QString());
-    if (auto *spin = qobject_cast<QSpinBox *>(w))
-        return QStringLiteral("%1..%2").arg(spin->minimum()).arg(spin->maximum());
-    if (auto *edit = qobject_cast<QTextEdit *>(w))
-        return edit->toPlainText() +
-               (edit->isReadOnly() ? QStringLiteral(", read-only") : QString());
-    return QStringLiteral("?");
-}
-
 QString hexLe32(quint32 v)
 {
     QByteArray bytes(4, '\0');
