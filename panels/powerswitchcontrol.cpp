@@ -308,17 +308,18 @@ void PowerSwitchControl::setupUi(QWidget *Form)
     retranslateUi(Form);
     tabWidget->setCurrentIndex(0);
 
-    for (Named<QPushButton> PortForm::*button :
-         {&PortForm::mainOn, &PortForm::reserveOn, &PortForm::mainOff, &PortForm::reserveOff,
-          &PortForm::setLimit}) {
-        for (const PortForm &f : kPorts) {
-            Slot slot = button == &PortForm::mainOn       ? f.enable
-                        : button == &PortForm::reserveOn  ? f.reservEnable
-                        : button == &PortForm::mainOff    ? f.disable
-                        : button == &PortForm::reserveOff ? f.reservDisable
-                                                          : f.setThreshold;
-            connect(this->*(f.*button).member, &QPushButton::released, this, slot);
-        }
+    // Row by row of buttons, ports 1 to 16 within each.
+    const struct {
+        Named<QPushButton> PortForm::*button;
+        Slot PortForm::*slot;
+    } connections[] = {{&PortForm::mainOn, &PortForm::enable},
+                       {&PortForm::reserveOn, &PortForm::reservEnable},
+                       {&PortForm::mainOff, &PortForm::disable},
+                       {&PortForm::reserveOff, &PortForm::reservDisable},
+                       {&PortForm::setLimit, &PortForm::setThreshold}};
+    for (const auto &c : connections) {
+        for (const PortForm &f : kPorts)
+            connect(this->*(f.*c.button).member, &QPushButton::released, this, f.*c.slot);
     }
     connect(pushButton_97, &QPushButton::released, this, &Panel::saveThresholdInMemory);
     connect(pushButton_98, &QPushButton::released, this,
