@@ -1,5 +1,6 @@
 #include "support_panels.h"
 
+#include <QtTest>
 #include <QtWidgets>
 
 SampleModels::SampleModels()
@@ -29,14 +30,17 @@ void receive(OstrelTableModel *history, quint16 msgId, quint16 src, const QByteA
     history->slotNewFromOstrel(ostrel_message{msgId, src, 0x1, quint16(data.size()), buffer}, data);
 }
 
-HandMadeRecord::HandMadeRecord(quint32 id, const QString &name,
-                               const QMap<unsigned int, QVariant> &values)
+HandMadeRecord::HandMadeRecord(quint32 id, const QString &name, const QVariantMap &values)
 {
     packet.id = id;
     packet.name = name;
     packet.type = 1;
     record.packet = &packet;
-    record.fieldValues = values;
+    record.src = 0x9; // not the unit: only the id and the name select
+    QMap<unsigned int, QVariant> byNumber;
+    for (auto it = values.cbegin(); it != values.cend(); ++it)
+        byNumber.insert(it.key().toUInt(), it.value());
+    record.fieldValues = byNumber;
 }
 
 QString describe(QWidget *w)
@@ -55,4 +59,73 @@ QString describe(QWidget *w)
     if (auto *edit = qobject_cast<QLineEdit *>(w))
         return edit->text() + (edit->isReadOnly() ? readOnly : QString());
     return QStringLiteral("?");
+}
+
+namespace
+{
+QList<QWidget *> valueEdits(QWidget *panel)
+{
+    QList<QWidget *> edits;
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if ((qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w)) &&
+            !w->objectName().startsWith(QLatin1String("qt_")))
+            edits << w;
+    }
+    return edits;
+}
+} // namespace
+
+void markEdits(QWidget *panel)
+{
+    for (QWidget *w : valueEdits(panel)) {
+        if (auto *edit = qobject_cast<QTextEdit *>(w))
+            edit->setText(w->objectName());
+        else
+            qobject_cast<QLineEdit *>(w)->setText(w->objectName());
+    }
+}
+
+QStringList changedEdits(QWidget *panel)
+{
+    QStringList changed;
+    for (QWidget *w : valueEdits(panel)) {
+        if (describe(w) != w->objectName())
+            changed << w->objectName() + QLatin1Char('=') + describe(w);
+    }
+    changed.sort();
+    return changed;
+}
+
+void checkFormObject(QWidget *panel, const QString &name, const QString &className,
+                     const QString &parentName, const QRect &rect, const QString &text)
+{
+    const QList<QWidget *> found = panel->findChildren<QWidget *>(name);
+    QCOMPARE(found.size(), 1);
+    QWidget *w = found.first();
+    QCOMPARE(QString::fromLatin1(w->metaObject()->className()), className);
+    QCOMPARE(w->parentWidget()->objectName(), parentName);
+    if (!rect.isNull())
+        QCOMPARE(w->geometry(), rect);
+    QCOMPARE(describe(w), text);
+}
+
+QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected)
+{
+    QMap<QString, int> counts;
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        const QString className = QString::fromLatin1(w->metaObject()->className());
+        if (expected.contains(className) && !w->objectName().startsWith(QLatin1String("qt_")))
+            ++counts[className];
+    }
+    return counts;
+}
+
+DesktopFont::DesktopFont() : platformFont(QApplication::font())
+{
+    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
+}
+
+DesktopFont::~DesktopFont()
+{
+    QApplication::setFont(platformFont);
 }
