@@ -34,7 +34,7 @@ HandMadeRecord::HandMadeRecord(quint32 id, const QString &name, const QVariantMa
 {
     packet.id = id;
     packet.name = name;
-    packet.type = 1;
+    packet.type = OstrelPacketRecord::DataIn;
     record.packet = &packet;
     record.src = 0x9; // not the unit: only the id and the name select
     QMap<unsigned int, QVariant> byNumber;
