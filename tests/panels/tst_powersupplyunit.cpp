@@ -93,19 +93,20 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QByteArray>("slot");
+        QTest::addColumn<QString>("spin"); // the one the slot must read
         QTest::addColumn<int>("setpoint");
         QTest::addColumn<QString>("message");
         for (int module = 1; module <= 8; ++module) {
             const QString index = QStringLiteral("%1").arg(module - 1, 2, 10, QLatin1Char('0'));
             QTest::addRow("module %d on", module)
-                << nameOf(module, On) << "setModule" + QByteArray::number(module) + "_enable" << 0
-                << "0x501 1->18 [1] " + index;
+                << nameOf(module, On) << "setModule" + QByteArray::number(module) + "_enable"
+                << QString() << 0 << "0x501 1->18 [1] " + index;
             QTest::addRow("module %d off", module)
-                << nameOf(module, Off) << "setModule" + QByteArray::number(module) + "_disable" << 0
-                << "0x502 1->18 [1] " + index;
+                << nameOf(module, Off) << "setModule" + QByteArray::number(module) + "_disable"
+                << QString() << 0 << "0x502 1->18 [1] " + index;
         }
-        QTest::newRow("calibration")
-            << "pushButton_25" << QByteArray("startCalibration") << 0 << "0x504 1->18 [0] ";
+        QTest::newRow("calibration") << "pushButton_25" << QByteArray("startCalibration")
+                                     << QString() << 0 << "0x504 1->18 [0] ";
         const struct {
             int module, millivolts;
             const char *data;
@@ -115,7 +116,8 @@ private slots:
         for (const auto &s : setpoints) {
             QTest::addRow("%d mV on module %d", s.millivolts, s.module)
                 << nameOf(s.module, Set)
-                << "setVoltageThresholdModule" + QByteArray::number(s.module) << s.millivolts
+                << "setVoltageThresholdModule" + QByteArray::number(s.module)
+                << nameOf(s.module, Setpoint) << s.millivolts
                 << QStringLiteral("0x503 1->18 [3] ") + QLatin1String(s.data);
         }
     }
@@ -123,10 +125,13 @@ private slots:
     {
         QFETCH(QString, button);
         QFETCH(QByteArray, slot);
+        QFETCH(QString, spin);
         QFETCH(int, setpoint);
         QFETCH(QString, message);
-        for (QSpinBox *spin : panel->findChildren<QSpinBox *>())
-            spin->setValue(setpoint);
+        for (QSpinBox *other : panel->findChildren<QSpinBox *>())
+            other->setValue(49999);
+        if (!spin.isEmpty())
+            panel->findChild<QSpinBox *>(spin)->setValue(setpoint);
         CommandCatcher sent(panel);
         QVERIFY(QMetaObject::invokeMethod(panel, slot.constData()));
         QTest::mouseClick(panel->findChild<QPushButton *>(button), Qt::LeftButton);

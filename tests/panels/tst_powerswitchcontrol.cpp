@@ -161,6 +161,7 @@ private slots:
     {
         QTest::addColumn<QString>("button");
         QTest::addColumn<QByteArray>("slot");
+        QTest::addColumn<QString>("spin"); // the one the slot must read
         QTest::addColumn<int>("limit");
         QTest::addColumn<QString>("message");
         const struct {
@@ -176,7 +177,7 @@ private slots:
             for (int port = 1; port <= 16; ++port) {
                 const QByteArray slot = QByteArray(c.slot).replace("%1", QByteArray::number(port));
                 QTest::addRow("%s", slot.constData())
-                    << nameOf(port, c.button) << slot << 0
+                    << nameOf(port, c.button) << slot << QString() << 0
                     << QStringLiteral("%1 1->7 [4] %2")
                            .arg(QLatin1String(c.id), hexLe32(1u << (c.firstBit + port - 1)));
             }
@@ -184,31 +185,40 @@ private slots:
         const struct {
             int port, limit;
             const char *data;
-        } limits[] = {{1, 0, "000000006400"},
-                      {16, 2000, "0f00d0076400"},
-                      {5, 255, "0400ff006400"},
-                      {1, 256, "000000016400"},
-                      {6, 500, "0500f4016400"}};
+        } limits[] = {{1, 0, "000000006400"}, {5, 255, "0400ff006400"}, {1, 256, "000000016400"}};
         for (const auto &l : limits) {
             QTest::addRow("limit %d on port %d", l.limit, l.port)
                 << nameOf(l.port, SetLimit)
-                << QByteArray("setCurrentThresholdPort") + QByteArray::number(l.port) << l.limit
+                << QByteArray("setCurrentThresholdPort") + QByteArray::number(l.port)
+                << nameOf(l.port, Limit) << l.limit
                 << QStringLiteral("0x383 1->7 [6] ") + QLatin1String(l.data);
         }
-        QTest::newRow("store") << "pushButton_97" << QByteArray("saveThresholdInMemory") << 0
-                               << "0xa60 1->7 [0] ";
+        for (int port = 1; port <= 16; ++port) {
+            const int limit = 125 * port; // 2000 on port 16
+            const QString data = QStringLiteral("%1").arg(port - 1, 2, 16, QLatin1Char('0')) +
+                                 "00" + hexLe32(quint32(limit)).left(4) + "6400";
+            QTest::addRow("setCurrentThresholdPort%d", port)
+                << nameOf(port, SetLimit)
+                << QByteArray("setCurrentThresholdPort") + QByteArray::number(port)
+                << nameOf(port, Limit) << limit << "0x383 1->7 [6] " + data;
+        }
+        QTest::newRow("store") << "pushButton_97" << QByteArray("saveThresholdInMemory")
+                               << QString() << 0 << "0xa60 1->7 [0] ";
         QTest::newRow("limit request")
-            << "pushButton_98" << QByteArray("sendRequestCurrentThresholdTelemetry") << 0
-            << "0x384 1->7 [2] 0000";
+            << "pushButton_98" << QByteArray("sendRequestCurrentThresholdTelemetry") << QString()
+            << 0 << "0x384 1->7 [2] 0000";
     }
     void commands()
     {
         QFETCH(QString, button);
         QFETCH(QByteArray, slot);
+        QFETCH(QString, spin);
         QFETCH(int, limit);
         QFETCH(QString, message);
-        for (QSpinBox *spin : panel->findChildren<QSpinBox *>())
-            spin->setValue(limit);
+        for (QSpinBox *other : panel->findChildren<QSpinBox *>())
+            other->setValue(1999);
+        if (!spin.isEmpty())
+            panel->findChild<QSpinBox *>(spin)->setValue(limit);
         CommandCatcher sent(panel);
         QVERIFY(QMetaObject::invokeMethod(panel, slot.constData()));
         QTest::mouseClick(panel->findChild<QPushButton *>(button), Qt::LeftButton);
