@@ -1,5 +1,8 @@
 #include "ostrelconfigdata.h"
 
+#include "atomicwrite.h"
+
+#include <QBuffer>
 #include <QDate>
 #include <QDebug>
 #include <QDialog>
@@ -198,13 +201,12 @@ QString OstrelConfigData::getParameter(QString name) const
 
 void OstrelConfigData::saveToFile(QString fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qCritical() << tr("Can't create file %1").arg(fileName);
-        return;
-    }
-
-    QXmlStreamWriter writer(&file);
+    // The whole file is built first and replaces the old one only once it is
+    // written in full: a failed save keeps the operator's configuration.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter writer(&buffer);
     writer.setAutoFormatting(true);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("Config"));
@@ -225,7 +227,7 @@ void OstrelConfigData::saveToFile(QString fileName)
     }
     writer.writeEndElement();
     writer.writeEndDocument();
-    file.close();
+    writeFileAtomicallyOrReport(fileName, bytes);
 }
 
 void OstrelConfigData::slotShowDialog()

@@ -541,12 +541,14 @@ void ZelTcpClient::setLogFile(QString path, bool enable)
         logFile->close();
     delete logFile;
     logFile = file;
+    logWriteFailed = false;
     logStream = new QTextStream(logFile);
     *logStream << "Ostrel messages log started at "
                << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
                << "\n"
                << "Time;Stamp;Direction;Source;Destination;Message ID;Length;Status for tx;Data\n";
     logStream->flush();
+    checkLogWrite();
     qDebug() << tr("Ostrel messages log file created: %1").arg(path);
     logEnabled = enable;
 }
@@ -569,4 +571,20 @@ void ZelTcpClient::appendOstrelToLog(tag_ostrel_message msg, QByteArray data,
         line += QString::fromLatin1(data.toHex());
     *logStream << line << "\n";
     logStream->flush();
+    checkLogWrite();
+}
+
+void ZelTcpClient::checkLogWrite()
+{
+    // A full disk must not drop messages from the log unseen: one warning
+    // per spell of failures, and every later message is tried again.
+    if (logStream->status() == QTextStream::Ok) {
+        logWriteFailed = false;
+        return;
+    }
+    if (!logWriteFailed)
+        qWarning() << tr("Can't write the Ostrel messages log %1: %2")
+                          .arg(logFile->fileName(), logFile->errorString());
+    logWriteFailed = true;
+    logStream->resetStatus();
 }
