@@ -222,12 +222,12 @@ void OstrelQueSwatch::updateOpenMenu()
     connect(fromFileAction, &QAction::triggered, this, &OstrelQueSwatch::slotActOpenQueFromFile);
     // A file in a subfolder is offered by its path below the queue folder,
     // so that choosing it loads that very file.
-    const QDir folder(quePath);
+    const QDir folder(QDir(quePath).absolutePath());
     QDirIterator it(quePath, QStringList{QStringLiteral("*.que")}, QDir::Files,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         it.next();
-        const QString relative = folder.relativeFilePath(it.filePath());
+        const QString relative = folder.relativeFilePath(it.fileInfo().absoluteFilePath());
         QString title = relative;
         QAction *entry = openMenu->addAction(title.replace(QLatin1Char('&'), QLatin1String("&&")));
         entry->setData(relative);

@@ -373,6 +373,31 @@ private slots:
         QCOMPARE(dock->openMenu->actions().size(), 4);
     }
 
+    void sampleQueues()
+    {
+        // The sample files load whole, every command known to the map.
+        QCOMPARE(dock->quePath, QStringLiteral("resources/queues/"));
+        QStringList titles;
+        for (QAction *action : dock->openMenu->actions())
+            titles << action->text();
+        QVERIFY(titles.contains(QStringLiteral("eps_checkout.que")));
+        QDirIterator it(QStringLiteral("resources"), {"*.que", "*.sch"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        int files = 0;
+        while (it.hasNext()) {
+            QFile file(it.next());
+            QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+            const CommandFileContent content =
+                readCommandFile(&file, models->treeModel.get(), file.fileName().endsWith(".sch"));
+            QVERIFY2(content.badLines.isEmpty(), qPrintable(file.fileName()));
+            QVERIFY(content.records.size() >= 4);
+            for (const auto &rec : content.records)
+                QVERIFY2(rec->packet, qPrintable(rec->toStr()));
+            ++files;
+        }
+        QCOMPARE(files, 2);
+    }
+
     void looks()
     {
         fill(4);
