@@ -1,10 +1,36 @@
 #include "ostrelmessage.h"
 
 #include <QCoreApplication>
+#include <QtEndian>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+
+void ostrelHeaderWrite(const tag_ostrel_message &msg, uchar *out)
+{
+    qToLittleEndian<quint16>(msg.msg_id, out);
+    qToLittleEndian<quint16>(msg.src, out + 2);
+    qToLittleEndian<quint16>(msg.dst, out + 4);
+    qToLittleEndian<quint16>(msg.length, out + 6);
+}
+
+tag_ostrel_message ostrelHeaderRead(const uchar *in)
+{
+    return {qFromLittleEndian<quint16>(in), qFromLittleEndian<quint16>(in + 2),
+            qFromLittleEndian<quint16>(in + 4), qFromLittleEndian<quint16>(in + 6), nullptr};
+}
+
+void ostrelMessageAppend(QByteArray *out, const tag_ostrel_message &msg)
+{
+    const int at = out->size();
+    out->resize(at + OSTREL_HEADER_SIZE);
+    ostrelHeaderWrite(msg, reinterpret_cast<uchar *>(out->data()) + at);
+    if (msg.data)
+        out->append(reinterpret_cast<const char *>(msg.data), msg.length);
+    else
+        out->append(int(msg.length), '\0');
+}
 
 qlonglong ostrelNumberFromText(const QString &text, bool *ok)
 {

@@ -133,9 +133,9 @@ void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
     KISS::escape(data, 2);
     data.append(char(KISS::FEND));
     records.append(data);
-    const bool kssWritten = m_kssStream->writeRawData(records.constData(), records.size()) ==
-                                records.size() &&
-                            m_kssFile->flush();
+    const bool kssWritten =
+        m_kssStream->writeRawData(records.constData(), records.size()) == records.size() &&
+        m_kssFile->flush();
     const bool csvWritten = m_csvStream->status() == QTextStream::Ok;
 
     // A full disk or a vanished file must not drop frames from the logs

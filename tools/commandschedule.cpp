@@ -20,8 +20,7 @@
 #include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
-
-#include <cstring>
+#include <QtEndian>
 
 namespace
 {
@@ -32,10 +31,11 @@ constexpr quint16 ScheduleDst = 0x0005;
 // The satellite needs time to take the schedule before its first entry.
 constexpr qint64 ScheduleLeadSecs = 30;
 
-void appendLe(QByteArray *out, quint64 value, int bytes)
+template <typename T> void appendLe(QByteArray *out, T value)
 {
-    for (int i = 0; i < bytes; ++i)
-        out->append(char((value >> (8 * i)) & 0xFF));
+    uchar bytes[sizeof(T)];
+    qToLittleEndian<T>(value, bytes);
+    out->append(reinterpret_cast<const char *>(bytes), int(sizeof(T)));
 }
 
 } // namespace
@@ -56,7 +56,7 @@ CommandFileContent readScheduleFile(QIODevice *device, TreeModel *treeModel)
 bool packScheduleData(const QList<OstrelTableRecord *> &records, qint64 nowSecs, QByteArray *out)
 {
     QByteArray data;
-    appendLe(&data, quint64(records.size()), 2);
+    appendLe<quint16>(&data, quint16(records.size()));
     for (int row = 0; row < records.size(); ++row) {
         OstrelTableRecord *record = records.at(row);
         if (!record) {
@@ -71,15 +71,8 @@ bool packScheduleData(const QList<OstrelTableRecord *> &records, qint64 nowSecs,
                                            .arg(row)));
             return false;
         }
-        const ostrel_message &msg = record->message;
-        appendLe(&data, quint64(sendTime), 4);
-        for (quint16 value : {msg.msg_id, msg.src, msg.dst, msg.length})
-            appendLe(&data, value, 2);
-        QByteArray bytes = msg.data
-                               ? QByteArray(reinterpret_cast<const char *>(msg.data), msg.length)
-                               : record->data.left(msg.length);
-        bytes.resize(msg.length);
-        data += bytes;
+        appendLe<quint32>(&data, quint32(sendTime));
+        ostrelMessageAppend(&data, record->message);
         if (data.size() > 0xFFFF)
             break;
     }

@@ -26,7 +26,8 @@ struct Packet {
             f->type = OstrelFieldRecord::FieldType(QStringLiteral("iufdsxbF").indexOf(s[0]));
             f->bitLen = s.value(1).toInt();
             f->bitOffset = s.value(2).toInt();
-            f->byteOrder = s.value(3) == QLatin1String("B") ? 0 : 1;
+            f->byteOrder = s.value(3) == QLatin1String("B") ? OstrelFieldRecord::BigEndian
+                                                            : OstrelFieldRecord::LittleEndian;
             p.insertField(f);
         }
     }
