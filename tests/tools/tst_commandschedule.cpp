@@ -230,51 +230,48 @@ private slots:
         QCOMPARE(schedule->itemAtRow(3)->status, unsigned(OstrelTableRecord::Ready));
     }
 
-    void readFile_data()
+    void load_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("good");
         QTest::addColumn<QStringList>("bad");
-        QTest::newRow("third line empty")
-            << (kOn + ", time:5\n" + kStore + "\n\n" + kOn + "\n").toLatin1()
+        QTest::newRow("third line empty, no time")
+            << (kOn + ", time:5\n" + kStore + "\n\n" + kOn).toLatin1()
             << QStringList{kOn + " @5", kStore + " @0"} << QStringList();
-        QTest::newRow("time in the middle, leading zeros")
-            << QByteArray("time:0042 SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0")
-            << QStringList{kStore + " @42"} << QStringList();
-        QTest::newRow("time beyond 32 bits is no command")
-            << (kStore + ", time:4294967296").toLatin1() << QStringList()
-            << QStringList{kStore + ", time:4294967296"};
-        QTest::newRow("bad line, then good")
-            << (kOn.left(20) + "\n" + kOn + ", time:4294967295").toLatin1()
-            << QStringList{kOn + " @4294967295"} << QStringList{kOn.left(20)};
+        QTest::newRow("time first, leading zeros")
+            << ("time:0042 " + kStore).toLatin1() << QStringList{kStore + " @42"} << QStringList();
+        QTest::newRow("bad line, time beyond 32 bits, largest time")
+            << ("SRC=1\n" + kStore + ", time:4294967296\n" + kOn + ", time:4294967295").toLatin1()
+            << QStringList{kOn + " @4294967295"}
+            << QStringList{"SRC=1", kStore + ", time:4294967296"};
     }
-    void readFile()
+    void load()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, good);
         QFETCH(QStringList, bad);
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::ReadOnly | QIODevice::Text);
-        const CommandFileContent content = readScheduleFile(&buffer, models->treeModel.get());
-        QStringList read;
-        for (const auto &rec : content.records)
-            read << rec->toStr() + " @" + QString::number(rec->timeToSend);
-        QCOMPARE(read, good);
-        QCOMPARE(content.badLines, bad);
-    }
-    void loadReports()
-    {
-        const QString path = writeFile("bad.sch", "SRC=1\n" + kStore.toLatin1());
+        const QString path = writeFile("in.sch", bytes);
         QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading schedule from file " + path));
-        QTest::ignoreMessage(QtCriticalMsg,
-                             "Error reading schedule file at \"SRC=1\", insertion skipped");
+        for (const QString &line : bad)
+            QTest::ignoreMessage(QtCriticalMsg, qPrintable("Error reading schedule file at \"" +
+                                                           line + "\", insertion skipped"));
         QTest::ignoreMessage(QtDebugMsg, "finished loading");
         dock->loadScheduleFromFile(path);
-        QCOMPARE(linesOf(schedule), QStringList{kStore + " @0"});
+        QCOMPARE(linesOf(schedule), good);
+    }
+    void sampleAndEmpty()
+    {
+        const QString sample = QStringLiteral("resources/schedules/camera_pass.sch");
+        QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading schedule from file " + sample));
+        QTest::ignoreMessage(QtDebugMsg, "finished loading");
+        dock->loadScheduleFromFile(sample);
+        QCOMPARE(schedule->rowCount(), 5);
+        QCOMPARE(schedule->itemAtRow(4)->timeToSend, 300u);
+        QVERIFY(schedule->itemAtRow(4)->packet);
 
-        QTest::ignoreMessage(QtWarningMsg, "Schedule is empty - nothing to save");
         OstrelTableModel empty(models->treeModel.get());
         dock->setModel(&empty);
+        QTest::ignoreMessage(QtWarningMsg, "Schedule is empty - nothing to save");
         dock->slotBtnSavePressed();
         dock->setModel(schedule);
     }
