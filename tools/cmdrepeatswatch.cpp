@@ -125,6 +125,7 @@ void CmdRepeatSwatch::updateButtons()
 
 void CmdRepeatSwatch::slotHandleContextMenu(const QPoint &pos)
 {
+    // The position only means something coming from the view that asked.
     if (!sender())
         return;
     QMenu menu(this);

@@ -323,6 +323,7 @@ void OstrelQueSwatch::slotBtnDownPressed()
 
 void OstrelQueSwatch::slotHandleContextMenu(const QPoint &pos)
 {
+    // The position only means something coming from the view that asked.
     if (!sender() || !model)
         return;
     QMenu menu(this);
