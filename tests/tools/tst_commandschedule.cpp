@@ -102,6 +102,8 @@ private slots:
         QTest::newRow("one byte more")
             << QList<int>{32754, 32756} << 0u
             << "Schedule does not fit into one message: more than 65535 bytes of data";
+        QTest::newRow("missing record")
+            << QList<int>{4, -1} << 0u << "Packet record at row 1 not found";
         QTest::newRow("send time beyond 32 bits")
             << QList<int>{4} << 4294967000u
             << "Send time of the command at row 0 does not fit into 32 bits";
@@ -114,6 +116,10 @@ private slots:
         std::vector<std::unique_ptr<OstrelTableRecord>> records;
         QList<OstrelTableRecord *> list;
         for (int length : lengths) {
+            if (length < 0) { // a row the model holds no record for
+                list << nullptr;
+                continue;
+            }
             records.emplace_back(new OstrelTableRecord);
             QVERIFY(records.back()->fromStr(
                 QStringLiteral("SRC=1, DST=7, MSGID=0x102, DLEN=%1").arg(length), nullptr));
