@@ -1,5 +1,6 @@
 #include "dvncommandbutton.h"
 
+#include "instrumentrackswatch.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 
@@ -14,14 +15,13 @@ constexpr int kLineHeight = 24;
 constexpr int kSendTickMs = 1;
 } // namespace
 
-DvnCommandButton::DvnCommandButton(CommandButtonSettings settings, QWidget *rack,
-                                   OstrelTableModel *history)
+DvnCommandButton::DvnCommandButton(CommandButtonSettings settings, InstrumentRackSwatch *rack)
     : QPushButton(rack), sendTimer(new QTimer(this))
 {
     setObjectName(settings.title);
     setTextMultiline(settings.title);
     setToolTip(settings.description);
-    this->history = history;
+    history = rack ? rack->getHistoryModel() : nullptr;
     if (!history)
         qCritical("%s", qPrintable(tr("History model is empty")));
     connect(this, &QPushButton::pressed, this, &DvnCommandButton::slotButtonPressed);
