@@ -23,7 +23,7 @@ DvnCommandButton::DvnCommandButton(CommandButtonSettings settings, InstrumentRac
     setToolTip(settings.description);
     history = rack ? rack->getHistoryModel() : nullptr;
     if (!history)
-        qCritical("%s", qPrintable(tr("History model is empty")));
+        qCritical("%s", qUtf8Printable(tr("History model is empty")));
     connect(this, &QPushButton::pressed, this, &DvnCommandButton::slotButtonPressed);
     connect(sendTimer, &QTimer::timeout, this, &DvnCommandButton::slotTimeoutSend);
 }
@@ -85,7 +85,7 @@ void DvnCommandButton::slotButtonPressed()
     // Without a history model there is nowhere to hand a command: say so
     // again rather than start a send that could only fail.
     if (!history) {
-        qCritical("%s", qPrintable(tr("History model is empty")));
+        qCritical("%s", qUtf8Printable(tr("History model is empty")));
         return;
     }
     sendIndex = 0;
