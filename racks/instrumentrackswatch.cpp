@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
