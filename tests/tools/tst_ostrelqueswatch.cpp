@@ -276,7 +276,7 @@ private slots:
         QCOMPARE(f->dock->openMenu->actions().size(), 4);
     }
 
-    void sampleQueue()
+    void sampleQueueAndLooks()
     {
         // The default folder's sample loads whole, every command known to the map.
         QAction *sample = nullptr;
@@ -290,16 +290,8 @@ private slots:
         QCOMPARE(queue->rowCount(), 4);
         for (int row = 0; row < 4; ++row)
             QVERIFY(queue->itemAtRow(unsigned(row))->packet);
-    }
-
-    void looks()
-    {
-        fill(4);
-        f->dock->resize(900, 260);
-        f->dock->show();
-        QVERIFY(QTest::qWaitForWindowExposed(f->dock));
-        QVERIFY(f->dock->grab().save(QStringLiteral(VELKARO_BINARY_DIR "/queue-dock.png")));
         QVERIFY(!f->dock->actionShow->icon().isNull());
+        QVERIFY(savedPicture(f->dock, 900, 260, "queue-dock.png"));
     }
 };
 
