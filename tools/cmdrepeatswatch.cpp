@@ -23,14 +23,9 @@ CmdRepeatSwatch::CmdRepeatSwatch(const QString &name, QWidget *parent, Qt::Windo
     listPath = QDir::cleanPath(QStringLiteral("resources") + QDir::separator() +
                                QStringLiteral("cmd_repeat.txt"));
 
-    groupBox = new QGroupBox;
-    boxLayout = new QVBoxLayout;
-    tableView = new QTableView;
-    setUpCommandTable(tableView);
+    buildCommandFrame(this);
     connect(tableView, &QWidget::customContextMenuRequested, this,
             &CmdRepeatSwatch::slotHandleContextMenu);
-    buttonBox = new QGroupBox;
-    buttonLayout = new QHBoxLayout;
 
     sendButton = pressButton(
         tr("Repeat"), tr("Send command to server. Use selection + Enter for sequential send"), this,
@@ -39,11 +34,6 @@ CmdRepeatSwatch::CmdRepeatSwatch(const QString &name, QWidget *parent, Qt::Windo
 
     actionShow->setIcon(toolsIcon(QStringLiteral("loop_alt2_24x21.png")));
 
-    setWidget(groupBox);
-    groupBox->setLayout(boxLayout);
-    boxLayout->addWidget(tableView);
-    boxLayout->addWidget(buttonBox);
-    buttonBox->setLayout(buttonLayout);
     buttonLayout->addStretch();
     buttonLayout->addWidget(sendButton, 0, Qt::AlignRight);
 }

@@ -89,13 +89,8 @@ CommandSchedule::CommandSchedule(const QString &name, QWidget *parent, Qt::Windo
     const QString sep = QDir::separator();
     schedulePath = QStringLiteral("resources") + sep + QStringLiteral("schedules") + sep;
 
-    groupBox = new QGroupBox;
-    boxLayout = new QHBoxLayout;
-    tableView = new QTableView;
-    setUpCommandTable(tableView);
+    buildCommandFrame(this);
     tableView->setShowGrid(false);
-    buttonBox = new QGroupBox;
-    buttonLayout = new QVBoxLayout;
 
     sendButton = pressButton(tr("Send Schedule"), QString(), this,
                              &CommandSchedule::slotBtnSendSchedulePressed);
@@ -115,11 +110,6 @@ CommandSchedule::CommandSchedule(const QString &name, QWidget *parent, Qt::Windo
     setTimeButton =
         pressButton(tr("Set time"), QString(), this, &CommandSchedule::slotBtnSetPressed);
 
-    setWidget(groupBox);
-    groupBox->setLayout(boxLayout);
-    boxLayout->addWidget(tableView);
-    boxLayout->addWidget(buttonBox);
-    buttonBox->setLayout(buttonLayout);
     buttonLayout->addWidget(sendButton);
     buttonLayout->addWidget(deleteButton, 32);
     buttonLayout->addWidget(upButton);

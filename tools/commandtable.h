@@ -1,20 +1,22 @@
 #ifndef COMMANDTABLE_H
 #define COMMANDTABLE_H
 
+#include <QGroupBox>
 #include <QList>
 #include <QModelIndex>
 #include <QObject>
 #include <QPushButton>
 #include <QShortcut>
 #include <QStringList>
+#include <QTableView>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class OstrelTableModel;
 class OstrelTableRecord;
 class QIODevice;
-class QTableView;
 class TreeModel;
 
 // What the queue, repeat-list and schedule docks have in common: their
@@ -71,6 +73,23 @@ void setUpCommandTable(QTableView *view);
 
 // The column widths the queue and the schedule share.
 void setCommandColumnWidths(QTableView *view);
+
+// The frame of a command dock: its widget is a box holding the table and
+// then the button box, each box with the layout type the dock declares.
+template <typename Dock> void buildCommandFrame(Dock *dock)
+{
+    dock->groupBox = new QGroupBox;
+    dock->boxLayout = new std::remove_pointer_t<decltype(dock->boxLayout)>;
+    dock->tableView = new QTableView;
+    setUpCommandTable(dock->tableView);
+    dock->buttonBox = new QGroupBox;
+    dock->buttonLayout = new std::remove_pointer_t<decltype(dock->buttonLayout)>;
+    dock->setWidget(dock->groupBox);
+    dock->groupBox->setLayout(dock->boxLayout);
+    dock->boxLayout->addWidget(dock->tableView);
+    dock->boxLayout->addWidget(dock->buttonBox);
+    dock->buttonBox->setLayout(dock->buttonLayout);
+}
 
 template <typename Dock>
 QPushButton *pressButton(const QString &text, const QString &tip, Dock *dock, void (Dock::*slot)())

@@ -36,14 +36,9 @@ OstrelQueSwatch::OstrelQueSwatch(const QString &name, QWidget *parent, Qt::Windo
     quePath =
         QDir::cleanPath(QStringLiteral("resources") + sep + QStringLiteral("queues") + sep) + sep;
 
-    groupBox = new QGroupBox;
-    boxLayout = new QHBoxLayout;
-    tableView = new QTableView;
-    setUpCommandTable(tableView);
+    buildCommandFrame(this);
     connect(tableView, &QWidget::customContextMenuRequested, this,
             &OstrelQueSwatch::slotHandleContextMenu);
-    buttonBox = new QGroupBox;
-    buttonLayout = new QVBoxLayout;
 
     sendButton = pressButton(
         tr("Send"), tr("Send command to server. Use selection + Enter for sequential send"), this,
@@ -64,11 +59,6 @@ OstrelQueSwatch::OstrelQueSwatch(const QString &name, QWidget *parent, Qt::Windo
 
     actionShow->setIcon(toolsIcon(QStringLiteral("bolt_24x24.png")));
 
-    setWidget(groupBox);
-    groupBox->setLayout(boxLayout);
-    boxLayout->addWidget(tableView);
-    boxLayout->addWidget(buttonBox);
-    buttonBox->setLayout(buttonLayout);
     buttonLayout->addWidget(sendButton, 0, Qt::AlignTop);
     buttonLayout->addWidget(deleteButton, 0, Qt::AlignTop);
     buttonLayout->addWidget(upButton);

@@ -9,6 +9,10 @@
 
 class QTableView;
 
+// Two commands of the sample power switch: channels_on and threshold_store.
+const QString kOn = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000");
+const QString kStore = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0");
+
 // Writes `bytes` to `name` below `dir`, making subfolders; empty on failure.
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
 

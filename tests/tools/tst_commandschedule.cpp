@@ -5,14 +5,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-namespace
-{
-
-const QString kOn = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000");
-const QString kStore = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0");
-
-} // namespace
-
 class TestCommandSchedule : public QObject
 {
     Q_OBJECT
