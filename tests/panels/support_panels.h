@@ -4,26 +4,50 @@
 #include "ostreldatamodel.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
+#include "treeitem.h"
 #include "treemodel.h"
 
 #include <QFont>
 #include <QObject>
 #include <QRect>
-#include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVariantMap>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
+class OstrelFWManager;
 class QWidget;
 
-// The sample device descriptions and satellite map from resources/.
+// The sample descriptions and satellite map from resources/. OBC-A (0x10,
+// base 0x1) has the boot-loader commands; PSW (0x7) has none of them.
 struct SampleModels {
     SampleModels();
     OstrelDataModel dataModel;
     std::unique_ptr<TreeModel> treeModel;
+    TreeItem *device(quint32 address) const;
 };
+
+// Collects what reaches the message handler while it lives.
+struct MessageLog {
+    static inline QStringList texts;
+    QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { texts << text; });
+    MessageLog() { texts.clear(); }
+    ~MessageLog() { qInstallMessageHandler(previous); }
+    bool has(const QString &part) const { return !texts.filter(part).isEmpty(); }
+};
+
+// `size` bytes, byte i being (i * 7 + 3) & 0xFF, and a file of them in `dir`.
+QByteArray pattern(int size);
+QString patternFile(const QTemporaryDir &dir, const QString &name, int size);
+quint32 le32(const QByteArray &bytes, int at);
+
+// Picks a map node in the manager's device popup as the operator would;
+// false when the popup does not show it.
+bool pickDevice(OstrelFWManager *manager, TreeItem *node);
 
 // Takes over every record a panel emits on recordReady.
 class CommandCatcher
@@ -44,31 +68,32 @@ private:
 // length and the bytes its data pointer holds.
 QString messageOf(const OstrelTableRecord &record);
 
-// Hands a message received from `src` (to the ground, 0x1) to the history
-// model, which decodes it and announces it on signalIncomingMsg.
-void receive(OstrelTableModel *history, quint16 msgId, quint16 src, const QByteArray &data);
+// Starts the slot by name, then clicks the button: each must send `message`.
+void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
+                  const QByteArray &slot, const QString &message);
 
-// A record of a packet with the given id and name holding exactly the given
-// field values (keyed by field number), as a shorter description leaves it.
+// Hands a message from `src` to a history model with `display` on its
+// signalIncomingMsg; returns the value edits it changed, as "name=text".
+// A QVariantMap input is a record of packet `name` holding those field
+// values (keyed by field number) that the history never saw, as a shorter
+// description leaves it; an empty name makes it an undescribed record.
+QStringList shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
+                    TreeModel *tree, quint16 id, quint16 src, const QString &name,
+                    const QVariant &input);
+
+// A record with the given packet and field values, as shownBy makes it.
 struct HandMadeRecord {
     HandMadeRecord(quint32 id, const QString &name, const QVariantMap &values);
     OstrelPacketRecord packet;
     OstrelTableRecord record;
 };
 
-// What the form sets of a widget, as one text: a box's title, a button's or
-// label's text (", wrapped" with word wrap), a spin box's range "0..2000", an
-// edit's text (", read-only" when it is).
-QString describe(QWidget *widget);
-
-// Value edits show their own names, so that a change reads "name=text".
-void markEdits(QWidget *panel);
-QStringList changedEdits(QWidget *panel);
-
 // Checks one form object: the only one of its name, its class, parent,
-// rectangle (unless null) and describe() text.
+// place among the parent's children, rectangle (unless null) and text: a
+// box's title, a button's or label's text (", wrapped" with word wrap), a
+// spin box's range "0..2000", an edit's text.
 void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, const QRect &rect, const QString &text);
+                     const QString &parentName, int order, const QRect &rect, const QString &text);
 // The number of the form's own widgets (not Qt's inner ones) of each class
 // that `expected` counts.
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);

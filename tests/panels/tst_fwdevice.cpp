@@ -12,30 +12,23 @@
 #include "ostrelexchangeinterface.h"
 #include "ostrelfwmanager.h"
 #include "ostreltablemodel.h"
-#include "support_fw.h"
+#include "support_panels.h"
 
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace
 {
 
 constexpr quint32 kImageBase = 0x08008000;
 
-QByteArray le16(quint16 v)
+template <class T> QByteArray le(T v)
 {
-    return QByteArray(1, char(v)) + char(v >> 8);
-}
-
-QByteArray le32bytes(quint32 v)
-{
-    return le16(quint16(v)) + le16(quint16(v >> 16));
+    QByteArray bytes(sizeof(T), '\0');
+    qToLittleEndian(v, bytes.data());
+    return bytes;
 }
 
 // The boot loader of OBC-A behind its modem.
@@ -45,11 +38,8 @@ struct SimulatedDevice : QObject {
     KissDeframer deframer;
     QList<quint16> received; // message ids in arrival order
     QByteArray image;
-    int writes = 0; // write commands taken, duplicates included
-    int dropped = 0;
-    int duplicates = 0;
-    quint32 lastAcked = 0;
-    quint32 eraseAddress = 0, eraseSize = 0;
+    int writes = 0, dropped = 0, duplicates = 0; // writes include repeated blocks
+    quint32 lastAcked = 0, eraseAddress = 0, eraseSize = 0;
     quint32 burnAddress = 0, burnSize = 0, burnCrc = 0;
 
     SimulatedDevice()
@@ -82,8 +72,7 @@ struct SimulatedDevice : QObject {
         received << id;
         switch (id) {
         case 0xAB00:
-            eraseAddress = le32(data, 0);
-            eraseSize = le32(data, 4);
+            eraseAddress = le32(data, 0), eraseSize = le32(data, 4);
             ack(eraseAddress);
             break;
         case 0xAB01: // address, size, then the block
@@ -93,9 +82,7 @@ struct SimulatedDevice : QObject {
             write(le32(data, 0), data.mid(4, 64));
             break;
         case 0xAB03:
-            burnAddress = le32(data, 0);
-            burnSize = le32(data, 4);
-            burnCrc = le32(data, 8);
+            burnAddress = le32(data, 0), burnSize = le32(data, 4), burnCrc = le32(data, 8);
             ack(burnAddress);
             break;
         default: // the boot loader entry is never answered
@@ -132,8 +119,8 @@ struct SimulatedDevice : QObject {
 
     void ack(quint32 address)
     {
-        const QByteArray payload = le16(0xAA03) + le16(0x10) + le16(0x1) + le16(5) +
-                                   le32bytes(address) + QByteArray(1, '\0');
+        const QByteArray payload = le<quint16>(0xAA03) + le<quint16>(0x10) + le<quint16>(0x1) +
+                                   le<quint16>(5) + le(address) + QByteArray(1, '\0');
         QByteArray frame =
             QByteArray(1, char(KISS::FEND)) + AX25_interface::ax25HeaderBytes() + payload;
         KISS::escape(frame, 2);
@@ -160,7 +147,7 @@ private slots:
     {
         QFETCH(int, blockSize);
         QFETCH(int, fileSize);
-        FwSample sample;
+        SampleModels sample;
         QTemporaryDir dir;
         SimulatedDevice device;
 
@@ -183,13 +170,12 @@ private slots:
         QTRY_VERIFY(device.link);
 
         OstrelFWManager manager(sample.treeModel.get(), &history, &history, nullptr);
-        manager.tempFileFolder = dir.filePath(QStringLiteral("blk"));
+        manager.tempFileFolder = dir.filePath("blk");
         QVERIFY(pickDevice(&manager, sample.device(0x10)));
-        const QString path = patternFile(dir, QStringLiteral("firmware.bin"), fileSize);
         const QByteArray file = pattern(fileSize);
-        manager.chooseFile(path);
+        manager.chooseFile(patternFile(dir, "firmware.bin", fileSize));
         manager.blockSizeEdit->setText(QString::number(blockSize));
-        manager.repeatTimeEdit->setText(QStringLiteral("100"));
+        manager.repeatTimeEdit->setText("100");
         auto press = [&manager](const char *name) {
             manager.dialog->findChild<QPushButton *>(QLatin1String(name))->click();
         };
