@@ -39,24 +39,31 @@ quint32 le32(const QByteArray &bytes, int at)
     return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
 
+QString leHex(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return QString::fromLatin1(bytes.toHex());
+}
+
+namespace
+{
+QModelIndex indexOf(TreeModel *tree, TreeItem *item)
+{
+    if (!item->parentItem())
+        return QModelIndex();
+    return tree->index(item->row(), 0, indexOf(tree, item->parentItem()));
+}
+} // namespace
+
 bool pickDevice(OstrelFWManager *manager, TreeItem *node)
 {
-    TreeProxyModel *proxy = manager->proxyModel;
-    QModelIndex found;
-    std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
-        for (int r = 0; r < proxy->rowCount(parent); ++r) {
-            const QModelIndex i = proxy->index(r, 0, parent);
-            if (proxy->mapToSource(i).internalPointer() == node)
-                found = i;
-            walk(i);
-        }
-    };
-    walk(QModelIndex());
-    if (found.isValid()) {
-        manager->deviceView->setCurrentIndex(found);
-        manager->slotDeviceSelected(0);
-    }
-    return found.isValid();
+    const QModelIndex shown = manager->proxyModel->mapFromSource(indexOf(manager->treeModel, node));
+    if (!shown.isValid())
+        return false;
+    manager->deviceView->setCurrentIndex(shown);
+    manager->slotDeviceSelected(0);
+    return true;
 }
 
 QString messageOf(const OstrelTableRecord &record)
@@ -64,12 +71,8 @@ QString messageOf(const OstrelTableRecord &record)
     const ostrel_message &m = record.message;
     const QByteArray bytes =
         m.data ? QByteArray(reinterpret_cast<const char *>(m.data), m.length) : QByteArray();
-    return QStringLiteral("0x%1 %2->%3 [%4] %5")
-        .arg(m.msg_id, 0, 16)
-        .arg(m.src, 0, 16)
-        .arg(m.dst, 0, 16)
-        .arg(m.length)
-        .arg(QString::fromLatin1(bytes.toHex()));
+    return QString::asprintf("0x%x %x->%x [%d] ", m.msg_id, m.src, m.dst, m.length) +
+           QString::fromLatin1(bytes.toHex());
 }
 
 void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
@@ -81,17 +84,6 @@ void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
     QCOMPARE(messageOf(*sent.records[0]), message);
     QCOMPARE(messageOf(*sent.records[1]), message);
     QCOMPARE(sent.records[1]->direction, unsigned(OstrelTableRecord::Out));
-}
-
-HandMadeRecord::HandMadeRecord(quint32 id, const QString &name, const QVariantMap &values)
-{
-    packet.id = id;
-    packet.name = name;
-    packet.type = OstrelPacketRecord::DataIn;
-    record.packet = name.isEmpty() ? nullptr : &packet;
-    record.src = 0x9; // not the unit: only the id and the name select
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        record.fieldValues.insert(it.key().toUInt(), it.value());
 }
 
 namespace
@@ -119,34 +111,37 @@ bool isOwn(QWidget *w)
 }
 } // namespace
 
-QStringList shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
-                    TreeModel *tree, quint16 id, quint16 src, const QString &name,
-                    const QVariant &input)
+QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
+                TreeModel *tree, quint16 id, quint16 src, const QString &name, const QString &input)
 {
+    // Each value edit shows its own name, so that a change stands out.
     QList<QWidget *> edits;
     for (QWidget *w : panel->findChildren<QWidget *>()) {
-        if (!isOwn(w))
-            continue;
-        if (auto *edit = qobject_cast<QTextEdit *>(w))
-            edit->setText(w->objectName());
-        else if (auto *edit = qobject_cast<QLineEdit *>(w))
-            edit->setText(w->objectName());
-        else
-            continue;
-        edits << w;
+        if (auto *edit = qobject_cast<QTextEdit *>(w); edit && isOwn(w))
+            edit->setText(w->objectName()), edits << w;
+        if (auto *edit = qobject_cast<QLineEdit *>(w); edit && isOwn(w))
+            edit->setText(w->objectName()), edits << w;
     }
-    if (input.type() == QVariant::ByteArray) {
+    if (!input.contains('=')) {
         OstrelTableModel history(tree);
         QObject::connect(&history, &OstrelTableModel::signalIncomingMsg, panel, display);
-        const QByteArray data = input.toByteArray();
+        const QByteArray data = QByteArray::fromHex(input.toLatin1());
         auto *buffer = new uint8_t[size_t(data.size())];
         std::copy(data.begin(), data.end(), buffer);
         history.slotNewFromOstrel(ostrel_message{id, src, 0x1, quint16(data.size()), buffer}, data);
         if (history.rowCount() != 1)
-            return {QStringLiteral("not taken into the history")};
+            return QStringLiteral("not taken into the history");
     } else {
-        HandMadeRecord made(id, name, input.toMap());
-        display(&made.record);
+        OstrelPacketRecord packet;
+        packet.id = id;
+        packet.name = name;
+        packet.type = OstrelPacketRecord::DataIn;
+        OstrelTableRecord record;
+        record.packet = name.isEmpty() ? nullptr : &packet;
+        record.src = 0x9; // not the unit: only the id and the name select
+        for (const QString &value : input.split(' '))
+            record.fieldValues.insert(value.section('=', 0, 0).toUInt(), value.section('=', 1));
+        display(&record);
     }
     QStringList changed;
     for (QWidget *w : edits) {
@@ -154,11 +149,12 @@ QStringList shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *
             changed << w->objectName() + QLatin1Char('=') + describe(w);
     }
     changed.sort();
-    return changed;
+    return changed.join(' ');
 }
 
 void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, int order, const QRect &rect, const QString &text)
+                     const QString &parentName, int order, const QRect &rect, const QString &cell,
+                     const QString &text)
 {
     const QList<QWidget *> found = panel->findChildren<QWidget *>(name);
     QCOMPARE(found.size(), 1);
@@ -168,6 +164,12 @@ void checkFormObject(QWidget *panel, const QString &name, const QString &classNa
     QCOMPARE(w->parent()->children().indexOf(w), order);
     if (!rect.isNull())
         QCOMPARE(w->geometry(), rect);
+    if (!cell.isEmpty()) {
+        auto *grid = qobject_cast<QGridLayout *>(w->parentWidget()->layout());
+        int row = -1, column = -1, rows = 0, columns = 0;
+        grid->getItemPosition(grid->indexOf(w), &row, &column, &rows, &columns);
+        QCOMPARE(QString::asprintf("%d,%d %dx%d", row, column, rows, columns), cell);
+    }
     QCOMPARE(describe(w), text);
 }
 
@@ -180,14 +182,4 @@ QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &ex
             ++counts[className];
     }
     return counts;
-}
-
-DesktopFont::DesktopFont() : platformFont(QApplication::font())
-{
-    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
-}
-
-DesktopFont::~DesktopFont()
-{
-    QApplication::setFont(platformFont);
 }

@@ -7,19 +7,24 @@
 #include "treeitem.h"
 #include "treemodel.h"
 
-#include <QFont>
-#include <QObject>
-#include <QRect>
-#include <QStringList>
+#include <QApplication>
 #include <QTemporaryDir>
-#include <QVariantMap>
+#include <QtTest>
 
 #include <functional>
 #include <memory>
 #include <vector>
 
 class OstrelFWManager;
-class QWidget;
+
+// Data rows that are the entries of a table, each named by its `row`; the
+// test fetches the entry's index as "i".
+template <class T, size_t N> void addRows(const T (&rows)[N])
+{
+    QTest::addColumn<int>("i");
+    for (size_t i = 0; i < N; ++i)
+        QTest::newRow(rows[i].row) << int(i);
+}
 
 // The sample descriptions and satellite map from resources/. OBC-A (0x10,
 // base 0x1) has the boot-loader commands; PSW (0x7) has none of them.
@@ -44,6 +49,7 @@ struct MessageLog {
 QByteArray pattern(int size);
 QString patternFile(const QTemporaryDir &dir, const QString &name, int size);
 quint32 le32(const QByteArray &bytes, int at);
+QString leHex(quint32 value); // the four little-endian bytes in hex
 
 // Picks a map node in the manager's device popup as the operator would;
 // false when the popup does not show it.
@@ -72,42 +78,33 @@ QString messageOf(const OstrelTableRecord &record);
 void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
                   const QByteArray &slot, const QString &message);
 
-// Hands a message from `src` to a history model with `display` on its
-// signalIncomingMsg; returns the value edits it changed, as "name=text".
-// A QVariantMap input is a record of packet `name` holding those field
-// values (keyed by field number) that the history never saw, as a shorter
-// description leaves it; an empty name makes it an undescribed record.
-QStringList shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
-                    TreeModel *tree, quint16 id, quint16 src, const QString &name,
-                    const QVariant &input);
-
-// A record with the given packet and field values, as shownBy makes it.
-struct HandMadeRecord {
-    HandMadeRecord(quint32 id, const QString &name, const QVariantMap &values);
-    OstrelPacketRecord packet;
-    OstrelTableRecord record;
-};
+// Shows a record on the panel through `display`; returns the value edits it
+// changed, sorted, as "name=text name=text". `input` is either hex bytes
+// from `src`, decoded by a history model with the sample descriptions, or
+// field values "1=3 4=5" of a record of packet `name`, as a shorter
+// description leaves it (no name: a record of no described packet).
+QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
+                TreeModel *tree, quint16 id, quint16 src, const QString &name,
+                const QString &input);
 
 // Checks one form object: the only one of its name, its class, parent,
-// place among the parent's children, rectangle (unless null) and text: a
-// box's title, a button's or label's text (", wrapped" with word wrap), a
-// spin box's range "0..2000", an edit's text.
+// place among the parent's children, rectangle (unless null), grid cell
+// "row,column rowsxcolumns" (unless empty) and text: a box's title, a
+// button's or label's text (", wrapped" with word wrap), a spin box's range
+// "0..2000", an edit's text.
 void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, int order, const QRect &rect, const QString &text);
+                     const QString &parentName, int order, const QRect &rect, const QString &cell,
+                     const QString &text);
 // The number of the form's own widgets (not Qt's inner ones) of each class
 // that `expected` counts.
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);
 
-// The font the forms were laid out for, that of a plain desktop (Sans Serif,
-// 9 points), while it lives; the offscreen platform's own is 12 points.
-class DesktopFont
-{
-public:
-    DesktopFont();
-    ~DesktopFont();
-
-private:
-    QFont platformFont;
+// The font the forms were laid out for, that of a plain desktop, while it
+// lives; the offscreen platform's own is 12 points.
+struct DesktopFont {
+    QFont platformFont = QApplication::font();
+    DesktopFont() { QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9)); }
+    ~DesktopFont() { QApplication::setFont(platformFont); }
 };
 
 #endif // SUPPORT_PANELS_H

@@ -15,28 +15,54 @@ struct Recorder {
     int period = -1, timerStarts = 0, finished = 0;
     QString status;
     ~Recorder() { qDeleteAll(sent); }
-    FwTransferEngine::Hooks hooks()
-    {
-        return {[this](OstrelTableRecord *r) { sent << r; },
-                [this](int ms) { timerRunning = true, period = ms, ++timerStarts; },
-                [this]() { timerRunning = false; }, [this](const QString &s) { status = s; },
-                [this]() { ++finished; }};
-    }
 };
 
 constexpr quint32 kBase = 0x1000;
 
-// An acknowledgement from OBC-A as the history model would decode it.
-std::unique_ptr<OstrelTableRecord> ack(TreeModel *tree, quint32 address, quint16 msgId = 0xAA03)
-{
-    auto rec = std::make_unique<OstrelTableRecord>();
-    rec->data = QByteArray(4, '\0') + '\0';
-    qToLittleEndian(address, rec->data.data());
-    rec->message = {msgId, 0x10, 0x1, 5, nullptr};
-    rec->direction = OstrelTableRecord::In;
-    rec->fillFromOstrelMsg(tree);
-    return rec;
-}
+// Stop and wait on a three-block transfer at 0x1000, 0x1040, 0x1080.
+const struct {
+    const char *row, *events;
+    int sends, pending, timerStarts;
+    const char *status;
+} kAcks[] = {
+    {"matching ack sends the next at once", "ack:1000", 2, 2, 2, "Sending packets, 2 remains"},
+    {"all acknowledged", "ack:1000 ack:1040 ack:1080", 3, 0, 3, "Transfer complete"},
+    {"other address postpones the resend", "ack:2000", 1, 3, 2, "Sending packets, 3 remains"},
+    {"ack without fields postpones the resend", "bare", 1, 3, 2, "Sending packets, 3 remains"},
+    {"duplicate ack of an earlier block", "ack:1000 ack:1000", 2, 2, 3,
+     "Sending packets, 2 remains"},
+    {"other message with the address", "other:1000", 1, 3, 1, "Sending packets, 3 remains"},
+    {"timeout resends the head", "tick tick", 3, 3, 3, "Sending packets, 3 remains"},
+    {"paused ignores acks", "pause ack:1000", 1, 3, 1, "Sending packets, 3 remains"},
+    {"resume waits a period, then acks count", "pause resume ack:1000", 2, 2, 3,
+     "Sending packets, 2 remains"},
+    {"late tick and ack after abort", "abort tick ack:1000", 1, 0, 1, "Canceled by user"}};
+
+// Operations that cannot be carried out whole send nothing at all. The
+// operation names what differs from a transmit of 10 bytes in 5-byte block
+// files of the write command 0xAB01 at address 0 of OBC-A.
+const struct {
+    const char *row, *operation;
+    int fileSize;
+    qint32 base;
+    int blockSize;
+    const char *message;
+} kRefusals[] = {
+    {"boot command missing", "boot psw", 0, 0, 0, "Command 43775 for device PSW doesn't exist"},
+    {"erase command missing", "erase psw", 10, 0, 0, "Command 43776 for device PSW doesn't exist"},
+    {"64-byte write command missing", "direct psw", 10, 0, 64,
+     "Command 43778 for device PSW doesn't exist"},
+    {"missing file", "erase missing", 0, 0, 0, "Can't open file"},
+    {"past the top of memory", "files", 100, -16, 50, "would run past address 0xffffffff"},
+    {"64-byte padding past the top", "direct", 10, -32, 64, "would run past address 0xffffffff"},
+    {"message too long", "files", 70000, 0, 70000, "data length limit of 65535 bytes"},
+    {"longest message fits", "files", 65527, 0, 65527, ""},
+    {"block size 0", "files", 10, 0, 0, "block size must be at least 1"},
+    {"data field not a file", "files data=2", 10, 0, 5, "is not a file field"},
+    {"temp file cannot be created", "files nofolder", 100, 0, 50, "Can't create file"},
+    {"model without memory-mode commands", "files nomode", 10, 0, 5, ""},
+    {"enter-mode command missing", "files enter=0x1234", 10, 0, 5,
+     "Command 4660 for device OBC-A doesn't exist"}};
 
 } // namespace
 
@@ -54,12 +80,28 @@ class TestFwTransferEngine : public QObject
                 qint32(kBase), 100};
     }
     QStringList blockFiles() const { return QDir(dir.path()).entryList({"fw_b*"}, QDir::Files); }
+    // An acknowledgement from OBC-A as the history model would decode it.
+    void ack(quint32 address, quint16 msgId = 0xAA03, bool described = true)
+    {
+        OstrelTableRecord rec;
+        rec.data = QByteArray(5, '\0');
+        qToLittleEndian(address, rec.data.data());
+        rec.message = {msgId, 0x10, 0x1, 5, nullptr};
+        rec.direction = OstrelTableRecord::In;
+        rec.fillFromOstrelMsg(described ? sample.treeModel.get() : nullptr);
+        engine->acknowledge(&rec);
+    }
 
 private slots:
     void init()
     {
         r = std::make_unique<Recorder>();
-        engine = std::make_unique<FwTransferEngine>(r->hooks());
+        Recorder *rec = r.get();
+        engine = std::make_unique<FwTransferEngine>(FwTransferEngine::Hooks{
+            [rec](OstrelTableRecord *copy) { rec->sent << copy; },
+            [rec](int ms) { rec->timerRunning = true, rec->period = ms, ++rec->timerStarts; },
+            [rec]() { rec->timerRunning = false; }, [rec](const QString &s) { rec->status = s; },
+            [rec]() { ++rec->finished; }});
         engine->treeModel = sample.treeModel.get();
         engine->device = sample.device(0x10);
         engine->addrField = 1;
@@ -105,68 +147,36 @@ private slots:
                      : QStringLiteral("Sending packets, %1 remains").arg(blockLengths.size()));
         int offset = 0;
         for (int i = 0; i < blockLengths.size(); ++i) {
-            const OstrelTableRecord *rec = engine->pendingRecords.at(i);
             const int n = blockLengths.at(i);
-            const QByteArray data(reinterpret_cast<const char *>(rec->message.data),
-                                  rec->message.length);
-            QCOMPARE(rec->message.src, uint16_t(0x1));
-            QCOMPARE(rec->message.dst, uint16_t(0x10));
-            QCOMPARE(le32(data, 0), kBase + quint32(offset));
-            if (direct) {
-                QCOMPARE(rec->message.msg_id, uint16_t(0xAB02));
-                QCOMPARE(data.mid(4), file.mid(offset, n) + QByteArray(64 - n, '\0'));
-            } else {
-                QCOMPARE(rec->message.msg_id, uint16_t(0xAB01));
-                QCOMPARE(le32(data, 4), quint32(n));
-                QCOMPARE(data.mid(8), file.mid(offset, n));
-                QCOMPARE(engine->tempFiles.at(i),
-                         dir.filePath(QString::asprintf("fw_b%d_a0x%08x_s%d_image.bin", i,
-                                                        kBase + quint32(offset), n)));
-            }
+            const quint32 address = kBase + quint32(offset);
+            const QString expected =
+                direct ? "0xab02 1->10 [68] " + leHex(address) +
+                             (file.mid(offset, n) + QByteArray(64 - n, '\0')).toHex()
+                       : QString::asprintf("0xab01 1->10 [%d] ", 8 + n) + leHex(address) +
+                             leHex(quint32(n)) + file.mid(offset, n).toHex();
+            QCOMPARE(messageOf(*engine->pendingRecords.at(i)), expected);
+            if (!direct)
+                QCOMPARE(
+                    engine->tempFiles.at(i),
+                    dir.filePath(QString::asprintf("fw_b%d_a0x%08x_s%d_image.bin", i, address, n)));
             offset += n;
         }
     }
 
-    // Stop and wait on a three-block transfer at 0x1000, 0x1040, 0x1080.
-    void acknowledgements_data()
-    {
-        QTest::addColumn<QString>("events");
-        QTest::addColumn<int>("sends");
-        QTest::addColumn<int>("pending");
-        QTest::addColumn<int>("timerStarts");
-        QTest::addColumn<QString>("status");
-        const QString s3 = QStringLiteral("Sending packets, 3 remains");
-        const QString s2 = QStringLiteral("Sending packets, 2 remains");
-        QTest::newRow("matching ack sends the next at once") << "ack:1000" << 2 << 2 << 2 << s2;
-        QTest::newRow("all acknowledged")
-            << "ack:1000 ack:1040 ack:1080" << 3 << 0 << 3 << "Transfer complete";
-        QTest::newRow("other address postpones the resend") << "ack:2000" << 1 << 3 << 2 << s3;
-        QTest::newRow("ack without fields postpones the resend") << "bare" << 1 << 3 << 2 << s3;
-        QTest::newRow("duplicate ack of an earlier block")
-            << "ack:1000 ack:1000" << 2 << 2 << 3 << s2;
-        QTest::newRow("other message with the address") << "other:1000" << 1 << 3 << 1 << s3;
-        QTest::newRow("timeout resends the head") << "tick tick" << 3 << 3 << 3 << s3;
-        QTest::newRow("paused ignores acks") << "pause ack:1000" << 1 << 3 << 1 << s3;
-        QTest::newRow("resume waits a period, then acks count")
-            << "pause resume ack:1000" << 2 << 2 << 3 << s2;
-        QTest::newRow("late tick and ack after abort")
-            << "abort tick ack:1000" << 1 << 0 << 1 << "Canceled by user";
-    }
+    void acknowledgements_data() { addRows(kAcks); }
     void acknowledgements()
     {
-        QFETCH(QString, events);
-        QFETCH(int, sends);
-        QFETCH(int, pending);
-        QFETCH(int, timerStarts);
-        QFETCH(QString, status);
+        QFETCH(int, i);
+        const auto &row = kAcks[i];
         QVERIFY(engine->transmitDirect(patternFile(dir, "three.bin", 150), qint32(kBase), 100));
-        TreeModel *tree = sample.treeModel.get();
-        for (const QString &e : events.split(' ')) {
+        for (const QString &e : QString(row.events).split(' ')) {
             const quint32 address = e.section(':', 1).toUInt(nullptr, 16);
-            if (e.startsWith("ack") || e.startsWith("other") || e == "bare")
-                engine->acknowledge(ack(e == "bare" ? nullptr : tree, address,
-                                        e.startsWith("other") ? 0x180 : 0xAA03)
-                                        .get());
+            if (e.startsWith("ack"))
+                ack(address);
+            else if (e.startsWith("other"))
+                ack(address, 0x180);
+            else if (e == "bare") // no description: no fields
+                ack(0, 0xAA03, false);
             else if (e == "tick")
                 engine->timeout();
             else if (e == "pause")
@@ -176,14 +186,26 @@ private slots:
             else if (e == "abort")
                 engine->abort();
         }
-        QCOMPARE(r->sent.size(), sends);
-        QCOMPARE(engine->pendingRecords.size(), pending);
-        QCOMPARE(r->timerStarts, timerStarts);
-        QCOMPARE(r->status, status);
-        const bool paused = events.contains("pause") && !events.contains("resume");
-        QCOMPARE(r->timerRunning, pending > 0 && !paused);
-        QCOMPARE(r->finished, pending == 0 ? 1 : 0);
-        QCOMPARE(engine->acceptAcks, !paused || pending == 0);
+        QCOMPARE(r->sent.size(), row.sends);
+        QCOMPARE(engine->pendingRecords.size(), row.pending);
+        QCOMPARE(r->timerStarts, row.timerStarts);
+        QCOMPARE(r->status, QString(row.status));
+        const bool paused =
+            QString(row.events).contains("pause") && !QString(row.events).contains("resume");
+        QCOMPARE(r->timerRunning, row.pending > 0 && !paused);
+        QCOMPARE(r->finished, row.pending == 0 ? 1 : 0);
+        QCOMPARE(engine->acceptAcks, !paused || row.pending == 0);
+    }
+
+    void bootModeSendsOnce()
+    {
+        QVERIFY(engine->enterBootloader());
+        QCOMPARE(messageOf(*r->sent.at(0)), QStringLiteral("0xaaff 1->10 [0] "));
+        QCOMPARE(r->status, QStringLiteral("Sending packets, 1 remains"));
+        QVERIFY(!r->timerRunning && engine->pendingRecords.isEmpty());
+        engine->timeout();
+        ack(0);
+        QCOMPARE(r->sent.size(), 1);
     }
 
     void burnBeforeWriteSettings()
@@ -216,58 +238,24 @@ private slots:
         // Aborted while paused, a new transfer takes acknowledgements again.
         engine->abort();
         QVERIFY(engine->transmitDirect(path, qint32(kBase), 100));
-        engine->acknowledge(ack(sample.treeModel.get(), kBase).get());
+        ack(kBase);
         QCOMPARE(engine->pendingRecords.size(), 3);
     }
 
-    // Operations that cannot be carried out whole send nothing at all.
-    void refusals_data()
-    {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<int>("fileSize");
-        QTest::addColumn<qint32>("base");
-        QTest::addColumn<int>("blockSize");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("boot command missing")
-            << "boot psw" << 0 << 0 << 0 << "Command 43775 for device PSW doesn't exist";
-        QTest::newRow("erase command missing")
-            << "erase psw" << 10 << 0 << 0 << "Command 43776 for device PSW doesn't exist";
-        QTest::newRow("64-byte write command missing")
-            << "direct psw" << 10 << 0 << 64 << "Command 43778 for device PSW doesn't exist";
-        QTest::newRow("missing file") << "erase missing" << 0 << 0 << 0 << "Can't open file";
-        QTest::newRow("past the top of memory")
-            << "files" << 100 << qint32(-16) << 50 << "would run past address 0xffffffff";
-        QTest::newRow("64-byte padding past the top")
-            << "direct" << 10 << qint32(-32) << 64 << "would run past address 0xffffffff";
-        QTest::newRow("message too long")
-            << "files" << 70000 << 0 << 70000 << "data length limit of 65535 bytes";
-        QTest::newRow("longest message fits") << "files" << 65527 << 0 << 65527 << "";
-        QTest::newRow("block size 0") << "files" << 10 << 0 << 0 << "block size must be at least 1";
-        QTest::newRow("data field not a file")
-            << "files data=2" << 10 << 0 << 5 << "is not a file field";
-        QTest::newRow("temp file cannot be created")
-            << "files nofolder" << 100 << 0 << 50 << "Can't create file";
-        QTest::newRow("model without memory-mode commands") << "files nomode" << 10 << 0 << 5 << "";
-        QTest::newRow("enter-mode command missing")
-            << "files enter=0x1234" << 10 << 0 << 5
-            << "Command 4660 for device OBC-A doesn't exist";
-    }
+    void refusals_data() { addRows(kRefusals); }
     void refusals()
     {
-        QFETCH(QString, operation);
-        QFETCH(int, fileSize);
-        QFETCH(qint32, base);
-        QFETCH(int, blockSize);
-        QFETCH(QString, message);
+        QFETCH(int, i);
+        const auto &row = kRefusals[i];
+        const QString operation(row.operation);
         MessageLog log;
-        QString path = patternFile(dir, "refused.bin", fileSize);
+        const QString path = patternFile(dir, "refused.bin", row.fileSize) +
+                             (operation.contains("missing") ? ".gone" : "");
         engine->deleteTempFiles = true;
         if (operation.contains("psw"))
             engine->device = sample.device(0x7);
-        if (operation.contains("missing"))
-            path += ".gone";
-        FwTransferEngine::FileTransmit t = fileTransmit(path, blockSize);
-        t.baseAddress = base;
+        FwTransferEngine::FileTransmit t = fileTransmit(path, row.blockSize);
+        t.baseAddress = row.base;
         t.dataField = operation.contains("data=2") ? 2 : t.dataField;
         t.enterModeCmd = operation.contains("enter=") ? 0x1234 : t.enterModeCmd;
         if (operation.contains("nomode"))
@@ -276,21 +264,18 @@ private slots:
             t.tempFileFolder = dir.filePath("no-such-folder/fw");
         const QString op = operation.section(' ', 0, 0);
         const bool ok = op == "boot"     ? engine->enterBootloader()
-                        : op == "erase"  ? engine->eraseFlash(path, base)
-                        : op == "direct" ? engine->transmitDirect(path, base, 100)
+                        : op == "erase"  ? engine->eraseFlash(path, row.base)
+                        : op == "direct" ? engine->transmitDirect(path, row.base, 100)
                                          : engine->transmitFiles(t);
-        if (message.isEmpty()) {
+        if (!*row.message) {
             QVERIFY(ok);
-            QCOMPARE(int(r->sent.at(0)->message.length), 8 + std::min(blockSize, fileSize));
+            QCOMPARE(int(r->sent.at(0)->message.length), 8 + std::min(row.blockSize, row.fileSize));
             return;
         }
-        QVERIFY2(log.has(message), qPrintable(log.texts.join('\n')));
-        QVERIFY(!ok);
-        QVERIFY(r->sent.isEmpty());
-        QVERIFY(engine->pendingRecords.isEmpty());
-        QVERIFY(engine->tempFiles.isEmpty());
+        QVERIFY2(log.has(row.message), qPrintable(log.texts.join('\n')));
+        QVERIFY(!ok && r->sent.isEmpty() && r->status.isEmpty());
+        QVERIFY(engine->pendingRecords.isEmpty() && engine->tempFiles.isEmpty());
         QVERIFY(blockFiles().isEmpty());
-        QCOMPARE(r->status, QString());
     }
 
     void tempFilesKeptUnlessDeleting_data()
@@ -306,7 +291,7 @@ private slots:
         QVERIFY(engine->transmitFiles(fileTransmit(patternFile(dir, "keep.bin", 30), 10)));
         QCOMPARE(blockFiles().size(), 3);
         for (quint32 a : {kBase, kBase + 10, kBase + 20})
-            engine->acknowledge(ack(sample.treeModel.get(), a).get());
+            ack(a);
         QCOMPARE(r->status, QStringLiteral("Transfer complete"));
         QVERIFY(engine->tempFiles.isEmpty());
         // Emptied list: a later removal does not touch them.

@@ -8,51 +8,34 @@ namespace
 {
 
 // A port's objects: its two boxes, each followed by its children in creation
-// order, with the rectangles and texts that all ports share.
+// order, with the name prefix, rectangle and text that all ports share; the
+// class is the prefix's ("label": QLabel).
 struct Column {
-    const char *prefix, *className;
+    const char *prefix;
     QRect rect;
     const char *text;
 };
+// clang-format off
 const Column kColumns[] = {
-    {"groupBox", "QGroupBox", {}, nullptr},
-    {"textEdit", "QTextEdit", {40, 30, 61, 27}, ""},
-    {"textEdit", "QTextEdit", {40, 60, 61, 27}, ""},
-    {"label", "QLabel", {20, 30, 16, 21}, "U"},
-    {"label", "QLabel", {20, 60, 16, 21}, "I"},
-    {"textEdit", "QTextEdit", {40, 100, 61, 27}, ""},
-    {"textEdit", "QTextEdit", {40, 130, 61, 27}, ""},
-    {"pushButton", "QPushButton", {110, 60, 41, 27}, "Вкл"},
-    {"pushButton", "QPushButton", {160, 60, 41, 27}, "Выкл"},
-    {"CheckBox", "QCheckBox", {110, 30, 161, 31}, "Состояние канала 1"},
-    {"label", "QLabel", {20, 100, 16, 21}, "U"},
-    {"label", "QLabel", {20, 130, 16, 21}, "I"},
-    {"pushButton", "QPushButton", {110, 130, 41, 27}, "Вкл"},
-    {"pushButton", "QPushButton", {160, 130, 41, 27}, "Выкл"},
-    {"CheckBox", "QCheckBox", {110, 100, 151, 31}, "Состояние канала 2"},
-    {"label", "QLabel", {110, 30, 151, 31}, ""},
-    {"label", "QLabel", {110, 100, 151, 31}, ""},
-    {"groupBox", "QGroupBox", {}, nullptr},
-    {"pushButton", "QPushButton", {150, 30, 87, 26}, "Установить"},
-    {"spinBox", "QSpinBox", {60, 30, 81, 27}, "0..2000"},
-    {"label", "QLabel", {10, 30, 51, 17}, "Ток (мА)"},
-    {"textEdit", "QTextEdit", {60, 60, 81, 27}, ""},
-    {"label", "QLabel", {150, 60, 121, 21}, "Текущее значение, wrapped"},
-};
-enum ColumnIndex {
-    Box = 0,
-    MainOn = 7,
-    MainOff = 8,
-    MainState = 9,
-    ReserveOn = 12,
-    ReserveOff = 13,
-    ReserveState = 14,
-    LimitBox = 17,
-    SetLimit = 18,
-    Limit = 19
-};
+    {"groupBox", {}, nullptr},                 {"textEdit", {40, 30, 61, 27}, ""},
+    {"textEdit", {40, 60, 61, 27}, ""},        {"label", {20, 30, 16, 21}, "U"},
+    {"label", {20, 60, 16, 21}, "I"},          {"textEdit", {40, 100, 61, 27}, ""},
+    {"textEdit", {40, 130, 61, 27}, ""},       {"pushButton", {110, 60, 41, 27}, "Вкл"},
+    {"pushButton", {160, 60, 41, 27}, "Выкл"}, {"CheckBox", {110, 30, 161, 31}, "Состояние канала 1"},
+    {"label", {20, 100, 16, 21}, "U"},         {"label", {20, 130, 16, 21}, "I"},
+    {"pushButton", {110, 130, 41, 27}, "Вкл"}, {"pushButton", {160, 130, 41, 27}, "Выкл"},
+    {"CheckBox", {110, 100, 151, 31}, "Состояние канала 2"},
+    {"label", {110, 30, 151, 31}, ""},         {"label", {110, 100, 151, 31}, ""},
+    {"groupBox", {}, nullptr},                 {"pushButton", {150, 30, 87, 26}, "Установить"},
+    {"spinBox", {60, 30, 81, 27}, "0..2000"},  {"label", {10, 30, 51, 17}, "Ток (мА)"},
+    {"textEdit", {60, 60, 81, 27}, ""},        {"label", {150, 60, 121, 21}, "Текущее значение, wrapped"}};
+// clang-format on
+// Columns of the objects the tests reach by role.
+constexpr int Box = 0, MainOn = 7, MainOff = 8, MainState = 9, ReserveOn = 12, ReserveOff = 13,
+              ReserveState = 14, LimitBox = 17, SetLimit = 18, Limit = 19;
 
 // The number after the prefix of each object's name (0: none), by port.
+// clang-format off
 const int kPortNames[16][23] = {
     {0, 0, 2, 0, 2, 3, 4, 0, 2, 0, 33, 34, 33, 34, 17, 35, 36, 17, 3, 0, 3, 5, 113},
     {2, 9, 10, 5, 6, 11, 12, 5, 6, 3, 41, 42, 37, 38, 19, 43, 44, 18, 35, 3, 4, 6, 114},
@@ -66,12 +49,11 @@ const int kPortNames[16][23] = {
     {10, 41, 42, 21, 22, 43, 44, 21, 22, 11, 73, 74, 53, 54, 27, 75, 76, 28, 87, 23, 106, 74, 122},
     {11, 45, 46, 23, 24, 47, 48, 23, 24, 12, 77, 78, 55, 56, 28, 79, 80, 27, 85, 21, 107, 75, 123},
     {9, 37, 38, 19, 20, 39, 40, 19, 20, 10, 69, 70, 51, 52, 26, 71, 72, 26, 83, 19, 108, 76, 124},
-    {16, 65, 66, 97,  98,  67, 68, 65, 66,  33, 99, 100,
-     67, 68, 34, 101, 102, 29, 89, 25, 109, 77, 125},
+    {16, 65, 66, 97, 98, 67, 68, 65, 66, 33, 99, 100, 67, 68, 34, 101, 102, 29, 89, 25, 109, 77, 125},
     {14, 57, 58, 29, 30, 59, 60, 29, 30, 15, 89, 90, 61, 62, 31, 91, 92, 32, 95, 31, 110, 78, 126},
     {15, 61, 62, 31, 32, 63, 64, 31, 32, 16, 93, 94, 63, 64, 32, 95, 96, 31, 93, 29, 111, 79, 127},
-    {13, 53, 54, 27, 28, 55, 56, 27, 28, 14, 85, 86, 59, 60, 30, 87, 88, 30, 91, 27, 112, 80, 128},
-};
+    {13, 53, 54, 27, 28, 55, 56, 27, 28, 14, 85, 86, 59, 60, 30, 87, 88, 30, 91, 27, 112, 80, 128}};
+// clang-format on
 
 QString nameOf(int port, int column)
 {
@@ -79,10 +61,43 @@ QString nameOf(int port, int column)
     return QLatin1String(kColumns[column].prefix) + (n ? QStringLiteral("_%1").arg(n) : "");
 }
 
-// Boxes are made row by row, ports running down the columns.
-int gridIndexOf(int port)
+struct TelemetryRow {
+    const char *row;
+    quint16 id;
+    const char *name, *input, *changed;
+};
+// Decoded from the samples: port/channel, current (int16), voltage (uint16),
+// temperature; threshold: port, reserved, limit, parameter. Hand-made (with
+// field values): a record as a shorter description or a near-miss name
+// leaves it.
+const TelemetryRow kTelemetry[] = {
+    {"regular8_main", 0x48A, "", "082c01881319", "textEdit_49=5000 textEdit_50=300"},
+    {"regular15_reserve", 0x4A1, "", "1fecffe40c00", "textEdit_55=3300 textEdit_56=-20"},
+    {"threshold port 16", 0x481, "", "0f00d0076400", "textEdit_80=2000"},
+    {"threshold index 16", 0x481, "", "1000f4016400", ""},
+    {"from another source", 0x482, "regular0_main", "3=12 4=3300", "textEdit=3300 textEdit_2=12"},
+    {"not described", 0x482, "", "3=12 4=3300", ""},
+    {"name in other case", 0x482, "Regular0_main", "3=12 4=3300", ""},
+    {"name of another id", 0x483, "regular0_main", "3=12 4=3300", ""},
+    {"voltage missing", 0x491, "regular15_main", "3=7", "textEdit_54=7"},
+    {"threshold -1", 0x481, "threshold", "1=-1 3=77", ""},
+    {"threshold without index", 0x481, "threshold", "3=77", ""},
+    {"threshold without limit", 0x481, "threshold", "1=3", ""},
+    // State bits run from the top bit of the first byte: field 17 (port 1's
+    // reserve channel) is 0x80 of the third byte.
+    {"port 1 reserve only", 0x480, "", "00008000", "states 00000000000000001000000000000000"},
+    {"all states", 0x480, "", "ffffffff", "states 11111111111111111111111111111111"},
+    {"port 16 main, port 9 reserve", 0x480, "", "00010080",
+     "states 00000000000000010000000010000000"},
+    {"main states only", 0x480, "feeders_state",
+     "1=0 2=0 3=1 4=0 5=0 6=0 7=0 8=0 9=0 10=0 11=0 12=0 13=0 14=0 15=0 16=1",
+     "states 00100000000000010101010101010101"},
+};
+
+QString classOf(int column)
 {
-    return (port - 1) % 4 * 4 + (port - 1) / 4;
+    const QString prefix = QLatin1String(kColumns[column].prefix);
+    return "Q" + prefix.left(1).toUpper() + prefix.mid(1);
 }
 
 } // namespace
@@ -93,20 +108,11 @@ class TestPowerSwitchControl : public QObject
     SampleModels models;
     PowerSwitchControl *panel = nullptr;
 
-    QStringList shown(quint16 id, const QString &name, const QVariant &input)
+    QString shown(quint16 id, const QString &name, const QString &input)
     {
         return shownBy(
             panel, [this](OstrelTableRecord *r) { panel->showDataInTextEdit(r); },
             models.treeModel.get(), id, 0x7, name, input);
-    }
-    QString states()
-    {
-        QString bits;
-        for (int column : {MainState, ReserveState})
-            for (int port = 1; port <= 16; ++port)
-                bits +=
-                    panel->findChild<QCheckBox *>(nameOf(port, column))->isChecked() ? '1' : '0';
-        return bits;
     }
 
 private slots:
@@ -135,12 +141,10 @@ private slots:
         for (int port = 1; port <= 16; ++port) {
             for (const auto &c : channels) {
                 const QByteArray slot = QByteArray(c.slot).replace("%1", QByteArray::number(port));
-                quint8 mask[4] = {};
-                mask[(c.firstBit + port - 1) / 8] = quint8(1u << ((port - 1) % 8));
+                const quint32 mask = 1u << (c.firstBit + port - 1);
                 QTest::addRow("%s", slot.constData())
                     << nameOf(port, c.button) << slot << 0
-                    << QStringLiteral("%1 1->7 [4] ").arg(c.id) +
-                           QByteArray(reinterpret_cast<char *>(mask), 4).toHex();
+                    << QString::asprintf("%s 1->7 [4] ", c.id) + leHex(mask);
             }
             const int limit = limits[port - 1];
             QTest::addRow("limit %d on port %d", limit, port)
@@ -172,40 +176,30 @@ private slots:
     {
         CommandCatcher sent(panel);
         QPushButton *b = panel->pushButton_25;
-        const QPoint inside = b->rect().center(), outside(b->width() + 20, inside.y());
-        QTest::mousePress(b, Qt::LeftButton, {}, inside);
-        QVERIFY(sent.records.empty());
+        const QPoint inside(5, 5), outside(b->width() + 20, 5);
+        QMouseEvent press(QEvent::MouseButtonPress, inside, Qt::LeftButton, Qt::LeftButton, {});
         QMouseEvent drag(QEvent::MouseMove, outside, Qt::NoButton, Qt::LeftButton, {});
+        QMouseEvent release(QEvent::MouseButtonRelease, outside, Qt::LeftButton, Qt::NoButton, {});
+        QApplication::sendEvent(b, &press);
+        QVERIFY(sent.records.empty());
         QApplication::sendEvent(b, &drag);
-        QTest::mouseRelease(b, Qt::LeftButton, {}, outside);
+        QApplication::sendEvent(b, &release);
         QCOMPARE(sent.records.size(), size_t(1));
         QCOMPARE(messageOf(*sent.records[0]), QStringLiteral("0x380 1->7 [4] 00010000"));
     }
 
-    void readiness_data()
-    {
-        QTest::addColumn<bool>("withMap");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<uint>("status");
-        const QString on("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000");
-        QTest::newRow("described") << true << on << uint(OstrelTableRecord::Ready);
-        QTest::newRow("no map") << false << on << uint(OstrelTableRecord::Received);
-        QTest::newRow("not in the map") << true << "SRC=0X1, DST=0X7, MSGID=0X999, DLEN=0X0, data:"
-                                        << uint(OstrelTableRecord::Received);
-        QTest::newRow("empty") << true << "" << uint(OstrelTableRecord::New);
-        QTest::newRow("garbage") << true << "SRC=0X1, DST=" << uint(OstrelTableRecord::New);
-    }
+    // Ready only when the line parses and the map describes it.
     void readiness()
     {
-        QFETCH(bool, withMap);
-        QFETCH(QString, line);
-        QFETCH(uint, status);
-        panel->setTreeModel(withMap ? models.treeModel.get() : nullptr);
         CommandCatcher sent(panel);
-        panel->setPort(line);
-        QCOMPARE(sent.records.size(), size_t(1));
-        QCOMPARE(sent.records[0]->status, status);
-        QCOMPARE(sent.records[0]->treeItem != nullptr, status == OstrelTableRecord::Ready);
+        panel->setPort("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000"); // no map yet
+        panel->setTreeModel(models.treeModel.get());
+        panel->setPort("SRC=0X1, DST=0X7, MSGID=0X999, DLEN=0X0, data:");
+        panel->setPort("SRC=0X1, DST=");
+        QCOMPARE(QList<unsigned>(
+                     {sent.records[0]->status, sent.records[1]->status, sent.records[2]->status}),
+                 QList<unsigned>({OstrelTableRecord::Received, OstrelTableRecord::Received,
+                                  OstrelTableRecord::New}));
     }
 
     void historyTakesTheRecordOver()
@@ -230,89 +224,27 @@ private slots:
         panel->setPort(QString());
     }
 
-    // Sample-decoded data, or hand-made records as a shorter description
-    // or another id or name leaves them.
-    void telemetry_data()
-    {
-        QTest::addColumn<uint>("id");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QVariant>("input");
-        QTest::addColumn<QStringList>("changed");
-        auto bytes = [](const char *hex) { return QVariant(QByteArray::fromHex(hex)); };
-        const QVariant channel = QVariantMap{{"3", 12}, {"4", 3300}};
-        // port/channel, current (int16), voltage (uint16), temperature
-        QTest::newRow("regular8_main") << 0x48Au << "" << bytes("082c01881319")
-                                       << QStringList{"textEdit_49=5000", "textEdit_50=300"};
-        QTest::newRow("regular15_reserve") << 0x4A1u << "" << bytes("1fecffe40c00")
-                                           << QStringList{"textEdit_55=3300", "textEdit_56=-20"};
-        // port, reserved, limit, parameter
-        QTest::newRow("threshold port 5")
-            << 0x481u << "" << bytes("0400f4016400") << QStringList{"textEdit_69=500"};
-        QTest::newRow("threshold port 16")
-            << 0x481u << "" << bytes("0f00d0076400") << QStringList{"textEdit_80=2000"};
-        QTest::newRow("threshold index 16")
-            << 0x481u << "" << bytes("1000f4016400") << QStringList();
-        QTest::newRow("from another source") << 0x482u << "regular0_main" << channel
-                                             << QStringList{"textEdit=3300", "textEdit_2=12"};
-        QTest::newRow("not described") << 0x482u << "" << channel << QStringList();
-        QTest::newRow("name in other case")
-            << 0x482u << "Regular0_main" << channel << QStringList();
-        QTest::newRow("name of another id")
-            << 0x483u << "regular0_main" << channel << QStringList();
-        QTest::newRow("voltage missing")
-            << 0x491u << "regular15_main" << QVariant(QVariantMap{{"3", 7}})
-            << QStringList{"textEdit_54=7"};
-        QTest::newRow("threshold -1")
-            << 0x481u << "threshold" << QVariant(QVariantMap{{"1", -1}, {"3", 77}})
-            << QStringList();
-        QTest::newRow("threshold index not a number")
-            << 0x481u << "threshold" << QVariant(QVariantMap{{"1", "x"}, {"3", 77}})
-            << QStringList{"textEdit_5=77"};
-        QTest::newRow("threshold without index")
-            << 0x481u << "threshold" << QVariant(QVariantMap{{"3", 77}}) << QStringList();
-        QTest::newRow("threshold without limit")
-            << 0x481u << "threshold" << QVariant(QVariantMap{{"1", 3}}) << QStringList();
-    }
+    void telemetry_data() { addRows(kTelemetry); }
     void telemetry()
     {
-        QFETCH(uint, id);
-        QFETCH(QString, name);
-        QFETCH(QVariant, input);
-        QFETCH(QStringList, changed);
-        QCOMPARE(shown(quint16(id), name, input), changed);
-    }
-
-    // Bits run from the top bit of the first byte: field 17 (port 1's
-    // reserve channel) is 0x80 of the third byte.
-    void feederStates_data()
-    {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("states"); // main channels 1..16, then reserve
-        const QString none(32, '0');
-        QTest::newRow("port 1 reserve only")
-            << QByteArray::fromHex("00008000") << QString(none).replace(16, 1, "1");
-        QTest::newRow("all") << QByteArray::fromHex("ffffffff") << QString(32, '1');
-        QTest::newRow("port 16 main, port 9 reserve")
-            << QByteArray::fromHex("00010080")
-            << QString(none).replace(15, 1, "1").replace(24, 1, "1");
-    }
-    void feederStates()
-    {
-        QFETCH(QByteArray, data);
-        QFETCH(QString, states);
-        for (QCheckBox *box : panel->findChildren<QCheckBox *>())
-            box->setChecked(!box->isChecked());
-        shown(0x480, QString(), data);
-        QCOMPARE(this->states(), states);
-        // A description of the main channels only leaves the reserve boxes.
-        QVariantMap mains;
-        for (int field = 1; field <= 16; ++field)
-            mains.insert(QString::number(field), states[field - 1] == '0');
-        HandMadeRecord made(0x480, QStringLiteral("feeders_state"), mains);
-        panel->showDataInTextEdit(&made.record);
-        for (int i = 0; i < 16; ++i)
-            states[i] = states[i] == '0' ? '1' : '0';
-        QCOMPARE(this->states(), states);
+        QFETCH(int, i);
+        const TelemetryRow &r = kTelemetry[i];
+        // The state boxes start as "0101..." so that every change shows.
+        for (int column : {MainState, ReserveState}) {
+            for (int port = 1; port <= 16; ++port)
+                panel->findChild<QCheckBox *>(nameOf(port, column))->setChecked(port % 2 == 0);
+        }
+        QString changed = shown(r.id, r.name, r.input);
+        if (r.id == 0x480) {
+            changed = "states ";
+            for (int column : {MainState, ReserveState}) {
+                for (int port = 1; port <= 16; ++port)
+                    changed += panel->findChild<QCheckBox *>(nameOf(port, column))->isChecked()
+                                   ? '1'
+                                   : '0';
+            }
+        }
+        QCOMPARE(changed, QString(r.changed));
     }
 
     void stateBoxesAreDisplayOnly()
@@ -327,8 +259,7 @@ private slots:
             for (QCheckBox *box : {main, reserve})
                 QTest::mouseClick(panel->windowHandle(), Qt::LeftButton, {}, box->mapTo(panel, at));
         }
-        QVERIFY(!main->isChecked());
-        QVERIFY(reserve->isChecked());
+        QVERIFY(!main->isChecked() && reserve->isChecked());
         // Tab never lands on one.
         panel->spinBox->setFocus();
         for (int i = 0; i < 400; ++i) {
@@ -337,48 +268,48 @@ private slots:
         }
     }
 
+    // Every object of both tabs by port and column, and the panel buttons.
     void formObjects_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("className");
-        QTest::addColumn<QString>("parentName");
-        QTest::addColumn<int>("order");
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("port");
+        QTest::addColumn<int>("column");
         for (int port = 1; port <= 16; ++port) {
-            const QString titles[2] = {QStringLiteral("Порт №%1 (X%2)").arg(port).arg(port + 2),
-                                       QStringLiteral("Порт №%1").arg(port)};
-            for (int c = 0; c < 23; ++c) {
-                const Column &column = kColumns[c];
-                const int box = c < LimitBox ? Box : LimitBox;
-                const bool isBox = c == box;
-                QTest::addRow("%s", qPrintable(nameOf(port, c)))
-                    << nameOf(port, c) << column.className
-                    << (isBox ? (box == Box ? "tab" : "tab_2") : nameOf(port, box))
-                    << (isBox ? 1 + gridIndexOf(port) : c - box - 1) << column.rect
-                    << (isBox ? titles[box != Box] : QString::fromUtf8(column.text));
-            }
+            for (int c = 0; c < 23; ++c)
+                QTest::addRow("%s", qPrintable(nameOf(port, c))) << port << c;
         }
-        QTest::newRow("request") << "pushButton_98"
-                                 << "QPushButton"
-                                 << "tab_2" << 17 << QRect()
-                                 << "Запрос телеметрии по ограничению тока";
-        QTest::newRow("store") << "pushButton_97"
-                               << "QPushButton"
-                               << "tab_2" << 18 << QRect() << "Записать значения в память";
+        QTest::newRow("request") << 0 << 0;
+        QTest::newRow("store") << 0 << 1;
     }
     void formObjects()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, className);
-        QFETCH(QString, parentName);
-        QFETCH(int, order);
-        QFETCH(QRect, rect);
-        QFETCH(QString, text);
-        checkFormObject(panel, name, className, parentName, order, rect, text);
+        QFETCH(int, port);
+        QFETCH(int, column);
+        if (port == 0) { // under ports 12 and 16 on tab 2, made after the boxes
+            checkFormObject(
+                panel, column ? "pushButton_97" : "pushButton_98", "QPushButton", "tab_2",
+                17 + column, QRect(), QString::asprintf("4,%d 1x1", 2 + column),
+                column ? "Записать значения в память" : "Запрос телеметрии по ограничению тока");
+            return;
+        }
+        // Ports run down the columns, boxes are made row by row; on tab 2
+        // ports 4 and 8 take two rows.
+        const int row = (port - 1) % 4, gridColumn = (port - 1) / 4;
+        const int box = column < LimitBox ? Box : LimitBox;
+        if (column == box) {
+            const int rows = box == LimitBox && (port == 4 || port == 8) ? 2 : 1;
+            checkFormObject(panel, nameOf(port, column), "QGroupBox", box ? "tab_2" : "tab",
+                            1 + row * 4 + gridColumn, QRect(),
+                            QString::asprintf("%d,%d %dx1", row, gridColumn, rows),
+                            box ? QStringLiteral("Порт №%1").arg(port)
+                                : QStringLiteral("Порт №%1 (X%2)").arg(port).arg(port + 2));
+        } else {
+            checkFormObject(panel, nameOf(port, column), classOf(column), nameOf(port, box),
+                            column - box - 1, kColumns[column].rect, QString(),
+                            QString::fromUtf8(kColumns[column].text));
+        }
     }
 
-    void formLayout()
+    void formWindow()
     {
         QCOMPARE(panel->objectName(), QStringLiteral("Form"));
         QCOMPARE(panel->windowTitle(), QStringLiteral("Power Switch Control"));
@@ -396,27 +327,6 @@ private slots:
                                         {"QPushButton", 82}, {"QCheckBox", 32}, {"QSpinBox", 16},
                                         {"QTabWidget", 1},   {"QWidget", 2}};
         QCOMPARE(formObjectCounts(panel, counts), counts);
-
-        // On tab 2 ports 4 and 8 take two rows and the two panel buttons
-        // stand under ports 12 and 16.
-        auto cellOf = [this](QWidget *page, const QString &name) {
-            auto *grid = qobject_cast<QGridLayout *>(page->layout());
-            int row = -1, column = -1, rows = 0, columns = 0;
-            grid->getItemPosition(grid->indexOf(panel->findChild<QWidget *>(name)), &row, &column,
-                                  &rows, &columns);
-            return QString::asprintf("%s %d,%d %dx%d", qPrintable(grid->objectName()), row, column,
-                                     rows, columns);
-        };
-        for (int port = 1; port <= 16; ++port) {
-            const int row = (port - 1) % 4, column = (port - 1) / 4;
-            QCOMPARE(cellOf(panel->tab, nameOf(port, Box)),
-                     QString::asprintf("gridLayout_2 %d,%d 1x1", row, column));
-            QCOMPARE(cellOf(panel->tab_2, nameOf(port, LimitBox)),
-                     QString::asprintf("gridLayout_3 %d,%d %dx1", row, column,
-                                       port == 4 || port == 8 ? 2 : 1));
-        }
-        QCOMPARE(cellOf(panel->tab_2, "pushButton_98"), QStringLiteral("gridLayout_3 4,2 1x1"));
-        QCOMPARE(cellOf(panel->tab_2, "pushButton_97"), QStringLiteral("gridLayout_3 4,3 1x1"));
         panel->spinBox_15->setValue(5000);
         QCOMPARE(panel->spinBox_15->value(), 2000);
     }
@@ -426,9 +336,8 @@ private slots:
         DesktopFont desktopFont;
         panel->showForm();
         QVERIFY(QTest::qWaitForWindowExposed(panel));
-        shown(0x48A, QString(), QByteArray::fromHex("082c01881319"));
-        shown(0x480, QString(), QByteArray::fromHex("05a00300"));
-        shown(0x481, QString(), QByteArray::fromHex("0400f4016400"));
+        for (int i : {0, 2, 14})
+            shown(kTelemetry[i].id, QString(), kTelemetry[i].input);
         for (int tab = 0; tab < 2; ++tab) {
             panel->tabWidget->setCurrentIndex(tab);
             QVERIFY(panel->grab().save(
