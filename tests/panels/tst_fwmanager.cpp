@@ -2,10 +2,42 @@
 #include "ostrelfwmanager.h"
 #include "ostreltablemodel.h"
 #include "support_panels.h"
-#include "treeproxymodel.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+namespace
+{
+
+// An edit or selector set to a value before a validation (blockSize -1:
+// the firmware settings, which read none); "psw" chooses PSW after OBC-A.
+const struct {
+    const char *row, *name, *value, *message;
+    int blockSize;
+} kValidation[] = {
+    {"defaults", "", "", "", 2048},
+    {"hexadecimal block size", "blockSizeEdit", "0x800", "", 2048},
+    {"octal block size", "blockSizeEdit", "010", "", 8},
+    {"block size with a unit", "blockSizeEdit", "2k", "wrong block size format", 0},
+    {"block size 0", "blockSizeEdit", "0", "block size must be at least 1", 0},
+    {"repeat time 0", "repeatTimeEdit", "0", "repeat time must be at least 1 ms", 2048},
+    {"address past signed 32 bits", "baseAddrEdit", "0x80000000", "wrong address format", 2048},
+    {"no file", "fileEdit", "", "file not found", 0},
+    {"missing file passes", "fileEdit", "/no/such/file.bin", "", 2048},
+    {"address field of type file", "addrFieldCombo", "2",
+     "address field data is not an integer field", 0},
+    {"no data field", "dataFieldCombo", "-1", "data field not found", 0},
+    {"write command of the device before", "psw", "", "write memory command not found", 0},
+    {"largest crc", "fwCrcEdit", "0xffffffff", "", -1},
+    {"crc past 32 bits", "fwCrcEdit", "0x1ffffffff", "wrong crc32 format", -1},
+    {"firmware address past signed 32 bits", "fwAddrEdit", "0x80000000",
+     "wrong firmware address format", -1},
+    {"size text", "fwSizeEdit", "big", "wrong firmware size format", -1},
+    {"command with two fields", "fwCrcFieldCombo", "-1", "checksum address field not found", -1},
+    {"no device", "device", "", "firmware update command not found", -1},
+    {"firmware command of the device before", "psw", "", "firmware update command not found", -1}};
+
+} // namespace
 
 class TestFwManager : public QObject
 {
@@ -16,22 +48,17 @@ class TestFwManager : public QObject
     std::unique_ptr<OstrelFWManager> m;
 
     void pick(quint32 address) { QVERIFY(pickDevice(m.get(), sample.device(address))); }
-    void press(const char *button)
-    {
-        m->dialog->findChild<QPushButton *>(QLatin1String(button))->click();
-    }
     void ack(quint32 address)
     {
-        QByteArray bytes(5, '\0');
-        qToLittleEndian(address, bytes.data());
-        history->slotNewFromOstrel(ostrel_message{0xAA03, 0x10, 0x1, 5, nullptr}, bytes);
+        history->slotNewFromOstrel(ostrel_message{0xAA03, 0x10, 0x1, 5, nullptr},
+                                   QByteArray::fromHex(leHex(address).toLatin1() + "00"));
     }
-    QList<OstrelTableRecord *> sent() const
+    QStringList sent() const
     {
-        QList<OstrelTableRecord *> out;
-        for (int r = 0; r < history->rowCount(); ++r) {
-            if (history->itemAtRow(unsigned(r))->direction == OstrelTableRecord::Out)
-                out << history->itemAtRow(unsigned(r));
+        QStringList out;
+        for (unsigned r = 0; r < unsigned(history->rowCount()); ++r) {
+            if (history->itemAtRow(r)->direction == OstrelTableRecord::Out)
+                out << messageOf(*history->itemAtRow(r));
         }
         return out;
     }
@@ -60,15 +87,14 @@ private slots:
         QCOMPARE(m->dialog->windowTitle(), QStringLiteral("Ostrel firmware manager"));
         QCOMPARE(m->baseAddrEdit->text() + m->blockSizeEdit->text() + m->repeatTimeEdit->text(),
                  QStringLiteral("0x0020481000"));
-        QVERIFY(m->deleteTempCheck->isChecked());
-        QCOMPARE(m->transmitButton->text(), QStringLiteral("Transmit file"));
-        QVERIFY(!m->sendTimer->isActive());
-        QVERIFY(!m->writeCmd && !m->fwUpdateCmd && !m->device);
+        QVERIFY(m->deleteTempCheck->isChecked() && !m->device);
         pick(0x10);
         m->chooseFile(patternFile(dir, "firmware.bin", 5000));
         QVERIFY(m->dialog->grab().save(QStringLiteral(VELKARO_BINARY_DIR "/fwmanager.png")));
     }
 
+    // A device chosen before leaves nothing behind; only a memory choice
+    // changes the address edits.
     void deviceChoice_data()
     {
         QTest::addColumn<quint32>("address");
@@ -78,7 +104,6 @@ private slots:
             << 0x10u
             << "ab01 ab03 aaff ab04 address size data fw_address fw_size fw_crc32 flash_app"
             << QStringList{};
-        // The address edits are the operator's: only a memory choice changes them.
         QTest::newRow("device without memory descriptions")
             << 0x7u << ""
             << QStringList{"Memory map not found: Memory map description was not found for "
@@ -91,13 +116,12 @@ private slots:
         QFETCH(quint32, address);
         QFETCH(QString, choices);
         QFETCH(QStringList, boxes);
-        pick(0x10); // a device chosen earlier leaves nothing behind
+        pick(0x10);
         qDeleteAll(m->dialog->findChildren<QMessageBox *>());
         pick(address);
-        TreeItem *dev = sample.device(address);
-        QCOMPARE(m->device, dev);
-        QCOMPARE(m->writeCmdCombo->count(), dev->childCount());
-        QCOMPARE(m->fwUpdateCmdCombo->count(), dev->childCount());
+        QCOMPARE(m->device, sample.device(address));
+        QCOMPARE(m->writeCmdCombo->count(), m->device->childCount());
+        QCOMPARE(m->fwUpdateCmdCombo->count(), m->device->childCount());
         QStringList chosen;
         for (OstrelPacketRecord *p : {m->writeCmd, m->fwUpdateCmd, m->enterModeCmd, m->exitModeCmd})
             chosen << (p ? QString::number(p->id, 16) : QString());
@@ -114,82 +138,31 @@ private slots:
         QCOMPARE(texts, boxes);
     }
 
-    void otherNodes()
-    {
-        // A module node puts the selector back and changes nothing.
-        pick(0x10);
-        m->deviceCombo->setCurrentIndex(-1);
-        QVERIFY(pickDevice(m.get(), sample.device(0x10)->parentItem()));
-        QCOMPARE(m->deviceCombo->currentIndex(), 0);
-        QCOMPARE(m->device, sample.device(0x10));
-        // A packet node is taken as its device, without command rows.
-        TreeItem *packet = sample.treeModel->findDevMsg(0x10, 0xAB01);
-        QVERIFY(pickDevice(m.get(), packet));
-        QCOMPARE(m->device, packet);
-        QCOMPARE(m->writeCmdCombo->count(), 0);
-        QCOMPARE(m->memoryCombo->count(), 3);
-    }
-
-    void validation_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("blockSize");
-        // blockSize -1: the firmware settings, which read none.
-        const struct {
-            const char *row, *name, *value, *message;
-            int blockSize;
-        } rows[] = {
-            {"defaults", "", "", "", 2048},
-            {"hexadecimal block size", "blockSizeEdit", "0x800", "", 2048},
-            {"octal block size", "blockSizeEdit", "010", "", 8},
-            {"block size with a unit", "blockSizeEdit", "2k", "wrong block size format", 0},
-            {"block size 0", "blockSizeEdit", "0", "block size must be at least 1", 0},
-            {"repeat time 0", "repeatTimeEdit", "0", "repeat time must be at least 1 ms", 2048},
-            {"address past signed 32 bits", "baseAddrEdit", "0x80000000", "wrong address format",
-             2048},
-            {"no file", "fileEdit", "", "file not found", 0},
-            {"missing file passes", "fileEdit", "/no/such/file.bin", "", 2048},
-            {"address field of type file", "addrFieldCombo", "2",
-             "address field data is not an integer field", 0},
-            {"no data field", "dataFieldCombo", "-1", "data field not found", 0},
-            {"largest crc", "fwCrcEdit", "0xffffffff", "", -1},
-            {"crc past 32 bits", "fwCrcEdit", "0x1ffffffff", "wrong crc32 format", -1},
-            {"firmware address past signed 32 bits", "fwAddrEdit", "0x80000000",
-             "wrong firmware address format", -1},
-            {"size text", "fwSizeEdit", "big", "wrong firmware size format", -1},
-            {"command with two fields", "fwCrcFieldCombo", "-1", "checksum address field not found",
-             -1},
-            {"no device", "device", "", "firmware update command not found", -1},
-        };
-        for (const auto &r : rows)
-            QTest::newRow(r.row) << QString(r.name) << QString(r.value) << QString(r.message)
-                                 << r.blockSize;
-    }
+    void validation_data() { addRows(kValidation); }
     void validation()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, value);
-        QFETCH(QString, message);
-        QFETCH(int, blockSize);
+        QFETCH(int, i);
+        const auto &row = kValidation[i];
+        const QString name(row.name);
         if (name != "device")
             pick(0x10);
+        if (name == "psw")
+            pick(0x7);
         m->fileEdit->setText(patternFile(dir, "v.bin", 10));
         m->fwSizeEdit->setText("10");
         m->fwCrcEdit->setText("0x0");
         m->fwAddrEdit->setText("0x100");
         if (auto *edit = m->dialog->findChild<QLineEdit *>(name))
-            edit->setText(value);
+            edit->setText(row.value);
         if (auto *combo = m->dialog->findChild<QComboBox *>(name))
-            combo->setCurrentIndex(value.toInt());
+            combo->setCurrentIndex(QString(row.value).toInt());
         MessageLog log;
-        const bool firmware = blockSize < 0;
+        const bool firmware = row.blockSize < 0;
         QCOMPARE(firmware ? m->updateFromEditsFWUpdate() : m->updateFromEditsWrite(),
-                 message.isEmpty());
-        QCOMPARE(log.texts, message.isEmpty() ? QStringList() : QStringList{message});
+                 !*row.message);
+        QCOMPARE(log.texts, *row.message ? QStringList{row.message} : QStringList());
         if (!firmware)
-            QCOMPARE(m->blockSize, blockSize);
+            QCOMPARE(m->blockSize, row.blockSize);
         if (name.isEmpty())
             QVERIFY(m->repeatTime == 1000 && m->deleteTempFiles && m->addrField);
         if (name == "device")
@@ -212,8 +185,7 @@ private slots:
         f.close();
         MessageLog log;
         m->chooseFile(f.fileName() + ".gone");
-        QVERIFY(log.has("Can't open file"));
-        QCOMPARE(m->fileEdit->text(), QString());
+        QVERIFY(log.has("Can't open file") && m->fileEdit->text().isEmpty());
         m->chooseFile(f.fileName());
         QCOMPARE(m->fileEdit->text(), f.fileName());
         QCOMPARE(m->fwSizeEdit->text() + " " + m->fwCrcEdit->text(), shown);
@@ -229,10 +201,9 @@ private slots:
         m->fwCrcEdit->setText("0x1");
         {
             MessageLog log;
-            press("burnButton");
+            m->slotFWUpdatePressed();
             QCOMPARE(log.texts,
-                     (QStringList{"file not found", "firmware update operation aborted"}));
-            QVERIFY(sent().isEmpty());
+                     QStringList({"file not found", "firmware update operation aborted"}));
         }
         const QString path = patternFile(dir, "burn.bin", 100);
         m->chooseFile(path);
@@ -240,15 +211,10 @@ private slots:
         QVERIFY(f.open(QIODevice::Append) && f.write("more") == 4);
         f.close();
         MessageLog log;
-        press("burnButton");
+        m->slotFWUpdatePressed();
         QVERIFY(log.has("the update uses these"));
-        QCOMPARE(sent().size(), 1);
-        const OstrelTableRecord *burn = sent().at(0);
-        QCOMPARE(burn->message.msg_id, uint16_t(0xAB03));
-        const QByteArray data(reinterpret_cast<const char *>(burn->message.data), 12);
-        QCOMPARE(le32(data, 0), 0x08008000u);
-        QCOMPARE(le32(data, 4), 104u);
-        QCOMPARE(le32(data, 8), crc32IsoHdlc(pattern(100) + "more"));
+        QCOMPARE(sent(), QStringList{"0xab03 1->10 [12] " + leHex(0x08008000) + leHex(104) +
+                                     leHex(crc32IsoHdlc(pattern(100) + "more"))});
         QCOMPARE(m->fwSizeEdit->text(), QStringLiteral("104"));
         QCOMPARE(m->sendTimer->interval(), 5000);
     }
@@ -262,7 +228,6 @@ private slots:
         m->blockSizeEdit->setText("64");
         m->repeatTimeEdit->setText("50");
         m->transmitButton->click();
-        QCOMPARE(sent().size(), 1);
         QCOMPARE(m->sendTimer->interval(), 50);
         ack(0x08008000);
         QCOMPARE(sent().size(), 2);
@@ -275,50 +240,14 @@ private slots:
         m->transmitButton->click();
         QCOMPARE(m->transmitButton->text(), QStringLiteral("Pause"));
         QVERIFY(m->sendTimer->isActive());
-        press("abortButton");
+        m->dialog->findChild<QPushButton *>("abortButton")->click();
         QCOMPARE(buttonAndStatus(), QStringLiteral("Transmit file / Canceled by user"));
         QVERIFY(!m->sendTimer->isActive());
-        m->slotTimeoutSend();
-        ack(0x08008040);
-        QCOMPARE(sent().size(), 2);
         m->transmitButton->click();
         for (quint32 a : {0x08008000u, 0x08008040u, 0x08008080u})
             ack(a);
         QCOMPARE(sent().size(), 5);
         QCOMPARE(buttonAndStatus(), QStringLiteral("Transmit file / Transfer complete"));
-    }
-
-    void bootModeSendsOnce()
-    {
-        pick(0x10);
-        m->chooseFile(patternFile(dir, "boot.bin", 10));
-        press("bootButton");
-        QCOMPARE(sent().size(), 1);
-        QCOMPARE(sent().at(0)->message.msg_id, uint16_t(0xAAFF));
-        QCOMPARE(m->statusLabel->text(), QStringLiteral("Sending packets, 1 remains"));
-        QVERIFY(!m->sendTimer->isActive());
-        m->slotTimeoutSend();
-        ack(0);
-        QCOMPARE(sent().size(), 1);
-    }
-
-    // Choosing another device drops the commands of the one before, so
-    // nothing of it can be sent to the new address.
-    void changingDeviceDropsStaleCommands()
-    {
-        pick(0x10);
-        m->chooseFile(patternFile(dir, "stale.bin", 10));
-        pick(0x7);
-        QVERIFY(!m->writeCmd && !m->fwUpdateCmd && !m->enterModeCmd && !m->exitModeCmd);
-        QCOMPARE(m->addrFieldCombo->count(), 0);
-        MessageLog log;
-        press("bootButton");
-        press("burnButton");
-        QCOMPARE(log.texts,
-                 (QStringList{"write memory command not found", "write operation aborted",
-                              "firmware update command not found",
-                              "firmware update operation aborted"}));
-        QVERIFY(sent().isEmpty());
     }
 
     // Closing the dialog aborts a paused transfer and, idle, only says so again.
