@@ -114,13 +114,20 @@ bool isOwn(QWidget *w)
 QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
                 TreeModel *tree, quint16 id, quint16 src, const QString &name, const QString &input)
 {
-    // Each value edit shows its own name, so that a change stands out.
-    QList<QWidget *> edits;
+    // Each value edit shows its own name, so that a change stands out; the
+    // others get their text back.
+    auto setText = [](QWidget *w, const QString &text) {
+        if (auto *edit = qobject_cast<QTextEdit *>(w))
+            edit->setText(text);
+        else
+            qobject_cast<QLineEdit *>(w)->setText(text);
+    };
+    QMap<QWidget *, QString> edits;
     for (QWidget *w : panel->findChildren<QWidget *>()) {
-        if (auto *edit = qobject_cast<QTextEdit *>(w); edit && isOwn(w))
-            edit->setText(w->objectName()), edits << w;
-        if (auto *edit = qobject_cast<QLineEdit *>(w); edit && isOwn(w))
-            edit->setText(w->objectName()), edits << w;
+        if ((qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w)) && isOwn(w)) {
+            edits[w] = describe(w);
+            setText(w, w->objectName());
+        }
     }
     if (!input.contains('=')) {
         OstrelTableModel history(tree);
@@ -144,9 +151,11 @@ QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &
         display(&record);
     }
     QStringList changed;
-    for (QWidget *w : edits) {
-        if (describe(w) != w->objectName())
-            changed << w->objectName() + QLatin1Char('=') + describe(w);
+    for (auto it = edits.cbegin(); it != edits.cend(); ++it) {
+        if (describe(it.key()) != it.key()->objectName())
+            changed << it.key()->objectName() + QLatin1Char('=') + describe(it.key());
+        else
+            setText(it.key(), it.value());
     }
     changed.sort();
     return changed.join(' ');
