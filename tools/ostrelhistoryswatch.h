@@ -77,7 +77,11 @@ public slots:
     void slotIncreaseCounters(OstrelTableRecord *rec);
     void slotAutoscrollChanged(bool on);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    bool handleKey(QKeyEvent *event);
     void connectAutoscroll(bool on);
 
     QMetaObject::Connection scrollConnection;

@@ -1,0 +1,147 @@
+#include "logreplay.h"
+
+#include "kiss.h"
+
+#include <QLocale>
+#include <QObject>
+
+namespace
+{
+
+constexpr char kTimeRecord = 0x09;
+constexpr char kFrameRecord = 0x00;
+// A garbage file must not bury the operator in one warning per byte.
+constexpr int kMaxWarnings = 20;
+
+class Warnings
+{
+public:
+    explicit Warnings(QStringList &out) : m_out(out) {}
+    ~Warnings()
+    {
+        if (m_dropped > 0)
+            m_out << QObject::tr("... and %1 more damaged records").arg(m_dropped);
+    }
+    void add(const QString &text)
+    {
+        if (m_out.size() < kMaxWarnings)
+            m_out << text;
+        else
+            ++m_dropped;
+    }
+
+private:
+    QStringList &m_out;
+    int m_dropped = 0;
+};
+
+// The writer stamps its logs in UTC with ASCII digits whatever the locale.
+QDateTime parseUtc(const QByteArray &text, const QString &format)
+{
+    const int zero = text.indexOf('\0');
+    const QString s = QString::fromUtf8(zero < 0 ? text : text.left(zero));
+    QDateTime time = QLocale::c().toDateTime(s, format);
+    if (!time.isValid())
+        return QDateTime();
+    time.setTimeSpec(Qt::UTC);
+    return time;
+}
+
+} // namespace
+
+LogKind logKindOf(const QString &fileName)
+{
+    if (fileName.endsWith(QLatin1String(".kss")))
+        return LogKind::Kiss;
+    if (fileName.endsWith(QLatin1String(".satnogs.csv")))
+        return LogKind::Csv;
+    return LogKind::Unknown;
+}
+
+LogReadResult readKissLog(const QByteArray &bytes)
+{
+    LogReadResult result;
+    Warnings warnings(result.warnings);
+    const QList<QByteArray> pieces = bytes.split(char(KISS::FEND));
+
+    // The time record waiting for its frame record; `timeRecord` is its
+    // number among the records, for the messages.
+    bool haveTime = false;
+    QDateTime time;
+    int timeRecord = 0;
+    int record = 0;
+    auto dropPendingTime = [&]() {
+        if (haveTime)
+            warnings.add(QObject::tr("KISS log: time record %1 has no frame record; skipped")
+                             .arg(timeRecord));
+        haveTime = false;
+    };
+
+    for (const QByteArray &piece : pieces) {
+        if (piece.isEmpty())
+            continue;
+        ++record;
+        const char type = piece.at(0);
+        if (type == kTimeRecord) {
+            dropPendingTime();
+            const QByteArray text = piece.mid(1);
+            time = parseUtc(text, QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz 'UTC'"));
+            haveTime = true;
+            timeRecord = record;
+            if (!time.isValid()) {
+                // Its frame record follows and is skipped with it.
+                warnings.add(
+                    QObject::tr("KISS log: time record %1 does not read (\"%2\"); its frame is "
+                                "skipped")
+                        .arg(record)
+                        .arg(QString::fromLatin1(text.left(40).toPercentEncoding(" :.-"))));
+            }
+        } else if (type == kFrameRecord) {
+            if (!haveTime) {
+                warnings.add(QObject::tr("KISS log: frame record %1 has no time record; skipped")
+                                 .arg(record));
+                continue;
+            }
+            haveTime = false;
+            if (!time.isValid())
+                continue;
+            QByteArray frame = piece;
+            KISS::deescape(frame);
+            result.frames.append({time, frame});
+        } else {
+            dropPendingTime();
+            warnings.add(QObject::tr("KISS log: record %1 of unknown type 0x%2; skipped")
+                             .arg(record)
+                             .arg(uint(quint8(type)), 2, 16, QLatin1Char('0')));
+        }
+    }
+    dropPendingTime();
+    return result;
+}
+
+LogReadResult readCsvLog(const QByteArray &bytes)
+{
+    LogReadResult result;
+    Warnings warnings(result.warnings);
+    const QList<QByteArray> lines = bytes.split('\n');
+    int lineNo = 0;
+    for (const QByteArray &rawLine : lines) {
+        ++lineNo;
+        const QByteArray line = rawLine.endsWith('\r') ? rawLine.chopped(1) : rawLine;
+        const QList<QByteArray> parts = line.split('|');
+        if (parts.size() < 2) {
+            if (!line.trimmed().isEmpty())
+                warnings.add(QObject::tr("SatNOGS log: line %1 has no \"|\"; skipped").arg(lineNo));
+            continue;
+        }
+        const QDateTime time = parseUtc(parts.at(0), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        if (!time.isValid()) {
+            warnings.add(
+                QObject::tr("SatNOGS log: line %1 has no readable time; skipped").arg(lineNo));
+            continue;
+        }
+        // Characters that are not hex digits are passed over.
+        result.frames.append({time, QByteArray::fromHex("00" + parts.at(1))});
+    }
+    return result;
+}
