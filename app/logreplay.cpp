@@ -1,5 +1,6 @@
 #include "logreplay.h"
 
+#include "ax25_connector.h"
 #include "kiss.h"
 
 #include <QLocale>
@@ -144,4 +145,32 @@ LogReadResult readCsvLog(const QByteArray &bytes)
         result.frames.append({time, QByteArray::fromHex("00" + parts.at(1))});
     }
     return result;
+}
+
+void deliverLoggedMessages(const QVector<LoggedFrame> &frames, const LoggedMessageSink &sink)
+{
+    quint64 stamp = 1;
+    for (const LoggedFrame &logged : frames) {
+        // The messages point into this copy while it lives.
+        QByteArray frame = logged.frame;
+        const qint64 timeMs = logged.time.toMSecsSinceEpoch();
+        const QVector<ostrel_message> messages = AX25_connector::AX25_to_Ostrel_vector(frame);
+        for (ostrel_message msg : messages) {
+            const QByteArray bytes =
+                msg.data && msg.length
+                    ? QByteArray(reinterpret_cast<const char *>(msg.data), msg.length)
+                    : QByteArray();
+            zvs_ostrel_to_app_t block{};
+            block.direction = 0;
+            block.timeMs = timeMs;
+            block.stamp = stamp++;
+            block.tag = 0;
+            block.header.msg_id = msg.msg_id;
+            block.header.src = msg.src;
+            block.header.dst = msg.dst;
+            block.header.length = msg.length;
+            msg.data = nullptr;
+            sink(msg, bytes, block);
+        }
+    }
 }

@@ -7,6 +7,11 @@
 #include <QStringList>
 #include <QVector>
 
+#include "ostrelmessage.h"
+#include "zvs_ostrel_to_app.h"
+
+#include <functional>
+
 // Readers of the two radio logs the AX.25 reader writes, for "Open log..."
 // and "Submit telemetry from log...". They take the file's bytes and return
 // the frames they could read with the messages about what they could not;
@@ -37,5 +42,13 @@ LogReadResult readKissLog(const QByteArray &bytes);
 // A ".satnogs.csv" log: "yyyy-MM-dd hh:mm:ss|HEX" lines; parts after the
 // second are ignored.
 LogReadResult readCsvLog(const QByteArray &bytes);
+
+// Splits every frame into its messages and hands each on as a received
+// message with its delivery block: direction In, the logged time, a stamp
+// counting from 1 over the whole list, tag 0. The message's data pointer is
+// null; its bytes travel in the array.
+using LoggedMessageSink =
+    std::function<void(ostrel_message msg, QByteArray bytes, zvs_ostrel_to_app_t block)>;
+void deliverLoggedMessages(const QVector<LoggedFrame> &frames, const LoggedMessageSink &sink);
 
 #endif // LOGREPLAY_H

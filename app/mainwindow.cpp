@@ -467,29 +467,11 @@ void MainWindow::deliverLoggedFrames(const QVector<LoggedFrame> &frames)
 {
     if (!historyModel)
         return;
-    quint64 stamp = 1;
-    for (const LoggedFrame &logged : frames) {
-        QByteArray frame = logged.frame;
-        const qint64 timeMs = logged.time.toMSecsSinceEpoch();
-        const QVector<ostrel_message> messages = AX25_connector::AX25_to_Ostrel_vector(frame);
-        for (ostrel_message msg : messages) {
-            const QByteArray bytes =
-                msg.data && msg.length
-                    ? QByteArray(reinterpret_cast<const char *>(msg.data), msg.length)
-                    : QByteArray();
-            zvs_ostrel_to_app_t block{};
-            block.direction = 0;
-            block.timeMs = timeMs;
-            block.stamp = stamp++;
-            block.tag = 0;
-            block.header.msg_id = msg.msg_id;
-            block.header.src = msg.src;
-            block.header.dst = msg.dst;
-            block.header.length = msg.length;
-            msg.data = nullptr;
-            historyModel->slotNewFromQRX(msg, bytes, block);
-        }
-    }
+    OstrelTableModel *history = historyModel;
+    deliverLoggedMessages(
+        frames, [history](ostrel_message msg, QByteArray bytes, zvs_ostrel_to_app_t block) {
+            history->slotNewFromQRX(msg, bytes, block);
+        });
 }
 
 void MainWindow::submitLogFile(const QString &fileName)

@@ -208,6 +208,7 @@ Startup::~Startup()
     setMessageOutputLog(nullptr);
     setMessageOutputWindow(nullptr);
     errLogFile.close();
+    errLogName = QString();
 
     QObject::disconnect(exchange.get(), nullptr, nullptr, nullptr);
     ostrelSetRxRoute(nullptr);

@@ -28,9 +28,10 @@ private slots:
         proc.setProcessEnvironment(env);
         proc.setWorkingDirectory(QStringLiteral(VELKARO_SOURCE_DIR));
         proc.setProcessChannelMode(QProcess::MergedChannels);
-        proc.start(console(), {QStringLiteral("Interface"), QStringLiteral("KISSTCP"),
-                               QStringLiteral("KISSTCP_Hostname"), QStringLiteral("127.0.0.1"),
-                               QStringLiteral("KISSTCP_Port"), QString::number(modem.serverPort())});
+        proc.start(console(),
+                   {QStringLiteral("Interface"), QStringLiteral("KISSTCP"),
+                    QStringLiteral("KISSTCP_Hostname"), QStringLiteral("127.0.0.1"),
+                    QStringLiteral("KISSTCP_Port"), QString::number(modem.serverPort())});
         QVERIFY2(proc.waitForStarted(10000), qPrintable(proc.errorString()));
 
         QVERIFY(accepted.wait(20000));
