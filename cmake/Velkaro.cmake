@@ -8,24 +8,29 @@ set(VELKARO_TEST_ENV
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     "TZ=UTC")
 
-# velkaro_add_library(<target> [SOURCES ...] [LIBS ...])
-# A library names its sources; a folder that does not yet do so falls back
-# to every .cpp/.h/.qrc file in it except main.cpp.
+# velkaro_require_targets(<consumer> <library>...)
+# A library a consumer names must exist by then: a misspelt or not yet built
+# one stops the configure instead of leaving a link error (or a silently
+# missing dependency) for later.
+function(velkaro_require_targets consumer)
+    foreach(_l ${ARGN})
+        if(NOT TARGET ${_l})
+            message(FATAL_ERROR "${consumer} names ${_l}, which is not defined (yet)")
+        endif()
+    endforeach()
+endfunction()
+
+# velkaro_add_library(<target> SOURCES ... [LIBS ...])
+# Every library names its sources, so that a new file (and a new Q_OBJECT
+# header for moc) enters the build through its CMakeLists. A library links
+# only libraries defined before it, which keeps the arrows one way.
 function(velkaro_add_library target)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-    if(ARG_SOURCES)
-        set(_src ${ARG_SOURCES})
-    else()
-        file(GLOB _src CONFIGURE_DEPENDS
-             ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
-             ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-             ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-        list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
+    if(NOT ARG_SOURCES)
+        message(FATAL_ERROR "${target} names no sources")
     endif()
-    if(NOT _src)
-        return()
-    endif()
-    add_library(${target} STATIC ${_src})
+    velkaro_require_targets(${target} ${ARG_LIBS})
+    add_library(${target} STATIC ${ARG_SOURCES})
     target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_LIBS})
 endfunction()
@@ -39,16 +44,11 @@ function(velkaro_add_tests)
     file(GLOB _support CONFIGURE_DEPENDS
          ${CMAKE_CURRENT_SOURCE_DIR}/support_*.cpp
          ${CMAKE_CURRENT_SOURCE_DIR}/support_*.h)
+    velkaro_require_targets("tests in ${CMAKE_CURRENT_SOURCE_DIR}" ${ARG_LIBS})
     foreach(_t ${_tests})
         get_filename_component(_name ${_t} NAME_WE)
-        set(_libs)
-        foreach(_l ${ARG_LIBS})
-            if(TARGET ${_l})
-                list(APPEND _libs ${_l})
-            endif()
-        endforeach()
         add_executable(${_name} ${_t} ${_support})
-        target_link_libraries(${_name} PRIVATE ${_libs} Qt5::Test)
+        target_link_libraries(${_name} PRIVATE ${ARG_LIBS} Qt5::Test)
         target_compile_definitions(${_name} PRIVATE
             VELKARO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
             VELKARO_BINARY_DIR="${CMAKE_BINARY_DIR}")

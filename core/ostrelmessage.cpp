@@ -1,8 +1,34 @@
 #include "ostrelmessage.h"
 
 #include <QCoreApplication>
+#include <QtEndian>
 #include <cstdint>
 #include <cstring>
+
+void ostrelHeaderWrite(const tag_ostrel_message &msg, uchar *out)
+{
+    qToLittleEndian<quint16>(msg.msg_id, out);
+    qToLittleEndian<quint16>(msg.src, out + 2);
+    qToLittleEndian<quint16>(msg.dst, out + 4);
+    qToLittleEndian<quint16>(msg.length, out + 6);
+}
+
+tag_ostrel_message ostrelHeaderRead(const uchar *in)
+{
+    return {qFromLittleEndian<quint16>(in), qFromLittleEndian<quint16>(in + 2),
+            qFromLittleEndian<quint16>(in + 4), qFromLittleEndian<quint16>(in + 6), nullptr};
+}
+
+void ostrelMessageAppend(QByteArray *out, const tag_ostrel_message &msg)
+{
+    const int at = out->size();
+    out->resize(at + OSTREL_HEADER_SIZE);
+    ostrelHeaderWrite(msg, reinterpret_cast<uchar *>(out->data()) + at);
+    if (msg.data)
+        out->append(reinterpret_cast<const char *>(msg.data), msg.length);
+    else
+        out->append(int(msg.length), '\0');
+}
 
 qlonglong ostrelNumberFromText(const QString &text, bool *ok)
 {
@@ -33,19 +59,20 @@ QString ostrelMessageToStr(const tag_ostrel_message *msg, const QByteArray *data
 {
     if (!msg)
         return QString();
-    QString line = QCoreApplication::translate("ZelTcpClient",
-                                               "src=0x%1, dst=0x%2, msgId=0x%3, dlen=0x%4")
-                       .arg(msg->src, 0, 16)
-                       .arg(msg->dst, 0, 16)
-                       .arg(msg->msg_id, 0, 16)
-                       .arg(msg->length, 0, 16)
-                       .toUpper();
+    QString line =
+        QCoreApplication::translate("ZelTcpClient", "src=0x%1, dst=0x%2, msgId=0x%3, dlen=0x%4")
+            .arg(msg->src, 0, 16)
+            .arg(msg->dst, 0, 16)
+            .arg(msg->msg_id, 0, 16)
+            .arg(msg->length, 0, 16)
+            .toUpper();
     if (msg->length != 0 && data)
         line += QStringLiteral(", data:") + QString::fromLatin1(data->toHex());
     return line;
 }
 
-namespace {
+namespace
+{
 
 // Value of `key`: from one character after the key up to the next comma.
 // Returns false when the key does not occur.

@@ -15,6 +15,32 @@ class TestOstrelMessage : public QObject
     Q_OBJECT
 
 private slots:
+    void headerBytes_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("with data")
+            << QByteArray("\x01\x02", 2) << QByteArray::fromHex("8003010007000200") + "\x01\x02";
+        QTest::newRow("no buffer: zeros")
+            << QByteArray() << QByteArray::fromHex("80030100070002000000");
+    }
+
+    void headerBytes()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, wire);
+        ostrel_message msg{0x380, 1, 7, 2,
+                           data.isEmpty() ? nullptr : reinterpret_cast<uint8_t *>(data.data())};
+        QByteArray out("tag");
+        ostrelMessageAppend(&out, msg);
+        QCOMPARE(out, "tag" + wire);
+        const ostrel_message back =
+            ostrelHeaderRead(reinterpret_cast<const uchar *>(wire.constData()));
+        QCOMPARE((QList<int>{back.msg_id, back.src, back.dst, back.length}),
+                 (QList<int>{0x380, 1, 7, 2}));
+        QVERIFY(!back.data);
+    }
+
     void toStr_data()
     {
         QTest::addColumn<int>("length");
