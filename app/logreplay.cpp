@@ -3,7 +3,6 @@
 #include "ax25_connector.h"
 #include "kiss.h"
 
-#include <QLocale>
 #include <QObject>
 
 namespace
@@ -36,16 +35,43 @@ private:
     int m_dropped = 0;
 };
 
-// The writer stamps its logs in UTC with ASCII digits whatever the locale.
-QDateTime parseUtc(const QByteArray &text, const QString &format)
+// The number in text[at, at + n) when all n characters are ASCII digits.
+int digits(const QByteArray &text, int at, int n, bool *ok)
 {
-    const int zero = text.indexOf('\0');
-    const QString s = QString::fromUtf8(zero < 0 ? text : text.left(zero));
-    QDateTime time = QLocale::c().toDateTime(s, format);
-    if (!time.isValid())
+    int value = 0;
+    for (int i = at; i < at + n; ++i) {
+        const char c = text.at(i);
+        if (c < '0' || c > '9')
+            *ok = false;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+// The writer stamps its logs in UTC with ASCII digits whatever the locale:
+// "yyyy-MM-dd hh:mm:ss", then ".zzz UTC" in the KISS log. Read as UTC
+// directly: the toolkit's format parser goes through the local zone, which
+// is wrong off UTC and asks the system for the zone on every record.
+QDateTime parseUtc(const QByteArray &raw, bool kissTime)
+{
+    const int zero = raw.indexOf('\0');
+    const QByteArray text = zero < 0 ? raw : raw.left(zero);
+    static const QByteArray kissShape("dddd-dd-dd dd:dd:dd.ddd UTC");
+    static const QByteArray csvShape("dddd-dd-dd dd:dd:dd");
+    const QByteArray &shape = kissTime ? kissShape : csvShape;
+    if (text.size() != shape.size())
         return QDateTime();
-    time.setTimeSpec(Qt::UTC);
-    return time;
+    for (int i = 0; i < shape.size(); ++i) {
+        if (shape.at(i) != 'd' && shape.at(i) != text.at(i))
+            return QDateTime();
+    }
+    bool ok = true;
+    const QDate date(digits(text, 0, 4, &ok), digits(text, 5, 2, &ok), digits(text, 8, 2, &ok));
+    const QTime time(digits(text, 11, 2, &ok), digits(text, 14, 2, &ok), digits(text, 17, 2, &ok),
+                     kissTime ? digits(text, 20, 3, &ok) : 0);
+    if (!ok || !date.isValid() || !time.isValid())
+        return QDateTime();
+    return QDateTime(date, time, Qt::UTC);
 }
 
 } // namespace
@@ -86,7 +112,7 @@ LogReadResult readKissLog(const QByteArray &bytes)
         if (type == kTimeRecord) {
             dropPendingTime();
             const QByteArray text = piece.mid(1);
-            time = parseUtc(text, QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz 'UTC'"));
+            time = parseUtc(text, true);
             haveTime = true;
             timeRecord = record;
             if (!time.isValid()) {
@@ -135,7 +161,7 @@ LogReadResult readCsvLog(const QByteArray &bytes)
                 warnings.add(QObject::tr("SatNOGS log: line %1 has no \"|\"; skipped").arg(lineNo));
             continue;
         }
-        const QDateTime time = parseUtc(parts.at(0), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        const QDateTime time = parseUtc(parts.at(0), false);
         if (!time.isValid()) {
             warnings.add(
                 QObject::tr("SatNOGS log: line %1 has no readable time; skipped").arg(lineNo));

@@ -110,8 +110,8 @@ int main(int argc, char **argv)
     QDir::setCurrent(dir.path());
     QString noFile = QStringLiteral("none.xml");
     OstrelConfigData config(&noFile);
-    char *args[] = {(char *)"bench", (char *)"SiDS_CallSign", (char *)"QZ9XK",
-                    (char *)"SiDS_latitude", (char *)"55.75", (char *)"SiDS_longitude",
+    char *args[] = {(char *)"bench",         (char *)"SiDS_CallSign", (char *)"QZ9XK",
+                    (char *)"SiDS_latitude", (char *)"55.75",         (char *)"SiDS_longitude",
                     (char *)"37.61"};
     config.appendFromArgs(7, args);
     QString kss;
@@ -142,8 +142,9 @@ int main(int argc, char **argv)
         std::printf("tshark: not found or failed (apt-get install tshark)\n");
         return 0;
     }
-    std::printf("tshark -n -r (AX.25 summaries): %.3f s, %.0f frames/s; replay is %.1fx its speed\n",
-                summary, kFrames / summary, summary / seconds);
+    std::printf(
+        "tshark -n -r (AX.25 summaries): %.3f s, %.0f frames/s; replay is %.1fx its speed\n",
+        summary, kFrames / summary, summary / seconds);
     std::printf("tshark -n -r -V (full AX.25 dissection): %.3f s, %.0f frames/s; replay is %.1fx\n",
                 detail, kFrames / detail, detail / seconds);
     return 0;

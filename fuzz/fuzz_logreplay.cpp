@@ -19,11 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             abort();
     }
     quint64 expected = 1;
-    deliverLoggedMessages(log.frames, [&expected](ostrel_message msg, QByteArray payload,
-                                                  zvs_ostrel_to_app_t block) {
-        if (msg.data || block.stamp != expected++ || payload.size() != msg.length ||
-            block.header.length != msg.length)
-            abort();
-    });
+    deliverLoggedMessages(
+        log.frames, [&expected](ostrel_message msg, QByteArray payload, zvs_ostrel_to_app_t block) {
+            if (msg.data || block.stamp != expected++ || payload.size() != msg.length ||
+                block.header.length != msg.length)
+                abort();
+        });
     return 0;
 }
