@@ -8,6 +8,7 @@
 #include "logreplay.h"
 #include "ostrelconfigdata.h"
 #include "ostrelfieldscolorswatch.h"
+#include "ostrelfwmanager.h"
 #include "ostrelhexswatch.h"
 #include "ostrelhistoryswatch.h"
 #include "ostreltablemodel.h"
@@ -177,6 +178,14 @@ void MainWindow::slotCreateGraphFromField(QMenu *menu, TreeItem *item, unsigned 
     Q_UNUSED(menu);
     Q_UNUSED(item);
     Q_UNUSED(fieldNum);
+}
+
+void MainWindow::slotFWManagerDialog()
+{
+    // Each call makes another manager; the window's children end with it.
+    auto *manager = new OstrelFWManager(treeModel, historyModel, historyModel, this);
+    manager->tempFileFolder =
+        configData ? configData->getParameter(QStringLiteral("tempFileFolder")) : QString();
 }
 
 void MainWindow::slotIncomingMsgHandle(OstrelTableRecord *record)

@@ -93,6 +93,7 @@ public slots:
     void slotShowAboutDialog();
     void slotShowAboutQtDialog();
     void slotShowHotKeysDialog();
+    void slotFWManagerDialog();
     void slotIncomingMsgHandle(OstrelTableRecord *record);
     void slotParmChanged(QString name, QString value);
     void slotOnClose();

@@ -4,6 +4,7 @@
 #include "cmdtreeswatch.h"
 #include "ostrelconfigdata.h"
 #include "ostrelfieldscolorswatch.h"
+#include "ostrelfwmanager.h"
 #include "ostrelhexswatch.h"
 #include "ostrelhistoryswatch.h"
 #include "ostreltablemodel.h"
@@ -387,6 +388,27 @@ private slots:
         QVERIFY(QGuiApplication::clipboard()->mimeData()->hasHtml()); // the selection, not a cell
         QTest::keyClick(history->tableView, Qt::Key_Delete);
         QCOMPARE(model->rowCount(), 0);
+    }
+
+    void firmwareManagerAndPanelsHaveNoMenuEntry()
+    {
+        Console c({"tempFileFolder", "/tmp/fw-blocks"});
+        MainWindow *w = c.window();
+        for (QAction *a : w->findChildren<QAction *>())
+            QVERIFY2(!a->text().contains("irmware") && !a->text().contains("Power") &&
+                         !a->text().contains("Hot keys"),
+                     qPrintable(a->text()));
+        w->slotFWManagerDialog();
+        w->slotFWManagerDialog();
+        const QList<OstrelFWManager *> managers = w->findChildren<OstrelFWManager *>();
+        QCOMPARE(managers.size(), 2);
+        QCOMPARE(managers.first()->tempFileFolder, QStringLiteral("/tmp/fw-blocks"));
+        QCOMPARE(managers.first()->historyModel, c.startup->historyModel.get());
+        QVERIFY(managers.first()->dialog->isVisible());
+        QSignalSpy sw(w, &MainWindow::showPowerSwitch), su(w, &MainWindow::showPowerSupply);
+        w->slotPowerSwitch();
+        w->slotPowerSupply();
+        QCOMPARE(sw.size() * 10 + su.size(), 11);
     }
 
     void aboutAndHotKeys()
