@@ -14,6 +14,8 @@
 #include "ostrelhistoryswatch.h"
 #include "ostreltablemodel.h"
 #include "outputswatch.h"
+#include "powersupplyunit.h"
+#include "powerswitchcontrol.h"
 #include "scrollmessagedlg.h"
 #include "toolbar.h"
 #include "treemodel.h"
@@ -45,6 +47,8 @@ Startup::Startup(QApplication &app, int argc, char **argv)
     keyFilter = std::make_unique<KeyPressEater>();
     app.installEventFilter(keyFilter.get());
     window = std::make_unique<MainWindow>(sizeHints, nullptr, Qt::WindowFlags());
+    powerSwitch = std::make_unique<PowerSwitchControl>(nullptr);
+    powerSupply = std::make_unique<PowerSupplyUnit>(nullptr);
     window->centerAndResize();
 
     setMessageOutputWindow(new ScrollMessageDlg(window.get(), QObject::tr("Messages"), QString()));
@@ -168,6 +172,10 @@ void Startup::connectTable(QApplication &app)
                      &OstrelTableModel::slotInsertFromTable);
     QObject::connect(history, &OstrelTableModel::signalIncomingMsg, window.get(),
                      &MainWindow::slotIncomingMsgHandle);
+    QObject::connect(history, &OstrelTableModel::signalIncomingMsg, powerSwitch.get(),
+                     &PowerSwitchControl::showDataInTextEdit);
+    QObject::connect(history, &OstrelTableModel::signalIncomingMsg, powerSupply.get(),
+                     &PowerSupplyUnit::showDataInLineEdit);
     QObject::connect(history, &OstrelTableModel::signalSendFromHistory, exchange.get(),
                      &OstrelExchangeInterface::can_send_from_que);
     QObject::connect(exchange.get(), &OstrelExchangeInterface::ostrel_RX_message, history,
@@ -179,6 +187,17 @@ void Startup::connectTable(QApplication &app)
     QObject::connect(config.get(), &OstrelConfigData::parmChanged, window.get(),
                      &MainWindow::slotParmChanged);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, window.get(), &MainWindow::slotOnClose);
+    QObject::connect(window.get(), &MainWindow::showPowerSwitch, powerSwitch.get(),
+                     &PowerSwitchControl::showForm);
+    QObject::connect(window.get(), &MainWindow::showPowerSupply, powerSupply.get(),
+                     &PowerSupplyUnit::showForm);
+
+    // The panels' commands take the editor's road: the history model takes
+    // each record over and sends it.
+    QObject::connect(powerSwitch.get(), &PowerSwitchControl::recordReady, history,
+                     &OstrelTableModel::slotInsertFromQue);
+    QObject::connect(powerSupply.get(), &PowerSupplyUnit::recordReady, history,
+                     &OstrelTableModel::slotInsertFromQue);
 }
 
 void Startup::chooseLayout(MainWindow &win, OstrelConfigData &cfg)
@@ -214,6 +233,8 @@ Startup::~Startup()
     ostrelSetRxRoute(nullptr);
     if (ostrelIF == exchange.get())
         ostrelIF = nullptr;
+    powerSupply.reset();
+    powerSwitch.reset();
     window.reset();
     if (QCoreApplication *app = QCoreApplication::instance())
         app->removeEventFilter(keyFilter.get());

@@ -16,6 +16,8 @@ class OstrelConfigData;
 class OstrelDataModel;
 class OstrelExchangeInterface;
 class OstrelTableModel;
+class PowerSupplyUnit;
+class PowerSwitchControl;
 class QApplication;
 class QTextStream;
 class TreeModel;
@@ -45,6 +47,9 @@ public:
     std::unique_ptr<KeyPressEater> keyFilter;
     QMap<QString, QSize> sizeHints;
     std::unique_ptr<MainWindow> window;
+    // Hidden top-level windows for the whole run; they see every record.
+    std::unique_ptr<PowerSwitchControl> powerSwitch;
+    std::unique_ptr<PowerSupplyUnit> powerSupply;
     QFile errLogFile;
 
     std::unique_ptr<QTextStream> errLogStream;

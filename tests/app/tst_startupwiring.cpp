@@ -7,6 +7,8 @@
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 #include "packeteditlayout.h"
+#include "powersupplyunit.h"
+#include "powerswitchcontrol.h"
 #include "support_console.h"
 
 #include <QtTest>
@@ -70,6 +72,34 @@ private slots:
         QCOMPARE(incoming.size(), 12);
         QCOMPARE(s.historyModel->rowCount(), 11); // a depth of N holds N + 1
         QCOMPARE(s.historyModel->itemAtRow(0)->packet->name, QStringLiteral("feeders_state"));
+    }
+
+    void powerPanelsHiddenButFed()
+    {
+        Console c({});
+        Startup &s = *c.startup;
+        QVERIFY(!s.powerSwitch->isVisible() && !s.powerSupply->isVisible());
+        QVERIFY(s.powerSwitch->isWindow() && s.powerSupply->isWindow());
+        auto states = [&]() {
+            QString marks;
+            for (QCheckBox *b : s.powerSwitch->findChildren<QCheckBox *>())
+                marks += b->isChecked() ? '1' : '0';
+            return marks;
+        };
+        const QString before = states();
+        emit ostrelIF->ostrel_RX_message(ostrel_message{0x480, 0x7, 0x1, 4, nullptr},
+                                         QByteArray::fromHex("ffff0000"));
+        QVERIFY(states() != before);
+        QVERIFY(!s.powerSwitch->isVisible());
+
+        // The panels' commands go out like the editor's.
+        s.powerSupply->setPort(QStringLiteral("SRC=0X1, DST=0X18, MSGID=0X580, DLEN=0X1, data:01"));
+        QCOMPARE(s.historyModel->rowCount(), 2);
+        QCOMPARE(s.sentModel->rowCount(), 1);
+
+        c.window()->slotPowerSwitch();
+        c.window()->slotPowerSupply();
+        QVERIFY(s.powerSwitch->isVisible() && s.powerSupply->isVisible());
     }
 
     void historyPickReachesFieldsAndHex()
