@@ -4,6 +4,7 @@
 #include "atomicwrite.h"
 #include "ax25_connector.h"
 #include "cmdtreeswatch.h"
+#include "instrumentrackswatch.h"
 #include "layoutfile.h"
 #include "logreplay.h"
 #include "ostrelconfigdata.h"
@@ -19,11 +20,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDebug>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -148,6 +153,12 @@ void MainWindow::setupDockWidgets()
     addFixedDock(output, output->dockMenu, output->actionShow, Qt::RightDockWidgetArea);
 
     windowMenu->addSeparator();
+    createDockWidgetAction = windowMenu->addAction(tr("New instrument panel..."));
+    connect(createDockWidgetAction, &QAction::triggered, this, &MainWindow::createDockWidget);
+    destroyDockWidgetMenu = new QMenu(tr("Destroy dock widget"), this);
+    destroyDockWidgetMenu->setEnabled(false);
+    connect(destroyDockWidgetMenu, &QMenu::triggered, this, &MainWindow::destroyDockWidget);
+    windowMenu->addMenu(destroyDockWidgetMenu);
 }
 
 void MainWindow::setConfigDialog(QDialog *dialog)
@@ -173,11 +184,16 @@ void MainWindow::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
 }
 
+void MainWindow::slotCreateButtonFromQue(QMenu *menu, QList<OstrelTableRecord *> records)
+{
+    for (InstrumentRackSwatch *rack : qAsConst(racks))
+        rack->slotCreateButtonFromQueueSubmenu(menu, records);
+}
+
 void MainWindow::slotCreateGraphFromField(QMenu *menu, TreeItem *item, unsigned int fieldNum)
 {
-    Q_UNUSED(menu);
-    Q_UNUSED(item);
-    Q_UNUSED(fieldNum);
+    for (InstrumentRackSwatch *rack : qAsConst(racks))
+        rack->slotConnectField2GraphSubmenu(menu, item, fieldNum);
 }
 
 void MainWindow::slotFWManagerDialog()
@@ -190,7 +206,145 @@ void MainWindow::slotFWManagerDialog()
 
 void MainWindow::slotIncomingMsgHandle(OstrelTableRecord *record)
 {
-    Q_UNUSED(record);
+    for (InstrumentRackSwatch *rack : qAsConst(racks))
+        rack->slotNewData(record);
+}
+
+// Instrument racks
+
+void MainWindow::addRackEntries(InstrumentRackSwatch *rack)
+{
+    windowMenu->addMenu(rack->dockMenu);
+    viewsToolBar->addAction(rack->actionShow);
+}
+
+void MainWindow::keepRack(InstrumentRackSwatch *rack)
+{
+    racks.append(rack);
+    destroyDockWidgetMenu->setEnabled(true);
+    destroyDockWidgetMenu->addAction(rack->QObject::objectName());
+}
+
+void MainWindow::createDockFromXMLFile(const QString &fileName)
+{
+    auto *rack = new InstrumentRackSwatch(QString(), this, Qt::WindowFlags());
+    rack->setTreeModel(treeModel);
+    rack->setHistoryModel(historyModel);
+    addRackEntries(rack);
+    addDockWidget(Qt::RightDockWidgetArea, rack);
+    rack->rackPath = defaultRackPath;
+    // A file that does not read still leaves its rack, named as far as the
+    // file got; the rack reports the file's faults.
+    rack->importRackFromFile(fileName);
+    keepRack(rack);
+    if (historySwatch)
+        tabifyDockWidget(historySwatch, rack);
+}
+
+void MainWindow::createAllDocksFromDir()
+{
+    const QString folder = QStringLiteral("resources/racks/");
+    const QStringList names = QDir(folder).entryList(QStringList{QStringLiteral("*.dvk")},
+                                                     QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString &name : names)
+        createDockFromXMLFile(folder + name);
+}
+
+void MainWindow::createDocksFromXMLFileList(QList<QString> *fileNames)
+{
+    if (!fileNames)
+        return;
+    for (const QString &name : qAsConst(*fileNames))
+        createDockFromXMLFile(name);
+    destroyDockWidgetMenu->setEnabled(true);
+}
+
+void MainWindow::createDockWidget()
+{
+    CreateDockWidgetDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    createNamedRack(dialog.objectName(), dialog.location());
+}
+
+InstrumentRackSwatch *MainWindow::createNamedRack(const QString &name, Qt::DockWidgetArea area)
+{
+    auto *rack = new InstrumentRackSwatch(name, this, Qt::WindowFlags());
+    addRackEntries(rack);
+    rack->setObjectName(name);
+    rack->setWindowTitle(name);
+    rack->dockMenu->setTitle(name);
+    if (area == Qt::NoDockWidgetArea) {
+        if (!restoreDockWidget(rack)) {
+            QMessageBox::warning(this, QString(), tr("Failed to restore dock widget"));
+            delete rack;
+            return nullptr;
+        }
+    } else {
+        addDockWidget(area, rack);
+    }
+    rack->rackPath = defaultRackPath;
+    rack->setHistoryModel(historyModel);
+    keepRack(rack);
+    return rack;
+}
+
+void MainWindow::destroyDockWidget(QAction *action)
+{
+    // By position: two racks of one name have two entries of one text.
+    const int index = destroyDockWidgetMenu->actions().indexOf(action);
+    if (index < 0 || index >= racks.size())
+        return;
+    delete racks.takeAt(index);
+    destroyDockWidgetMenu->removeAction(action);
+    action->deleteLater();
+    if (destroyDockWidgetMenu->actions().isEmpty())
+        destroyDockWidgetMenu->setEnabled(false);
+}
+
+CreateDockWidgetDialog::CreateDockWidgetDialog(QWidget *parent) : QDialog(parent)
+{
+    auto *grid = new QGridLayout(this);
+    grid->addWidget(new QLabel(tr("Object name:"), this), 0, 0);
+    m_objectName = new QLineEdit(this);
+    grid->addWidget(m_objectName, 0, 1);
+    grid->addWidget(new QLabel(tr("Location:"), this), 1, 0);
+    m_location = new QComboBox(this);
+    m_location->setEditable(false);
+    m_location->addItems(
+        QStringList{tr("Top"), tr("Left"), tr("Right"), tr("Bottom"), tr("Restore")});
+    grid->addWidget(m_location, 1, 1);
+    auto *buttons = new QHBoxLayout;
+    grid->addLayout(buttons, 2, 0, 1, 2);
+    buttons->addStretch();
+    auto *cancel = new QPushButton(tr("Cancel"), this);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    buttons->addWidget(cancel);
+    auto *ok = new QPushButton(tr("Ok"), this);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    buttons->addWidget(ok);
+    ok->setDefault(true);
+}
+
+QString CreateDockWidgetDialog::objectName() const
+{
+    return m_objectName->text();
+}
+
+Qt::DockWidgetArea CreateDockWidgetDialog::location() const
+{
+    switch (m_location->currentIndex()) {
+    case 0:
+        return Qt::TopDockWidgetArea;
+    case 1:
+        return Qt::LeftDockWidgetArea;
+    case 2:
+        return Qt::RightDockWidgetArea;
+    case 3:
+        return Qt::BottomDockWidgetArea;
+    default:
+        return Qt::NoDockWidgetArea;
+    }
 }
 
 void MainWindow::actionTriggered(QAction *action)

@@ -14,6 +14,7 @@
 #include <QMenu>
 
 class AbstractReader;
+class InstrumentRackSwatch;
 class OstrelConfigData;
 class OstrelHistorySwatch;
 class OstrelTableModel;
@@ -29,6 +30,23 @@ class ToolBar;
 class TreeItem;
 class TreeModel;
 struct LoggedFrame;
+
+// "New instrument panel...": the new rack's name and where it goes.
+class CreateDockWidgetDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CreateDockWidgetDialog(QWidget *parent = nullptr);
+    // The name typed; hides QObject::objectName on purpose, as callers ask
+    // the dialog for the rack's name.
+    QString objectName() const;
+    // Top, Left, Right or Bottom; no area for "Restore".
+    Qt::DockWidgetArea location() const;
+
+    QLineEdit *m_objectName = nullptr;
+    QComboBox *m_location = nullptr;
+};
 
 // The operator's window: menus, the "Views" tool bar, the five fixed tool
 // docks and the switchboard that hands the record or packet the operator
@@ -55,6 +73,18 @@ public:
 
     void centerAndResize();
 
+    // Instrument racks: one per rack file, or empty from "New instrument
+    // panel..."; `racks` and the "Destroy dock widget" entries correspond one
+    // to one, in order.
+    void createDockFromXMLFile(const QString &fileName);
+    void createAllDocksFromDir();
+    void createDocksFromXMLFileList(QList<QString> *fileNames);
+    // The rack "New instrument panel..." makes once its dialog is accepted;
+    // null when a "Restore" found no saved place.
+    InstrumentRackSwatch *createNamedRack(const QString &name, Qt::DockWidgetArea area);
+    QList<InstrumentRackSwatch *> racks;
+    QMenu *destroyDockWidgetMenu = nullptr;
+
     // Layout files: the menu's save reports in a box; the start-up loader
     // only warns, so that the next candidate can be tried.
     void saveLayoutToFile(const QString &fileName);
@@ -79,6 +109,7 @@ signals:
     void showPowerSupply();
 
 public slots:
+    void slotCreateButtonFromQue(QMenu *menu, QList<OstrelTableRecord *> records);
     void slotCreateGraphFromField(QMenu *menu, TreeItem *item, unsigned int fieldNum);
     void actionTriggered(QAction *action);
     void openLog();
@@ -88,6 +119,8 @@ public slots:
     void setCorner(int id);
     void switchLayoutDirection();
     void setDockOptions();
+    void createDockWidget();
+    void destroyDockWidget(QAction *action);
     void slotUpdateFieldsFromPacketDef(TreeItem *item);
     void slotUpdateFieldsFromTable(OstrelTableRecord *record);
     void slotShowAboutDialog();
@@ -110,6 +143,8 @@ private:
     void addFixedDock(QDockWidget *dock, QMenu *menu, QAction *show, Qt::DockWidgetArea area);
     void deliverLoggedFrames(const QVector<LoggedFrame> &frames);
     void clearHistoryChoice();
+    void addRackEntries(InstrumentRackSwatch *rack);
+    void keepRack(InstrumentRackSwatch *rack);
 
     QList<QToolBar *> toolBars;
     QMenu *windowMenu = nullptr;
@@ -118,6 +153,7 @@ private:
     QSignalMapper *mapper = nullptr;
     ToolBar *viewsToolBar = nullptr;
     QAction *paramAction = nullptr;
+    QAction *createDockWidgetAction = nullptr;
     QList<QAction *> dockOptionActions;
 
     TreeModel *treeModel = nullptr;

@@ -121,6 +121,7 @@ Startup::Startup(QApplication &app, int argc, char **argv)
     window->setScheduleModel(scheduleModel.get());
 
     qDebug() << QStringLiteral("loading instrument racks from file list");
+    window->createAllDocksFromDir();
     if (config->existParameter(QStringLiteral("InstrumentRackDir")))
         window->setDefaultRackPath(config->getParameter(QStringLiteral("InstrumentRackDir")));
 

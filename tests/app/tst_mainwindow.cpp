@@ -2,7 +2,10 @@
 // and the picks that feed "Fields" and "Hex View".
 
 #include "cmdtreeswatch.h"
+#include "dvnfieldview.h"
+#include "instrumentrackswatch.h"
 #include "ostrelconfigdata.h"
+#include "ostrelexchangeinterface.h"
 #include "ostrelfieldscolorswatch.h"
 #include "ostrelfwmanager.h"
 #include "ostrelhexswatch.h"
@@ -69,7 +72,8 @@ private slots:
                  (QStringList{"Animated docks+", "Allow nested docks-", "Allow tabbed docks+",
                               "Force tabbed docks-", "Vertical tabs-"}));
         QCOMPARE(texts(menuNamed(w, "&Window")->actions()),
-                 (QStringList{"-", "Tree", "Hex View", "History", "Fields", "Output", "-"}));
+                 (QStringList{"-", "Tree", "Hex View", "History", "Fields", "Output", "-",
+                              "New instrument panel...", "Destroy dock widget", "Power"}));
         QCOMPARE(texts(menuNamed(w, "&Help")->actions()),
                  (QStringList{"About Qt...", "About ..."}));
         QCOMPARE(w->windowTitle(), QStringLiteral("Velkaro Telemetry Viewer v0.0.0"));
@@ -102,6 +106,8 @@ private slots:
             QCOMPARE(w->dockWidgetArea(dock), e.second);
             shows << dock->actionShow;
         }
+        QCOMPARE(w->racks.size(), 1); // resources/racks/power.dvk
+        shows << w->racks.first()->actionShow;
         QCOMPARE(views->actions(), shows);
         // Top to bottom within each area, in the order they were made.
         auto y = [w](const char *n) { return w->findChild<QDockWidget *>(n)->geometry().y(); };
@@ -395,7 +401,7 @@ private slots:
         Console c({"tempFileFolder", "/tmp/fw-blocks"});
         MainWindow *w = c.window();
         for (QAction *a : w->findChildren<QAction *>())
-            QVERIFY2(!a->text().contains("irmware") && !a->text().contains("Power") &&
+            QVERIFY2(!a->text().contains("irmware") && !a->text().contains("Power S") &&
                          !a->text().contains("Hot keys"),
                      qPrintable(a->text()));
         w->slotFWManagerDialog();
@@ -409,6 +415,112 @@ private slots:
         w->slotPowerSwitch();
         w->slotPowerSupply();
         QCOMPARE(sw.size() * 10 + su.size(), 11);
+    }
+
+    void racksFromFilesAndFromTheDialog()
+    {
+        Console c({"InstrumentRackDir", "/tmp/velkaro-racks"});
+        MainWindow *w = c.window();
+        QMenu *destroy = w->destroyDockWidgetMenu;
+        auto entries = [destroy]() { return texts(destroy->actions()); };
+        QCOMPARE(w->racks.size(), 1);
+        InstrumentRackSwatch *power = w->racks.first();
+        QCOMPARE(power->QObject::objectName(), QStringLiteral("Power"));
+        QCOMPARE(power->windowTitle(), QStringLiteral("Power"));
+        QCOMPARE(power->rackPath, QString()); // made before the folder was set
+        QVERIFY(w->tabifiedDockWidgets(c.dock<QDockWidget>("History")).contains(power));
+        QVERIFY(destroy->isEnabled());
+
+        // "New instrument panel...", as the operator fills it in.
+        QTimer filler;
+        QString box;
+        connect(&filler, &QTimer::timeout, this, [&]() {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *d = qobject_cast<CreateDockWidgetDialog *>(modal)) {
+                d->m_objectName->setText(property("rackName").toString());
+                d->m_location->setCurrentIndex(property("rackPlace").toInt());
+                const QString want = property("cancel").toBool() ? "Cancel" : "Ok";
+                for (QPushButton *b : d->findChildren<QPushButton *>())
+                    if (b->text() == want)
+                        QTest::mouseClick(b, Qt::LeftButton);
+            } else if (auto *b = qobject_cast<QMessageBox *>(modal)) {
+                box = b->windowTitle() + "|" + b->text();
+                b->accept();
+            }
+        });
+        filler.start(10);
+        auto create = [&](const char *name, int place, bool cancel = false) {
+            setProperty("rackName", name);
+            setProperty("rackPlace", place);
+            setProperty("cancel", cancel);
+            w->createDockWidget();
+        };
+        create("Gauges", 1);
+        create("Gauges", 3);
+        create("Ignored", 1, true);
+        create("Nowhere", 4); // "Restore" with no saved place
+        QCOMPARE(box, QStringLiteral("|Failed to restore dock widget"));
+        QVERIFY(!w->findChild<QDockWidget *>("Nowhere"));
+        QCOMPARE(entries(), (QStringList{"Power", "Gauges", "Gauges"}));
+        QCOMPARE(w->racks.size(), 3);
+        InstrumentRackSwatch *left = w->racks.at(1), *bottom = w->racks.at(2);
+        QCOMPARE(w->dockWidgetArea(left), Qt::LeftDockWidgetArea);
+        QCOMPARE(w->dockWidgetArea(bottom), Qt::BottomDockWidgetArea);
+        QCOMPARE(left->windowTitle(), QStringLiteral("Gauges"));
+        QCOMPARE(left->dockMenu->title(), QStringLiteral("Gauges"));
+        QCOMPARE(left->rackPath, QStringLiteral("/tmp/velkaro-racks"));
+
+        // Every rack adds its entries to a field's menu, in rack order.
+        QMenu menu;
+        w->slotCreateGraphFromField(&menu, nullptr, 1);
+        QStringList added = texts(menu.actions());
+        QCOMPARE(added.first(), QStringLiteral("Power - To watch"));
+        QCOMPARE(added.mid(added.size() - 2),
+                 (QStringList{"Gauges - To watch", "Gauges - To watch"}));
+
+        // By position: the second "Gauges" entry takes the bottom rack.
+        QPointer<InstrumentRackSwatch> gone = bottom;
+        w->destroyDockWidget(destroy->actions().at(2));
+        QVERIFY(!gone);
+        QCOMPARE(w->racks, (QList<InstrumentRackSwatch *>{power, left}));
+        QCOMPARE(entries(), (QStringList{"Power", "Gauges"}));
+        w->destroyDockWidget(destroy->actions().at(0));
+        w->destroyDockWidget(destroy->actions().at(0));
+        QVERIFY(w->racks.isEmpty() && !destroy->isEnabled());
+        QVERIFY(!texts(menuNamed(w, "&Window")->actions()).contains("Power"));
+
+        // An empty or missing rack folder makes no rack.
+        QTemporaryDir empty;
+        const QString old = QDir::currentPath();
+        QDir::setCurrent(empty.path());
+        w->createAllDocksFromDir();
+        QDir::setCurrent(old);
+        QVERIFY(w->racks.isEmpty() && !destroy->isEnabled());
+    }
+
+    void everyRackSeesEveryRecord()
+    {
+        Console c({});
+        MainWindow *w = c.window();
+        w->createDockFromXMLFile("resources/racks/power.dvk");
+        w->createDockFromXMLFile("no-such-file.dvk"); // still a rack, and an entry
+        QCOMPARE(texts(w->destroyDockWidgetMenu->actions()), (QStringList{"Power", "Power", ""}));
+        QList<DvnFieldView *> watches;
+        for (InstrumentRackSwatch *rack : qAsConst(w->racks))
+            watches << rack->watches;
+        QCOMPARE(watches.size(), 2 * w->racks.first()->watches.size());
+        QVERIFY(!watches.isEmpty());
+        QStringList before;
+        for (DvnFieldView *v : watches)
+            before << v->text();
+        // 0x582 charger_state from the power supply (0x18), which the racks watch.
+        emit ostrelIF->ostrel_RX_message(ostrel_message{0x582, 0x18, 0x1, 8, nullptr},
+                                         QByteArray(8, '\x11'));
+        // Three of each rack's four watches show charger_state fields.
+        QString changed;
+        for (int i = 0; i < watches.size(); ++i)
+            changed += watches[i]->text() != before[i] ? '1' : '0';
+        QCOMPARE(changed, QStringLiteral("11101110"));
     }
 
     void aboutAndHotKeys()
