@@ -1,8 +1,9 @@
 // The real console, end to end, as an operator runs it: on its own X server
 // (Xvfb), against a scripted KISS modem and a local SiDS endpoint, driven
 // with the keyboard through xdotool. Frames from the satellite reach the
-// radio logs and SatNOGS, a command picked in the tree goes out through the
-// modem, quitting writes the layout and a restart restores it.
+// radio logs and SatNOGS, a command picked in the tree and a rack button's
+// hot key go out through the modem, quitting writes the layout and a
+// restart restores it.
 
 #include <QDir>
 #include <QFile>
@@ -183,6 +184,14 @@ private slots:
         const QByteArray command = QByteArray::fromHex("800301000700040001000000");
         QTRY_VERIFY_WITH_TIMEOUT(fromConsole.contains(command), 20000);
         QVERIFY(fromConsole.startsWith(QByteArray::fromHex("c000")));
+
+        // The rack of resources/racks/ shows "PSW on(0)" on top of "History":
+        // a click on it, then its hot key, each send its stored command.
+        const QByteArray stored = QByteArray::fromHex("80030100070004000f000000");
+        QVERIFY(xdotool({"mousemove", "--window", consoleWindow(), "938", "178", "click", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(fromConsole.count(stored), 1, 20000);
+        QVERIFY(xdotool({"key", "0"}));
+        QTRY_COMPARE_WITH_TIMEOUT(fromConsole.count(stored), 2, 20000);
 
         // The operator moves the window; quitting keeps the place.
         QVERIFY(xdotool({"windowmove", "--sync", consoleWindow(), "40", "30"}));
