@@ -35,23 +35,37 @@ function(velkaro_add_library target)
     target_link_libraries(${target} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# velkaro_add_tests(LIBS ...)
-# One executable and one CTest test per tst_*.cpp file of the calling folder.
-# Tests run from the source root so that resources/ is the sample set.
-function(velkaro_add_tests)
-    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-    file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
-    file(GLOB _support CONFIGURE_DEPENDS
-         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.cpp
-         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.h)
-    velkaro_require_targets("tests in ${CMAKE_CURRENT_SOURCE_DIR}" ${ARG_LIBS})
-    foreach(_t ${_tests})
-        get_filename_component(_name ${_t} NAME_WE)
-        add_executable(${_name} ${_t} ${_support})
-        target_link_libraries(${_name} PRIVATE ${ARG_LIBS} Qt5::Test)
+# velkaro_add_programs(<prefix> <out-var> [LIBS ...] [EXTRA ...])
+# One executable per <prefix>_*.cpp file of the calling folder, with the
+# EXTRA sources, linked with LIBS; their names go to <out-var>.
+function(velkaro_add_programs prefix out)
+    cmake_parse_arguments(ARG "" "" "LIBS;EXTRA" ${ARGN})
+    velkaro_require_targets("${prefix}_* in ${CMAKE_CURRENT_SOURCE_DIR}" ${ARG_LIBS})
+    file(GLOB _files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${prefix}_*.cpp)
+    set(_names)
+    foreach(_f ${_files})
+        get_filename_component(_name ${_f} NAME_WE)
+        add_executable(${_name} ${_f} ${ARG_EXTRA})
+        target_link_libraries(${_name} PRIVATE ${ARG_LIBS})
         target_compile_definitions(${_name} PRIVATE
             VELKARO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
             VELKARO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+        list(APPEND _names ${_name})
+    endforeach()
+    set(${out} ${_names} PARENT_SCOPE)
+endfunction()
+
+# velkaro_add_tests(LIBS ...)
+# One executable and one CTest test per tst_*.cpp file of the calling folder;
+# its support_*.cpp/.h files are compiled into each.
+# Tests run from the source root so that resources/ is the sample set.
+function(velkaro_add_tests)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB _support CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.cpp
+         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.h)
+    velkaro_add_programs(tst _tests LIBS ${ARG_LIBS} Qt5::Test EXTRA ${_support})
+    foreach(_name ${_tests})
         add_test(NAME ${_name} COMMAND ${_name}
                  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
         set_tests_properties(${_name} PROPERTIES

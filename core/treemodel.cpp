@@ -185,17 +185,12 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
                     tr("%1 (Base address %2)").arg(satName, QString::number(baseAddress));
                 node->setData(QList<QVariant>() << label << satDesc);
                 node->parentItem()->appendChild(node);
-            } else if (tag == QLatin1String("System")) {
-                TreeItem *node = closing(LevelSystem);
+            } else if (tag == QLatin1String("System") || tag == QLatin1String("Module")) {
+                const bool system = tag == QLatin1String("System");
+                TreeItem *node = closing(system ? LevelSystem : LevelModule);
                 if (!node)
                     continue;
-                node->setData(sysCols);
-                node->parentItem()->appendChild(node);
-            } else if (tag == QLatin1String("Module")) {
-                TreeItem *node = closing(LevelModule);
-                if (!node)
-                    continue;
-                node->setData(modCols);
+                node->setData(system ? sysCols : modCols);
                 node->parentItem()->appendChild(node);
             } else if (tag == QLatin1String("Device")) {
                 TreeItem *node = closing(LevelDevice);

@@ -42,12 +42,6 @@ private slots:
         QCOMPARE(m_tree->windowTitle(), QStringLiteral("Tree [*]"));
         QCOMPARE(m_tree->actionShow->text(), QStringLiteral("Tree"));
         QCOMPARE(m_tree->dockMenu->actions().first(), m_tree->toggleViewAction());
-        QCOMPARE(menuTexts(m_tree->dockMenu).mid(1),
-                 QStringList({"Raise", "Change Size Hints", "Closable", "Movable", "Floatable",
-                              "Floating", "Vertical title bar", "Allow on Left", "Allow on Right",
-                              "Allow on Top", "Allow on Bottom", "Place on Left", "Place on Right",
-                              "Place on Top", "Place on Bottom", "Split horizontally into",
-                              "Split vertically into", "Tab into", "Modified"}));
     }
 
     void featureMarksAndToggles_data()

@@ -159,9 +159,8 @@ private slots:
         disk.full = true;
         qWarning("four");
         setMessageOutputLog(nullptr);
-        QCOMPARE(unstamped(paneText()),
-                 QStringList({failure, "WARNING: one", "WARNING: two", "WARNING: three", failure,
-                              "WARNING: four"}));
+        QCOMPARE(unstamped(paneText()), QStringList({failure, "WARNING: one", "WARNING: two",
+                                                     "WARNING: three", failure, "WARNING: four"}));
     }
 
     void messagesFromOtherThreads()

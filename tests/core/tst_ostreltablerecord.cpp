@@ -311,15 +311,6 @@ private slots:
         QVERIFY(cmd.fromStr(line, fx.tree)); // replaces the buffer: the sanitizer sees leaks
         QCOMPARE(messageBytes(cmd), hex("01000000"));
     }
-
-    void statusTexts()
-    {
-        QStringList texts;
-        for (unsigned int i = 0; i <= 7; ++i)
-            texts << OstrelTableRecord::statusToStr(i);
-        QCOMPARE(texts, (QStringList{"New", "Ready", "Sending", "Sent", "Error tx", "Received",
-                                     "Error rx", "UNKNOWN"}));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestOstrelTableRecord)
