@@ -10,6 +10,7 @@
 #include "support_console.h"
 #include "treeitem.h"
 
+#include <QTcpServer>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -253,6 +254,50 @@ private slots:
         QCOMPARE(seen.section('|', 0, 0) + "|" + seen.section('|', 1).left(14),
                  box == "" ? "|" : box);
         QCOMPARE(c.startup->historyModel->rowCount(), rows);
+    }
+
+    void submitThroughTheRadio_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::newRow("a frame from the satellite") << false;
+        QTest::newRow("empty log: the box all the same") << true;
+    }
+    void submitThroughTheRadio()
+    {
+        QFETCH(bool, empty);
+        QTcpServer endpoint;
+        QVERIFY(endpoint.listen(QHostAddress::LocalHost, 0));
+        QSignalSpy posted(&endpoint, &QTcpServer::newConnection);
+        QTemporaryDir dir;
+        const QString old = QDir::currentPath();
+        // The reader opens its radio logs under the working directory.
+        QVERIFY(QFile::link(old + "/resources", dir.filePath("resources")));
+        QVERIFY(QDir::setCurrent(dir.path()));
+        Console c({"Interface", "KISSTCP", "KISSTCP_Port", "1", "SiDS_CallSign", "QZ9XK",
+                   "SiDS_latitude", "55.75", "SiDS_longitude", "37.61", "SiDS_SatCallSign0",
+                   "RS99S", "SiDS_NORAD_id0", "99999", "SiDS_URL_main",
+                   QString("http://127.0.0.1:%1/m").arg(endpoint.serverPort())});
+        QFile log(dir.filePath("frames.kss"));
+        QVERIFY(log.open(QIODevice::WriteOnly));
+        QByteArray frame = frameOf({feeders(1)});
+        frame.replace(8, 6, "\xa4\xa6\x72\x72\xa6\x40"); // from RS99S
+        if (!empty)
+            log.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frame));
+        log.close();
+        QString seen;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, this, [&]() {
+            if (auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen = b->windowTitle() + "|" + b->text();
+                b->accept();
+            }
+        });
+        closer.start(10);
+        c.window()->submitLogFile(log.fileName());
+        QDir::setCurrent(old);
+        QCOMPARE(seen, QStringLiteral("Requests sent...|Check for success through web interface!"));
+        if (!empty)
+            QVERIFY(posted.size() == 1 || posted.wait(10000));
     }
 
     void submitWithoutRadioSaysSo()

@@ -364,6 +364,12 @@ private slots:
             inStep(qPrintable(QString("click %1").arg(step)));
             QCOMPARE(places(), still);
         }
+        // A record chosen by any other sender leaves none chosen either.
+        w->slotUpdateFieldsFromTable(model->itemAtRow(3));
+        QVERIFY(!view->currentIndex().isValid());
+        QCOMPARE(fields->currentRecord->recordId, model->itemAtRow(3)->recordId);
+        view->setCurrentIndex(model->index(5, 2));
+        inStep("keyboard");
         // A tree pick leaves no history row chosen.
         tree->treeView->setCurrentIndex(proxy
                                             ->match(proxy->index(0, 0), Qt::DisplayRole,
@@ -521,6 +527,34 @@ private slots:
         for (int i = 0; i < watches.size(); ++i)
             changed += watches[i]->text() != before[i] ? '1' : '0';
         QCOMPARE(changed, QStringLiteral("11101110"));
+    }
+
+    void cornersAndDirection_data()
+    {
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("corner");
+        QTest::addColumn<int>("area");
+        QTest::newRow("0") << 0 << int(Qt::TopLeftCorner) << int(Qt::TopDockWidgetArea);
+        QTest::newRow("1") << 1 << int(Qt::TopLeftCorner) << int(Qt::LeftDockWidgetArea);
+        QTest::newRow("3") << 3 << int(Qt::TopRightCorner) << int(Qt::RightDockWidgetArea);
+        QTest::newRow("4") << 4 << int(Qt::BottomLeftCorner) << int(Qt::BottomDockWidgetArea);
+        QTest::newRow("7") << 7 << int(Qt::BottomRightCorner) << int(Qt::RightDockWidgetArea);
+        QTest::newRow("8: nothing")
+            << 8 << int(Qt::BottomRightCorner) << int(Qt::BottomDockWidgetArea);
+    }
+    void cornersAndDirection()
+    {
+        QFETCH(int, id);
+        QFETCH(int, corner);
+        QFETCH(int, area);
+        Console c({});
+        MainWindow *w = c.window();
+        w->setCorner(id);
+        QCOMPARE(int(w->corner(Qt::Corner(corner))), area);
+        w->switchLayoutDirection();
+        QCOMPARE(QApplication::layoutDirection(), Qt::RightToLeft);
+        w->switchLayoutDirection();
+        QCOMPARE(QApplication::layoutDirection(), Qt::LeftToRight);
     }
 
     void aboutAndHotKeys()

@@ -4,6 +4,8 @@
 #include "cmdtreeswatch.h"
 #include "ostrelexchangeinterface.h"
 #include "ostrelfieldscolorswatch.h"
+#include "ostrelhexswatch.h"
+#include "ostrelhistoryswatch.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 #include "packeteditlayout.h"
@@ -112,6 +114,82 @@ private slots:
         s.historyModel->slotNewCmdPacketEditFromSel(s.historyModel->index(0, 2), QModelIndex());
         QVERIFY(fields->currentRecord);
         QCOMPARE(fields->currentRecord->recordId, s.historyModel->itemAtRow(0)->recordId);
+    }
+
+    void commandingRoad()
+    {
+        // The editor, tree, history and hex view as start-up joins them, the
+        // history at depth 1.
+        Console c({"HistoryDepth", "1"});
+        Startup &s = *c.startup;
+        auto *tree = c.dock<CmdTreeSwatch>("Tree");
+        auto *fields = c.dock<OstrelFieldsColorSwatch>("Fields");
+        auto *history = c.dock<OstrelHistorySwatch>("History");
+        auto *hex = c.dock<OstrelHexSwatch>("Hex View");
+        QVERIFY(QTest::qWaitForWindowExposed(c.window()));
+        auto fieldEdit = [fields]() {
+            return qobject_cast<QLineEdit *>(fields->layout->fieldEditors.value(1));
+        };
+        auto sentData = [&](int row) { return s.sentModel->itemAtRow(uint(row))->data.toHex(); };
+        auto settle = []() {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        };
+
+        QAbstractItemModel *proxy = tree->treeView->model();
+        tree->treeView->setFocus();
+        tree->treeView->setCurrentIndex(proxy
+                                            ->match(proxy->index(0, 0), Qt::DisplayRole,
+                                                    QStringLiteral("7-380 channels_on"), 1,
+                                                    Qt::MatchExactly | Qt::MatchRecursive)
+                                            .value(0));
+        fieldEdit()->setText(QStringLiteral("1"));
+        QTest::keyClick(tree->treeView, Qt::Key_Enter);
+        QCOMPARE(s.sentModel->rowCount(), 1);
+        QCOMPARE(sentData(0), QByteArray("01000000"));
+        settle();
+
+        // Choosing the history row shows it in the editor and the hex view.
+        history->tableView->setFocus();
+        history->tableView->setCurrentIndex(s.historyModel->index(0, 2));
+        QCOMPARE(fields->firstAddressEdit->text(), QStringLiteral("0X7"));
+        QCOMPARE(hex->groupBox->title(), QStringLiteral("Message 0x380 from 0x1 to 0x7, len = 4"));
+        QCOMPARE(hex->hexEdit->text(), QStringLiteral("01 00 00 00"));
+
+        // Return typed into the field's own editor, which the dock replaces
+        // while the key is delivered; the depth trims rows, Delete clears them.
+        for (int value = 2; value <= 4; ++value) {
+            fieldEdit()->setText(QString::number(value));
+            fieldEdit()->setFocus();
+            QTest::keyPress(fieldEdit(), Qt::Key_Return);
+            QCOMPARE(s.sentModel->rowCount(), value);
+            QCOMPARE(sentData(value - 1),
+                     QByteArray::number(value, 16).rightJustified(2, '0') + "000000");
+            QCOMPARE(s.historyModel->recordCountGet(), value < 4 ? 2u : 1u); // depth N holds N + 1
+            settle();
+            if (value == 3) {
+                history->tableView->setFocus();
+                QTest::keyClick(history->tableView, Qt::Key_Delete);
+                QCOMPARE(s.historyModel->rowCount(), 0);
+                settle();
+            }
+        }
+    }
+
+    void handlerStandsDownAtExit()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("errors.log");
+        {
+            Console c({"ErrorLogFile", name});
+            qWarning("while running");
+        }
+        // Neither the closed log nor the gone window may be reached now.
+        qWarning("after exit");
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray log = f.readAll();
+        QVERIFY(log.contains("while running") && !log.contains("after exit"));
     }
 
     void errorLog_data()
