@@ -1,5 +1,6 @@
 #include "dvncommandbutton.h"
 
+#include "instrumentrackswatch.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 
@@ -14,16 +15,15 @@ constexpr int kLineHeight = 24;
 constexpr int kSendTickMs = 1;
 } // namespace
 
-DvnCommandButton::DvnCommandButton(CommandButtonSettings settings, QWidget *rack,
-                                   OstrelTableModel *history)
+DvnCommandButton::DvnCommandButton(CommandButtonSettings settings, InstrumentRackSwatch *rack)
     : QPushButton(rack), sendTimer(new QTimer(this))
 {
     setObjectName(settings.title);
     setTextMultiline(settings.title);
     setToolTip(settings.description);
-    this->history = history;
+    history = rack ? rack->getHistoryModel() : nullptr;
     if (!history)
-        qCritical("%s", qPrintable(tr("History model is empty")));
+        qCritical("%s", qUtf8Printable(tr("History model is empty")));
     connect(this, &QPushButton::pressed, this, &DvnCommandButton::slotButtonPressed);
     connect(sendTimer, &QTimer::timeout, this, &DvnCommandButton::slotTimeoutSend);
 }
@@ -85,7 +85,7 @@ void DvnCommandButton::slotButtonPressed()
     // Without a history model there is nowhere to hand a command: say so
     // again rather than start a send that could only fail.
     if (!history) {
-        qCritical("%s", qPrintable(tr("History model is empty")));
+        qCritical("%s", qUtf8Printable(tr("History model is empty")));
         return;
     }
     sendIndex = 0;

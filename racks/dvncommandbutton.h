@@ -6,6 +6,7 @@
 #include <QList>
 #include <QPushButton>
 
+class InstrumentRackSwatch;
 class OstrelTableModel;
 class OstrelTableRecord;
 class QLabel;
@@ -23,9 +24,9 @@ class DvnCommandButton : public QPushButton
 {
     Q_OBJECT
 public:
-    // `rack` is the owning instrument rack (the parent widget), `history`
-    // the rack's history model, null when the rack has none.
-    DvnCommandButton(CommandButtonSettings settings, QWidget *rack, OstrelTableModel *history);
+    // `rack` is the owning instrument rack, the button's parent; the button
+    // sends through the rack's history model as it is when the button is made.
+    DvnCommandButton(CommandButtonSettings settings, InstrumentRackSwatch *rack);
     ~DvnCommandButton() override;
 
     void setTextMultiline(QString text);

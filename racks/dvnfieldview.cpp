@@ -1,12 +1,14 @@
 #include "dvnfieldview.h"
 
+#include "instrumentrackswatch.h"
 #include "ostreldatamodel.h"
 #include "ostreltablerecord.h"
 #include "treeitem.h"
 
 #include <cmath>
 
-DvnFieldView::DvnFieldView(TreeItem *item, unsigned int fieldId, QWidget *rack) : QLineEdit(rack)
+DvnFieldView::DvnFieldView(TreeItem *item, unsigned int fieldId, InstrumentRackSwatch *rack)
+    : QLineEdit(rack)
 {
     init(item, fieldId);
 }

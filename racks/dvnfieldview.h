@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVariant>
 
+class InstrumentRackSwatch;
 class OstrelFieldRecord;
 class OstrelTableRecord;
 class QLabel;
@@ -21,8 +22,8 @@ class DvnFieldView : public QLineEdit
 {
     Q_OBJECT
 public:
-    // `rack` is the owning instrument rack (the parent widget).
-    DvnFieldView(TreeItem *item, unsigned int fieldId, QWidget *rack);
+    // `rack` is the owning instrument rack, the watch's parent.
+    DvnFieldView(TreeItem *item, unsigned int fieldId, InstrumentRackSwatch *rack);
     ~DvnFieldView() override;
 
     void init(TreeItem *item, unsigned int fieldId);

@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 #include <QVarLengthArray>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -150,7 +151,7 @@ DvnCustomPlot *InstrumentRackSwatch::addCustomPlot(CustomPlotSettings settings)
 
 DvnCommandButton *InstrumentRackSwatch::addCommandButton(CommandButtonSettings settings)
 {
-    auto *button = new DvnCommandButton(settings, this, historyModel);
+    auto *button = new DvnCommandButton(settings, this);
     if (buttons.isEmpty())
         actionsGroup->show();
     actionsLayout->insertWidget(actionsLayout->count() - 1, button);

@@ -38,13 +38,16 @@ void InstrumentRackSwatch::importRackFromFile(QString fName)
         contents = RackFileReader::read(QByteArray());
     }
     applyRackFile(contents);
+    // Closing clears the file's error, so it is taken first.
+    const bool readFailed = file.error() != QFileDevice::NoError && file.isOpen();
+    const QString readError = file.errorString();
     file.close();
     if (!contents.xmlError.isEmpty())
         qCritical("%s", qUtf8Printable(tr("Error: Failed to parse file ") + fName +
                                        QStringLiteral(": ") + contents.xmlError));
-    else if (file.error() != QFileDevice::NoError)
+    else if (readFailed)
         qCritical("%s", qUtf8Printable(tr("Error: Cannot read file ") + fName +
-                                       QStringLiteral(": ") + file.errorString()));
+                                       QStringLiteral(": ") + readError));
     qDebug("%s", qUtf8Printable(tr("finished loading %1").arg(fName)));
 }
 

@@ -52,17 +52,3 @@ void onNextModal(const std::function<void(QWidget *)> &answer)
             onNextModal(answer); // the caller has not blocked in it yet
     });
 }
-
-int MessageCounter::count = 0;
-
-MessageCounter::MessageCounter()
-{
-    count = 0;
-    previous = qInstallMessageHandler(
-        [](QtMsgType, const QMessageLogContext &, const QString &) { ++MessageCounter::count; });
-}
-
-MessageCounter::~MessageCounter()
-{
-    qInstallMessageHandler(previous);
-}

@@ -32,12 +32,4 @@ QAction *actionNamed(const QMenu *menu, const QString &text);
 // Runs `answer` on the next modal dialog once the caller blocks in it.
 void onNextModal(const std::function<void(QWidget *)> &answer);
 
-// Counts the messages that pass through the message handler while alive.
-struct MessageCounter {
-    MessageCounter();
-    ~MessageCounter();
-    static int count;
-    QtMessageHandler previous;
-};
-
 #endif // SUPPORT_RACK_H

@@ -1,5 +1,6 @@
 #include "dvncommandbutton.h"
 
+#include "instrumentrackswatch.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 
@@ -38,11 +39,21 @@ class TestDvnCommandButton : public QObject
     Q_OBJECT
 
     OstrelTableModel *history = nullptr;
+    InstrumentRackSwatch *rack = nullptr;
 
 private slots:
     void initTestCase() { qRegisterMetaType<OstrelTableRecord *>(); }
-    void init() { history = new OstrelTableModel(nullptr, this); }
-    void cleanup() { delete history; }
+    void init()
+    {
+        history = new OstrelTableModel(nullptr, this);
+        rack = new InstrumentRackSwatch(QStringLiteral("R"));
+        rack->setHistoryModel(history);
+    }
+    void cleanup()
+    {
+        delete rack;
+        delete history;
+    }
 
     void breaksTitleIntoLines_data()
     {
@@ -68,7 +79,7 @@ private slots:
         QFETCH(QString, shown);
         QFETCH(int, height);
 
-        DvnCommandButton button({title, QStringLiteral("tip")}, nullptr, history);
+        DvnCommandButton button({title, QStringLiteral("tip")}, rack);
         QCOMPARE(button.objectName(), title);
         QCOMPARE(button.text(), QString());
         QCOMPARE(button.toolTip(), QStringLiteral("tip"));
@@ -80,7 +91,7 @@ private slots:
 
     void hotKeyJoinsCaptionKeepingHeight()
     {
-        DvnCommandButton button({QStringLiteral("Reset"), QString()}, nullptr, history);
+        DvnCommandButton button({QStringLiteral("Reset"), QString()}, rack);
         const QSize size = button.size();
         button.setHotKey(Qt::Key_0);
         QCOMPARE(button.label->text(), QStringLiteral("Reset(0)"));
@@ -91,7 +102,7 @@ private slots:
     void sendsOwnCopiesOnePerTick()
     {
         QList<OstrelTableRecord *> given{command(0x380), command(0x381), command(0x383)};
-        DvnCommandButton button({QStringLiteral("Three"), QString()}, nullptr, history);
+        DvnCommandButton button({QStringLiteral("Three"), QString()}, rack);
         button.setCommandQueue(given);
         QCOMPARE(button.commands.size(), 3);
         QSignalSpy sent(history, &OstrelTableModel::signalSendFromHistory);
@@ -128,7 +139,7 @@ private slots:
 
     void sendsOnItsOwnTimer()
     {
-        DvnCommandButton button({QStringLiteral("Two"), QString()}, nullptr, history);
+        DvnCommandButton button({QStringLiteral("Two"), QString()}, rack);
         QScopedPointer<OstrelTableRecord> a(command(0x380)), b(command(0x381));
         button.setCommandQueue({a.data(), b.data()});
         QSignalSpy sent(history, &OstrelTableModel::signalSendFromHistory);
@@ -142,7 +153,7 @@ private slots:
 
     void withoutRecordsSendsNothing()
     {
-        DvnCommandButton button({QStringLiteral("Empty"), QString()}, nullptr, history);
+        DvnCommandButton button({QStringLiteral("Empty"), QString()}, rack);
         QSignalSpy sent(history, &OstrelTableModel::signalSendFromHistory);
         button.click();
         QVERIFY(!button.isEnabled());
@@ -154,8 +165,9 @@ private slots:
 
     void withoutHistoryReportsAndSendsNothing()
     {
+        InstrumentRackSwatch bare(QStringLiteral("No history"));
         QTest::ignoreMessage(QtCriticalMsg, "History model is empty");
-        DvnCommandButton button({QStringLiteral("Orphan"), QString()}, nullptr, nullptr);
+        DvnCommandButton button({QStringLiteral("Orphan"), QString()}, &bare);
         QScopedPointer<OstrelTableRecord> a(command(0x380));
         button.setCommandQueue({a.data()});
         QTest::ignoreMessage(QtCriticalMsg, "History model is empty");

@@ -11,8 +11,8 @@
 namespace
 {
 
-// A telemetry message 0x480 of device 7 with one field of each kind the
-// watch formats differently; field numbers follow the array order from 1.
+// A telemetry message 0x480 of device 7; each case adds the fields it
+// needs, numbered from 1 in the order added.
 struct WatchedMessage {
     OstrelPacketRecord packet;
     TreeItem item{{QStringLiteral("~7-480 state")}, &packet};

@@ -3,6 +3,7 @@
 #include "dvnfieldview.h"
 #include "instrumentrackswatch.h"
 #include "msecdatetimeticker.h"
+#include "support_messages.h"
 #include "support_rack.h"
 
 #include <QtTest>
@@ -191,9 +192,9 @@ private slots:
         rack->removeCustomPlot(plot);
         QVERIFY(rack->plotOfGraph.isEmpty() && rack->graphOfField.isEmpty() &&
                 rack->fieldsOfItem.isEmpty());
-        MessageCounter messages;
+        MessageLog messages;
         deliver(0x480, feeders({1}), T);
-        QCOMPARE(MessageCounter::count, 0);
+        QCOMPARE(MessageLog::take(), QStringList());
         QCOMPARE(a->dataCount() + b->dataCount(), 0);
     }
 
