@@ -129,7 +129,9 @@ bool OstrelTableModel::insertRows(int row, int count, const QModelIndex &parent)
         removeRows(currentIndex.isValid() && currentIndex.row() == 0 ? 1 : 0, 1);
     }
 
-    while (nextRecordId == 0 || rowOfId(nextRecordId) >= 0)
+    // Rows are in ascending id order: an id beyond the last row's is free.
+    while (nextRecordId == 0 || ((!records.empty() && records.back()->recordId >= nextRecordId) &&
+                                 rowOfId(nextRecordId) >= 0))
         ++nextRecordId;
     rec->recordId = nextRecordId++;
     int pos = int(records.size());

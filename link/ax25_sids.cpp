@@ -12,6 +12,8 @@
 #include <QUrl>
 #include <QUrlQuery>
 
+#include <limits>
+
 namespace
 {
 
@@ -24,6 +26,24 @@ const char kLogFolder[] = "logs";
 QString logTime(const QDateTime &time, const char *format)
 {
     return QLocale::c().toString(time, QLatin1String(format));
+}
+
+// The whole seconds of a UTC log time, as "yyyy-MM-dd hh:mm:ss". Frames may
+// come by the thousand per second; each second's text is made once.
+QString logSecond(const QDateTime &time, int *msOfSecond)
+{
+    static qint64 second = std::numeric_limits<qint64>::min();
+    static QString text;
+    const qint64 ms = time.toMSecsSinceEpoch();
+    const qint64 s = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
+    *msOfSecond = int(ms - s * 1000);
+    if (time.timeSpec() != Qt::UTC)
+        return logTime(time, "yyyy-MM-dd hh:mm:ss");
+    if (s != second) {
+        text = logTime(time, "yyyy-MM-dd hh:mm:ss");
+        second = s;
+    }
+    return text;
 }
 
 QString parameterIfExists(OstrelConfigData *config, const QString &key)
@@ -106,7 +126,10 @@ void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &t
     query.addQueryItem(QStringLiteral("version"), QStringLiteral("1.6.6"));
     query.addQueryItem(QStringLiteral("timestamp"), time.toUTC().toString(Qt::ISODateWithMs));
     query.addQueryItem(QStringLiteral("frame"), QString::fromLatin1(bareFrame.toHex().toUpper()));
-    const QString text = query.toString(QUrl::FullyEncoded);
+    // A form body reads "+" as a blank: a latitude of "+55.75" would reach
+    // the endpoint as " 55.75" and be rejected, so the sign goes encoded.
+    QString text = query.toString(QUrl::FullyEncoded);
+    text.replace(QLatin1Char('+'), QLatin1String("%2B"));
 
     QNetworkRequest request(QUrl(url + QLatin1Char('?') + text, QUrl::TolerantMode));
     request.setHeader(QNetworkRequest::ContentTypeHeader,
@@ -117,13 +140,21 @@ void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &t
 void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
 {
     const QByteArray bare = frame.mid(1);
-    *m_csvStream << logTime(time, "yyyy-MM-dd hh:mm:ss") << '|'
-                 << QString::fromLatin1(bare.toHex().toUpper()) << Qt::endl;
+    int ms = 0;
+    const QString second = logSecond(time, &ms);
+    *m_csvStream << second << '|' << QString::fromLatin1(bare.toHex().toUpper()) << Qt::endl;
 
     QByteArray records;
     records.append(char(KISS::FEND));
     records.append(char(0x09));
-    records.append(logTime(time, "yyyy-MM-dd hh:mm:ss.zzz UTC").toUtf8());
+    if (time.timeSpec() == Qt::UTC) {
+        records.append(second.toLatin1());
+        records.append('.');
+        records.append(QByteArray::number(ms).rightJustified(3, '0'));
+        records.append(" UTC");
+    } else {
+        records.append(logTime(time, "yyyy-MM-dd hh:mm:ss.zzz UTC").toUtf8());
+    }
     records.append(char(KISS::FEND));
     QByteArray data;
     data.reserve(2 + bare.size() * 2);

@@ -20,7 +20,101 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
+
+namespace
+{
+
+// The history's row header. Its rows are all alike: the model gives them no
+// header text, their height is fixed and none is hidden. Two things Qt's
+// header does for every row change cost more, with a deep history, than
+// everything else the history does:
+//  - its size hint measures up to 200 sections again, though the answer
+//    cannot have changed while there are rows at all;
+//  - taking out a section walks every section left (to renumber hidden
+//    ones), and the depth limit takes out one per received message.
+// So the hint is kept until the font or style changes, and a removal cuts
+// the header down to the model's row count from the end, which leaves
+// exactly the same sections.
+class RowHeader : public QHeaderView
+{
+public:
+    explicit RowHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent)
+    {
+        // What QTableView gives its own row header.
+        setSectionsClickable(true);
+        setHighlightSections(true);
+        setSectionResizeMode(QHeaderView::Fixed);
+    }
+
+    QSize sizeHint() const override
+    {
+        const bool empty = count() == 0;
+        if (!m_hint.isValid() || empty != m_hintEmpty) {
+            m_hint = QHeaderView::sizeHint();
+            m_hintEmpty = empty;
+        }
+        return m_hint;
+    }
+
+    void setModel(QAbstractItemModel *model) override
+    {
+        if (QAbstractItemModel *old = this->model())
+            disconnect(old, nullptr, this, nullptr);
+        QHeaderView::setModel(model);
+        m_hint = QSize();
+        if (!model)
+            return;
+        // Qt's own connection to its private slot can only be named by its
+        // text. Should it not be found, that slot removes the section first
+        // and the count below is already right: slower, never wrong.
+        disconnect(model, SIGNAL(rowsRemoved(QModelIndex, int, int)), this,
+                   SLOT(_q_sectionsRemoved(QModelIndex, int, int)));
+        connect(model, &QAbstractItemModel::rowsRemoved, this, &RowHeader::cutToRowCount);
+        connect(model, &QAbstractItemModel::headerDataChanged, this, [this] { m_hint = QSize(); });
+    }
+
+protected:
+    void changeEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+            m_hint = QSize();
+        QHeaderView::changeEvent(event);
+    }
+
+private:
+    void cutToRowCount()
+    {
+        const int rows = model() ? model()->rowCount(rootIndex()) : 0;
+        if (rows >= count())
+            return;
+        // The ranged form drops the sections beyond the new end and nothing
+        // else; the plain one also walks every remaining section.
+        if (rows > 0)
+            initializeSections(0, rows - 1);
+        else
+            initializeSections();
+    }
+
+    mutable QSize m_hint;
+    mutable bool m_hintEmpty = true;
+};
+
+// A counter in the status bar. A label that changes its size asks the status
+// bar, and through it the dock and the main window, to lay out again; a label
+// of fixed size only repaints itself. The size follows the text whenever its
+// length changes (the digits of the interface fonts share one width).
+void setCounterText(QLabel *label, const QString &text)
+{
+    const bool refit =
+        label->text().size() != text.size() || label->minimumSize() != label->maximumSize();
+    label->setText(text);
+    if (refit)
+        label->setFixedSize(label->sizeHint());
+}
+
+} // namespace
 
 OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
                                          Qt::WindowFlags flags)
@@ -29,8 +123,10 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
     groupBox = new QGroupBox;
     boxLayout = new QVBoxLayout;
     tableView = new QTableView;
+    tableView->setVerticalHeader(new RowHeader(tableView));
     tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView->setSortingEnabled(true);
+    tableView->installEventFilter(this);
 
     auto fixedButton = [](const QString &text) {
         auto *button = new QPushButton(text);
@@ -69,6 +165,11 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
     connect(clearButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonClearPressed);
     connect(showButton, &QPushButton::pressed, this, &OstrelHistorySwatch::slotButtonShowPressed);
     connect(autoscrollBox, &QCheckBox::toggled, this, &OstrelHistorySwatch::slotAutoscrollChanged);
+
+    paintTimer = new QTimer(this);
+    paintTimer->setSingleShot(true);
+    paintTimer->setInterval(kPaintIntervalMs);
+    connect(paintTimer, &QTimer::timeout, this, &OstrelHistorySwatch::releasePaint);
 
     auto *shortcut =
         new QShortcut(QKeySequence(tr("Ctrl+Enter"), QKeySequence::NativeText), depthEdit);
@@ -131,6 +232,8 @@ void OstrelHistorySwatch::setModel(OstrelTableModel *tableModel)
     connect(this, &OstrelHistorySwatch::signalEnableHistory, model,
             &OstrelTableModel::slotEnableHistory);
     connectAutoscroll(autoscroll);
+    connect(model, &QAbstractItemModel::rowsInserted, this, &OstrelHistorySwatch::holdPaint);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &OstrelHistorySwatch::holdPaint);
     connect(model, &OstrelTableModel::signalMaxDepthChanged, this,
             &OstrelHistorySwatch::slotMaxDepthChanged);
     connect(model, &OstrelTableModel::signalIncomingMsg, this,
@@ -164,12 +267,66 @@ void OstrelHistorySwatch::connectAutoscroll(bool on)
         return;
     if (on) {
         if (!scrollConnection)
-            scrollConnection = connect(model, &QAbstractItemModel::rowsInserted, tableView,
-                                       &QAbstractItemView::scrollToBottom);
+            scrollConnection = connect(model, &QAbstractItemModel::rowsInserted, this,
+                                       &OstrelHistorySwatch::scheduleScrollToBottom);
     } else if (scrollConnection) {
         disconnect(scrollConnection);
         scrollConnection = QMetaObject::Connection();
     }
+}
+
+void OstrelHistorySwatch::scheduleScrollToBottom()
+{
+    // Scrolling lays the whole view out at once. Rows arriving together
+    // scroll once, when control is back in the event loop, or, while the
+    // dock holds its paint, when it paints again.
+    if (scrollPending)
+        return;
+    scrollPending = true;
+    if (!paintHeld)
+        QMetaObject::invokeMethod(this, &OstrelHistorySwatch::scrollIfPending,
+                                  Qt::QueuedConnection);
+}
+
+void OstrelHistorySwatch::scrollIfPending()
+{
+    if (!scrollPending)
+        return;
+    scrollPending = false;
+    if (autoscroll)
+        tableView->scrollToBottom();
+}
+
+void OstrelHistorySwatch::holdPaint()
+{
+    // The first change after a quiet spell paints at once; the changes that
+    // follow within the interval are painted together when it ends.
+    if (!paintTimer->isActive()) {
+        paintTimer->start();
+    } else if (!paintHeld) {
+        paintHeld = true;
+        tableView->setUpdatesEnabled(false);
+        innerWindow->statusBar()->setUpdatesEnabled(false);
+    }
+}
+
+void OstrelHistorySwatch::releasePaint()
+{
+    if (!paintHeld)
+        return;
+    paintHeld = false;
+    tableView->setUpdatesEnabled(true);
+    innerWindow->statusBar()->setUpdatesEnabled(true);
+    scrollIfPending();
+    // The view keeps its row header from painting between a removal and
+    // the next layout, and cannot let it paint again while the whole view
+    // is held: that layout may have run meanwhile.
+    QHeaderView *rows = tableView->verticalHeader();
+    if (!rows->updatesEnabled()) {
+        tableView->doItemsLayout();
+        rows->setUpdatesEnabled(true);
+    }
+    paintTimer->start();
 }
 
 void OstrelHistorySwatch::copyToClipBoard()
@@ -181,19 +338,36 @@ void OstrelHistorySwatch::updateFreeCounter()
 {
     const qint32 free = model ? qint32(model->maxDepth()) - qint32(model->recordCountGet()) : 0;
     freeCount = free < 0 ? 0 : quint32(free);
-    freeLabel->setText(tr("Free: %1").arg(freeCount));
+    setCounterText(freeLabel, tr("Free: %1").arg(freeCount));
 }
 
-void OstrelHistorySwatch::keyPressEvent(QKeyEvent *event)
+bool OstrelHistorySwatch::handleKey(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy))
         copyToClipBoard();
     else if (event->matches(QKeySequence::Delete))
         slotButtonClearPressed();
-    else if (event->key() == Qt::Key_Space)
+    else if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier)
         slotButtonEnablePressed();
     else
+        return false;
+    return true;
+}
+
+void OstrelHistorySwatch::keyPressEvent(QKeyEvent *event)
+{
+    if (!handleKey(event))
         event->ignore();
+}
+
+bool OstrelHistorySwatch::eventFilter(QObject *watched, QEvent *event)
+{
+    // The table would take Space (select) and Ctrl+C (one cell) for itself
+    // where the operator works; the dock's keys come first.
+    if (watched == tableView && event->type() == QEvent::KeyPress &&
+        handleKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    return ColorSwatch::eventFilter(watched, event);
 }
 
 void OstrelHistorySwatch::slotCurrentChanged(QModelIndex current, QModelIndex previous)
@@ -241,12 +415,13 @@ void OstrelHistorySwatch::slotIncreaseCounters(OstrelTableRecord *rec)
 {
     if (!rec)
         return;
+    holdPaint();
     if (rec->direction == OstrelTableRecord::In) {
         ++inCount;
-        inLabel->setText(tr("In: %1").arg(inCount));
+        setCounterText(inLabel, tr("In: %1").arg(inCount));
     } else {
         ++outCount;
-        outLabel->setText(tr("Out: %1").arg(outCount));
+        setCounterText(outLabel, tr("Out: %1").arg(outCount));
     }
     updateFreeCounter();
 }

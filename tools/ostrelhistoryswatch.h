@@ -16,6 +16,7 @@ class QLineEdit;
 class QMainWindow;
 class QPushButton;
 class QTableView;
+class QTimer;
 class QVBoxLayout;
 class ToolBar;
 
@@ -77,10 +78,25 @@ public slots:
     void slotIncreaseCounters(OstrelTableRecord *rec);
     void slotAutoscrollChanged(bool on);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    bool handleKey(QKeyEvent *event);
     void connectAutoscroll(bool on);
+    void scheduleScrollToBottom();
+    void scrollIfPending();
+    void holdPaint();
+    void releasePaint();
+
+    // Records may arrive by the thousand per second; the dock shows them at
+    // most this often while they keep coming.
+    static constexpr int kPaintIntervalMs = 50;
 
     QMetaObject::Connection scrollConnection;
+    bool scrollPending = false;
+    QTimer *paintTimer = nullptr;
+    bool paintHeld = false;
 };
 
 #endif // OSTRELHISTORYSWATCH_H
