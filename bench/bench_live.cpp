@@ -141,6 +141,7 @@ QList<QByteArray> kssFrames(const QString &path)
 
 struct ProcStat {
     double cpuSeconds = 0;
+    double systemSeconds = 0;
     qint64 rssKiB = 0;
     qint64 peakKiB = 0;
 };
@@ -153,9 +154,11 @@ ProcStat readProc(qint64 pid)
         const QByteArray line = stat.readAll();
         const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).split(' ');
         // After the command name: state is field 3, utime 14, stime 15.
-        if (f.size() > 12)
-            s.cpuSeconds = double(f.at(11).toLongLong() + f.at(12).toLongLong()) /
-                           double(sysconf(_SC_CLK_TCK));
+        if (f.size() > 12) {
+            const double tick = double(sysconf(_SC_CLK_TCK));
+            s.cpuSeconds = double(f.at(11).toLongLong() + f.at(12).toLongLong()) / tick;
+            s.systemSeconds = double(f.at(12).toLongLong()) / tick;
+        }
     }
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (status.open(QIODevice::ReadOnly)) {
@@ -367,8 +370,9 @@ int main(int argc, char **argv)
     std::printf(" %.1f MiB at the end\n", after.rssKiB / 1024.0);
     std::printf("fixed rate: %d frames/s (%d messages/s) for %.2f s\n", kFixedRateFrames,
                 kFixedRateFrames * kMessagesPerFrame, fixedWall);
-    std::printf("  CPU %.2f s: %.1f%% of a core, %.2f us per message\n",
-                fixedAfter.cpuSeconds - fixedBefore.cpuSeconds, fixedShare * 100,
+    std::printf("  CPU %.2f s (%.2f s in the kernel): %.1f%% of a core, %.2f us per message\n",
+                fixedAfter.cpuSeconds - fixedBefore.cpuSeconds,
+                fixedAfter.systemSeconds - fixedBefore.systemSeconds, fixedShare * 100,
                 (fixedAfter.cpuSeconds - fixedBefore.cpuSeconds) * 1e6 /
                     (double(fixedFrames) * kMessagesPerFrame));
     std::printf("  resident set %.1f MiB after it\n", last.rssKiB / 1024.0);
