@@ -101,6 +101,34 @@ private:
     mutable bool m_hintEmpty = true;
 };
 
+// The history's table. While the dock holds its paint, laying the rows out
+// again for every burst would only serve a picture that nobody sees yet; the
+// layout waits for the paint.
+class HistoryView : public QTableView
+{
+public:
+    void holdLayout(bool hold)
+    {
+        m_held = hold;
+        if (!hold && m_pending) {
+            m_pending = false;
+            QTableView::doItemsLayout();
+        }
+    }
+
+    void doItemsLayout() override
+    {
+        if (m_held)
+            m_pending = true;
+        else
+            QTableView::doItemsLayout();
+    }
+
+private:
+    bool m_held = false;
+    bool m_pending = false;
+};
+
 // A counter in the status bar. A label that changes its size asks the status
 // bar, and through it the dock and the main window, to lay out again; a label
 // of fixed size only repaints itself. The size follows the text whenever its
@@ -122,7 +150,7 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
 {
     groupBox = new QGroupBox;
     boxLayout = new QVBoxLayout;
-    tableView = new QTableView;
+    tableView = new HistoryView;
     tableView->setVerticalHeader(new RowHeader(tableView));
     tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView->setSortingEnabled(true);
@@ -304,6 +332,7 @@ void OstrelHistorySwatch::holdPaint()
         paintHeld = true;
         tableView->setUpdatesEnabled(false);
         innerWindow->statusBar()->setUpdatesEnabled(false);
+        static_cast<HistoryView *>(tableView)->holdLayout(true);
     }
 }
 
@@ -312,17 +341,15 @@ void OstrelHistorySwatch::releasePaint()
     if (!paintHeld)
         return;
     paintHeld = false;
+    static_cast<HistoryView *>(tableView)->holdLayout(false);
+    scrollIfPending();
     tableView->setUpdatesEnabled(true);
     innerWindow->statusBar()->setUpdatesEnabled(true);
-    scrollIfPending();
-    // The view keeps its row header from painting between a removal and
-    // the next layout, and cannot let it paint again while the whole view
-    // is held: that layout may have run meanwhile.
+    // After a removal the view keeps its row header from painting until its
+    // next layout, which cannot let it paint again while the view is held.
     QHeaderView *rows = tableView->verticalHeader();
-    if (!rows->updatesEnabled()) {
-        tableView->doItemsLayout();
+    if (!rows->updatesEnabled())
         rows->setUpdatesEnabled(true);
-    }
     paintTimer->start();
 }
 
