@@ -7,11 +7,6 @@ SAN_BUILD  ?= build-san
 JOBS       ?= $(shell nproc)
 CTEST_ARGS ?= --output-on-failure -j $(JOBS)
 
-# Ninja builds do not notice a new Q_OBJECT header in an existing tree;
-# dropping the moc stamps makes every moc step look again (cheap: unchanged
-# outputs are kept).
-FRESH_MOC = sh -c 'find "$$0" -path "*_autogen/timestamp" -delete'
-
 .PHONY: all deps build build-san run test test-plain test-san clean
 
 all: build
@@ -21,7 +16,6 @@ deps:
 
 build: deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	$(FRESH_MOC) $(BUILD)
 	cmake --build $(BUILD) -j $(JOBS)
 
 # AddressSanitizer + UndefinedBehaviorSanitizer, with clang so that the
@@ -29,7 +23,6 @@ build: deps
 build-san: deps
 	CC=clang CXX=clang++ cmake -S . -B $(SAN_BUILD) -G Ninja \
 	    -DCMAKE_BUILD_TYPE=Debug -DVELKARO_SANITIZE=ON -DVELKARO_FUZZ=ON
-	$(FRESH_MOC) $(SAN_BUILD)
 	cmake --build $(SAN_BUILD) -j $(JOBS)
 
 run: build

@@ -68,23 +68,31 @@ void ColorDock::changeSizeHints()
 
     QSpinBox *szw = createSpinBox(m_sizeHint.width(), &dialog, 1000);
     QSpinBox *szh = createSpinBox(m_sizeHint.height(), &dialog, 1000);
+    szw->setObjectName(QStringLiteral("sizeHintWidth"));
+    szh->setObjectName(QStringLiteral("sizeHintHeight"));
     grid->addWidget(szw, 0, 1);
     grid->addWidget(szh, 0, 2);
 
     QSpinBox *minw = createSpinBox(m_minimumSizeHint.width(), &dialog, 1000);
     QSpinBox *minh = createSpinBox(m_minimumSizeHint.height(), &dialog, 1000);
+    minw->setObjectName(QStringLiteral("minSizeHintWidth"));
+    minh->setObjectName(QStringLiteral("minSizeHintHeight"));
     grid->addWidget(minw, 1, 1);
     grid->addWidget(minh, 1, 2);
 
     const QSize maxSize = maximumSize();
     QSpinBox *maxw = createSpinBox(maxSize.width(), &dialog, QWIDGETSIZE_MAX);
     QSpinBox *maxh = createSpinBox(maxSize.height(), &dialog, QWIDGETSIZE_MAX);
+    maxw->setObjectName(QStringLiteral("maxSizeWidth"));
+    maxh->setObjectName(QStringLiteral("maxSizeHeight"));
     grid->addWidget(maxw, 2, 1);
     grid->addWidget(maxh, 2, 2);
 
     const QSize dockMax = dock ? dock->maximumSize() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     QSpinBox *dwMaxw = createSpinBox(dockMax.width(), &dialog, QWIDGETSIZE_MAX);
     QSpinBox *dwMaxh = createSpinBox(dockMax.height(), &dialog, QWIDGETSIZE_MAX);
+    dwMaxw->setObjectName(QStringLiteral("dockMaxSizeWidth"));
+    dwMaxh->setObjectName(QStringLiteral("dockMaxSizeHeight"));
     grid->addWidget(dwMaxw, 3, 1);
     grid->addWidget(dwMaxh, 3, 2);
 
@@ -98,6 +106,8 @@ void ColorDock::changeSizeHints()
 
     QPushButton *cancelButton = new QPushButton(tr("Cancel"), &dialog);
     QPushButton *okButton = new QPushButton(tr("Ok"), &dialog);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    okButton->setObjectName(QStringLiteral("okButton"));
     connect(cancelButton, &QPushButton::clicked, &dialog, &QDialog::reject);
     connect(okButton, &QPushButton::clicked, &dialog, &QDialog::accept);
     buttonBox->addStretch();

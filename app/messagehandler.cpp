@@ -2,6 +2,7 @@
 
 #include "scrollmessagedlg.h"
 
+#include <QCoreApplication>
 #include <QIODevice>
 #include <QMetaObject>
 #include <QMutex>
@@ -25,6 +26,10 @@ QMutex handlerMutex;
 // Set while this thread is inside the handler (or showing a message in the
 // window); a message raised then is one of our own making.
 thread_local bool inHandler = false;
+
+// Set while writes to the error log fail, so that a full disk is reported
+// once and not with every message.
+bool errLogWriteFailed = false;
 
 class HandlerGuard
 {
@@ -76,26 +81,48 @@ void messageOutput(QtMsgType type, const QMessageLogContext &context, const QStr
 
     QMutexLocker lock(&handlerMutex);
 
+    QString logFailure;
     if (errLogStream) {
         // A stream whose file was already closed would only complain.
         const QIODevice *device = errLogStream->device();
         if (!device || device->isOpen()) {
             *errLogStream << line << '\n';
             errLogStream->flush();
+            // Said once per spell of failures, in the window only: the log
+            // is what just failed.
+            if (errLogStream->status() == QTextStream::Ok) {
+                errLogWriteFailed = false;
+            } else {
+                if (!errLogWriteFailed)
+                    logFailure = QTime::currentTime().toString(Qt::TextDate) + QLatin1String(": ") +
+                                 QCoreApplication::translate("MessageHandler",
+                                                             "Can't write the error log %1: %2")
+                                     .arg(errLogName, device ? device->errorString() : QString());
+                errLogWriteFailed = true;
+                errLogStream->resetStatus();
+            }
         }
     }
 
+    if (!logFailure.isEmpty())
+        std::fprintf(stderr, "%s\n", logFailure.toLocal8Bit().constData());
+
     ScrollMessageDlg *box = messageOutputBox;
-    if (box && type != QtInfoMsg) {
+    if (box && (type != QtInfoMsg || !logFailure.isEmpty())) {
+        // An info message goes to the file only; showInWindow passes it over.
+        auto show = [box, type, line, logFailure]() {
+            if (!logFailure.isEmpty())
+                showInWindow(box, QtWarningMsg, logFailure);
+            showInWindow(box, type, line);
+        };
         if (QThread::currentThread() == box->thread()) {
             // Only this thread can delete the window, so it outlives the call.
             lock.unlock();
-            showInWindow(box, type, line);
+            show();
         } else {
             // Posted while the lock keeps the window alive; the window's
             // destruction discards the call if it is still pending.
-            QMetaObject::invokeMethod(
-                box, [box, type, line]() { showInWindow(box, type, line); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(box, show, Qt::QueuedConnection);
         }
     }
 

@@ -8,50 +8,64 @@ set(VELKARO_TEST_ENV
     "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
     "TZ=UTC")
 
-# velkaro_add_library(<target> [SOURCES ...] [LIBS ...])
-# A library names its sources; a folder that does not yet do so falls back
-# to every .cpp/.h/.qrc file in it except main.cpp.
+# velkaro_require_targets(<consumer> <library>...)
+# A library a consumer names must exist by then: a misspelt or not yet built
+# one stops the configure instead of leaving a link error (or a silently
+# missing dependency) for later.
+function(velkaro_require_targets consumer)
+    foreach(_l ${ARGN})
+        if(NOT TARGET ${_l})
+            message(FATAL_ERROR "${consumer} names ${_l}, which is not defined (yet)")
+        endif()
+    endforeach()
+endfunction()
+
+# velkaro_add_library(<target> SOURCES ... [LIBS ...])
+# Every library names its sources, so that a new file (and a new Q_OBJECT
+# header for moc) enters the build through its CMakeLists. A library links
+# only libraries defined before it, which keeps the arrows one way.
 function(velkaro_add_library target)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-    if(ARG_SOURCES)
-        set(_src ${ARG_SOURCES})
-    else()
-        file(GLOB _src CONFIGURE_DEPENDS
-             ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp
-             ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-             ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
-        list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
+    if(NOT ARG_SOURCES)
+        message(FATAL_ERROR "${target} names no sources")
     endif()
-    if(NOT _src)
-        return()
-    endif()
-    add_library(${target} STATIC ${_src})
+    velkaro_require_targets(${target} ${ARG_LIBS})
+    add_library(${target} STATIC ${ARG_SOURCES})
     target_include_directories(${target} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
     target_link_libraries(${target} PUBLIC ${ARG_LIBS})
 endfunction()
 
-# velkaro_add_tests(LIBS ...)
-# One executable and one CTest test per tst_*.cpp file of the calling folder.
-# Tests run from the source root so that resources/ is the sample set.
-function(velkaro_add_tests)
-    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
-    file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
-    file(GLOB _support CONFIGURE_DEPENDS
-         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.cpp
-         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.h)
-    foreach(_t ${_tests})
-        get_filename_component(_name ${_t} NAME_WE)
-        set(_libs)
-        foreach(_l ${ARG_LIBS})
-            if(TARGET ${_l})
-                list(APPEND _libs ${_l})
-            endif()
-        endforeach()
-        add_executable(${_name} ${_t} ${_support})
-        target_link_libraries(${_name} PRIVATE ${_libs} Qt5::Test)
+# velkaro_add_programs(<prefix> <out-var> [LIBS ...] [EXTRA ...])
+# One executable per <prefix>_*.cpp file of the calling folder, with the
+# EXTRA sources, linked with LIBS; their names go to <out-var>.
+function(velkaro_add_programs prefix out)
+    cmake_parse_arguments(ARG "" "" "LIBS;EXTRA" ${ARGN})
+    velkaro_require_targets("${prefix}_* in ${CMAKE_CURRENT_SOURCE_DIR}" ${ARG_LIBS})
+    file(GLOB _files CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${prefix}_*.cpp)
+    set(_names)
+    foreach(_f ${_files})
+        get_filename_component(_name ${_f} NAME_WE)
+        add_executable(${_name} ${_f} ${ARG_EXTRA})
+        target_link_libraries(${_name} PRIVATE ${ARG_LIBS})
         target_compile_definitions(${_name} PRIVATE
             VELKARO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
             VELKARO_BINARY_DIR="${CMAKE_BINARY_DIR}")
+        list(APPEND _names ${_name})
+    endforeach()
+    set(${out} ${_names} PARENT_SCOPE)
+endfunction()
+
+# velkaro_add_tests(LIBS ...)
+# One executable and one CTest test per tst_*.cpp file of the calling folder;
+# its support_*.cpp/.h files are compiled into each.
+# Tests run from the source root so that resources/ is the sample set.
+function(velkaro_add_tests)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB _support CONFIGURE_DEPENDS
+         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.cpp
+         ${CMAKE_CURRENT_SOURCE_DIR}/support_*.h)
+    velkaro_add_programs(tst _tests LIBS ${ARG_LIBS} Qt5::Test EXTRA ${_support})
+    foreach(_name ${_tests})
         add_test(NAME ${_name} COMMAND ${_name}
                  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
         set_tests_properties(${_name} PROPERTIES

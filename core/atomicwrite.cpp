@@ -12,7 +12,9 @@ enum class WriteFailure { None, Open, Write };
 WriteFailure writeThroughSaveFile(const QString &fileName, const QByteArray &bytes, QString *error)
 {
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // Unbuffered: a buffered write that fails only when commit() flushes it
+    // is not seen by QSaveFile, which would then put a cut file in place.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = file.errorString();
         return WriteFailure::Open;

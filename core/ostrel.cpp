@@ -1,6 +1,7 @@
 #include "ostrel.h"
 #include "ostrel_user.h"
 
+#include <QtEndian>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -37,16 +38,6 @@ uint16_t crc16(const uint8_t *data, size_t length)
         crc = uint16_t(crc << 8) ^ crc16tab[uint8_t(crc >> 8) ^ data[i]];
     return crc;
 }
-
-namespace
-{
-
-uint16_t le16(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-} // namespace
 
 uint16_t can_check_message(const can_message &frame)
 {
@@ -263,7 +254,7 @@ void OstrelStack::ostrel_collect_buffer(ostrel_buffer *slot)
     releaseSlot(slot);
     const size_t dataLength = size_t(node->size) - 2;
     const uint16_t expected = crc16(node->buffer, dataLength);
-    if (le16(node->buffer + dataLength) != expected) {
+    if (qFromLittleEndian<quint16>(node->buffer + dataLength) != expected) {
         ostrel_drop_node(node);
         raise(OSTREL_ERR_CRC);
         return;
@@ -317,7 +308,7 @@ void OstrelStack::can_receive_message(const can_message &frame)
         raise(OSTREL_ERR_SHORT_START);
         return;
     }
-    const uint16_t first = le16(data);
+    const uint16_t first = qFromLittleEndian<quint16>(data);
     if (first == OSTREL_MULTIFRAME_MARKER) {
         if (dlc < 6) {
             raise(OSTREL_ERR_SHORT_HEADER);
@@ -334,8 +325,8 @@ void OstrelStack::can_receive_message(const can_message &frame)
             ostrel_drop_node(old);
             raise(OSTREL_ERR_REPLACED);
         }
-        const uint16_t msgId = le16(data + 2);
-        const uint16_t total = le16(data + 4);
+        const uint16_t msgId = qFromLittleEndian<quint16>(data + 2);
+        const uint16_t total = qFromLittleEndian<quint16>(data + 4);
         if (total < 2) {
             raise(OSTREL_ERR_CRC);
             return;
@@ -388,8 +379,7 @@ int OstrelStack::ostrel_send_message(const tag_ostrel_message *msg)
     // its length.
     if (msg->length <= OSTREL_SINGLE_FRAME_MAX && msg->msg_id != OSTREL_MULTIFRAME_MARKER) {
         frame.dlc = uint8_t(msg->length + 2);
-        frame.data[0] = uint8_t(msg->msg_id);
-        frame.data[1] = uint8_t(msg->msg_id >> 8);
+        qToLittleEndian<quint16>(msg->msg_id, frame.data);
         if (msg->length)
             std::memcpy(frame.data + 2, msg->data, msg->length);
         can_send_message(&frame);
@@ -400,12 +390,9 @@ int OstrelStack::ostrel_send_message(const tag_ostrel_message *msg)
     const uint32_t total = length + 2;
     const uint16_t crc = crc16(msg->data, length);
     frame.dlc = 6;
-    frame.data[0] = uint8_t(OSTREL_MULTIFRAME_MARKER);
-    frame.data[1] = uint8_t(OSTREL_MULTIFRAME_MARKER >> 8);
-    frame.data[2] = uint8_t(msg->msg_id);
-    frame.data[3] = uint8_t(msg->msg_id >> 8);
-    frame.data[4] = uint8_t(total);
-    frame.data[5] = uint8_t(total >> 8);
+    qToLittleEndian<quint16>(OSTREL_MULTIFRAME_MARKER, frame.data);
+    qToLittleEndian<quint16>(msg->msg_id, frame.data + 2);
+    qToLittleEndian<quint16>(quint16(total), frame.data + 4);
     can_send_message(&frame);
 
     can_message next{};

@@ -1,5 +1,9 @@
 #include "ostrelconfigdata.h"
 
+#include "atomicwrite.h"
+#include "xmlreadhelpers.h"
+
+#include <QBuffer>
 #include <QDate>
 #include <QDebug>
 #include <QDialog>
@@ -79,27 +83,16 @@ int OstrelConfigData::fromXMLFile(QString *fileName)
     QString name;
     QString description;
     QString value;
-    QString *pendingText = nullptr; // element whose text the next token gives
+    XmlLeafWalk walk(reader);
 
-    while (!reader.atEnd()) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
+    while (walk.next()) {
+        const QXmlStreamReader::TokenType token = reader.tokenType();
         if (reader.hasError()) {
             printOut(tr("Error: %1 in file %2 at line %3, column %4.\n")
                          .arg(reader.errorString(), path)
                          .arg(reader.lineNumber())
                          .arg(reader.columnNumber()));
             return -30;
-        }
-
-        if (pendingText) {
-            QString *target = pendingText;
-            pendingText = nullptr;
-            if (token == QXmlStreamReader::Characters) {
-                target->append(reader.text());
-                continue;
-            }
-            // An empty element (or one opening another) adds nothing; the
-            // token itself is handled below like any other.
         }
 
         if (token == QXmlStreamReader::StartElement) {
@@ -115,11 +108,11 @@ int OstrelConfigData::fromXMLFile(QString *fileName)
                 description.clear();
                 value.clear();
             } else if (tag == QLatin1String("ParmName")) {
-                pendingText = &name;
+                name += walk.leafText();
             } else if (tag == QLatin1String("ParmDesc")) {
-                pendingText = &description;
+                description += walk.leafText();
             } else if (tag == QLatin1String("ParmValue")) {
-                pendingText = &value;
+                value += walk.leafText();
             }
         } else if (token == QXmlStreamReader::EndElement &&
                    reader.name() == QLatin1String("Parameter")) {
@@ -198,13 +191,12 @@ QString OstrelConfigData::getParameter(QString name) const
 
 void OstrelConfigData::saveToFile(QString fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        qCritical() << tr("Can't create file %1").arg(fileName);
-        return;
-    }
-
-    QXmlStreamWriter writer(&file);
+    // The whole file is built first and replaces the old one only once it is
+    // written in full: a failed save keeps the operator's configuration.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QXmlStreamWriter writer(&buffer);
     writer.setAutoFormatting(true);
     writer.writeStartDocument();
     writer.writeStartElement(QStringLiteral("Config"));
@@ -225,7 +217,7 @@ void OstrelConfigData::saveToFile(QString fileName)
     }
     writer.writeEndElement();
     writer.writeEndDocument();
-    file.close();
+    writeFileAtomicallyOrReport(fileName, bytes);
 }
 
 void OstrelConfigData::slotShowDialog()

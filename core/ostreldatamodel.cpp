@@ -1,6 +1,7 @@
 #include "ostreldatamodel.h"
 
 #include "ostrelmessage.h"
+#include "xmlreadhelpers.h"
 
 #include <QDebug>
 #include <QDir>
@@ -9,7 +10,8 @@
 #include <QTextStream>
 #include <QXmlStreamReader>
 
-namespace {
+namespace
+{
 
 // Every value kind that prints as a plain number; anything else prints as
 // its own text.
@@ -37,9 +39,9 @@ bool isIntegerVariant(const QVariant &value)
 // The 32 bits of an integer value, whatever signedness it was stored with.
 quint32 bitsOf(const QVariant &value)
 {
-    if (value.userType() == QMetaType::ULongLong || value.userType() == QMetaType::UInt
-        || value.userType() == QMetaType::ULong || value.userType() == QMetaType::UShort
-        || value.userType() == QMetaType::UChar)
+    if (value.userType() == QMetaType::ULongLong || value.userType() == QMetaType::UInt ||
+        value.userType() == QMetaType::ULong || value.userType() == QMetaType::UShort ||
+        value.userType() == QMetaType::UChar)
         return quint32(value.toULongLong());
     return quint32(value.toLongLong());
 }
@@ -111,7 +113,7 @@ void OstrelFieldRecord::clear()
     type = TypeData;
     bitLen = 0;
     bitOffset = 0;
-    byteOrder = 1;
+    byteOrder = LittleEndian;
     isHex = 0;
     editable = false;
     name.clear();
@@ -259,7 +261,7 @@ OstrelPacketRecord::~OstrelPacketRecord() = default;
 void OstrelPacketRecord::clear()
 {
     packetNum = 0;
-    type = 0;
+    type = Command;
     devModel.clear();
     name.clear();
     desc.clear();
@@ -301,22 +303,13 @@ QString OstrelPacketRecord::toString()
 
 // ---------------------------------------------------------------------------
 
-OstrelMemoryDesc::OstrelMemoryDesc(QObject *parent)
-    : QObject(parent)
-{
-}
+OstrelMemoryDesc::OstrelMemoryDesc(QObject *parent) : QObject(parent) {}
 
-OstrelMemAccessDesc::OstrelMemAccessDesc(QObject *parent)
-    : QObject(parent)
-{
-}
+OstrelMemAccessDesc::OstrelMemAccessDesc(QObject *parent) : QObject(parent) {}
 
 // ---------------------------------------------------------------------------
 
-OstrelDataModel::OstrelDataModel(QObject *parent)
-    : QObject(parent)
-{
-}
+OstrelDataModel::OstrelDataModel(QObject *parent) : QObject(parent) {}
 
 OstrelDataModel::~OstrelDataModel()
 {
@@ -337,7 +330,8 @@ void OstrelDataModel::loadDevXMLs()
     }
 }
 
-namespace {
+namespace
+{
 
 // The words of the word-valued elements, each at the index it stands for.
 const QStringList kPacketTypes = {QStringLiteral("command"), QStringLiteral("datain")};
@@ -346,10 +340,9 @@ const QStringList kFieldTypes = {QStringLiteral("int"),    QStringLiteral("uint"
                                  QStringLiteral("string"), QStringLiteral("data"),
                                  QStringLiteral("bit"),    QStringLiteral("file")};
 const QStringList kByteOrders = {QStringLiteral("BE"), QStringLiteral("LE")};
-const QStringList kLimitTypes = {QStringLiteral("="),    QStringLiteral(">"),
-                                 QStringLiteral(">="),   QStringLiteral("<"),
-                                 QStringLiteral("<="),   QStringLiteral("!="),
-                                 QStringLiteral("enum"), QStringLiteral("pattern")};
+const QStringList kLimitTypes = {
+    QStringLiteral("="),  QStringLiteral(">"),  QStringLiteral(">="),   QStringLiteral("<"),
+    QStringLiteral("<="), QStringLiteral("!="), QStringLiteral("enum"), QStringLiteral("pattern")};
 const QStringList kLimitActions = {QStringLiteral("none"), QStringLiteral("info"),
                                    QStringLiteral("warning"), QStringLiteral("deny")};
 
@@ -422,6 +415,115 @@ struct DescReadState {
     }
 };
 
+// The word-valued elements: a word outside its list drops the packet.
+template <class Record, class Assign>
+void setWord(DescReadState &st, Record *record, const QStringList &words, const QString &text,
+             Assign assign)
+{
+    if (!record)
+        return;
+    const int i = words.indexOf(text);
+    if (i >= 0)
+        assign(record, i);
+    else
+        st.drop = true;
+}
+
+// The leaf elements: each sets its value on the record met last, if any.
+struct LeafRow {
+    const char *tag;
+    void (*apply)(DescReadState &st, const QString &text);
+};
+const LeafRow kLeaves[] = {
+    {"DevModel", [](DescReadState &st, const QString &t) { st.devModel += t; }},
+    {"PacType",
+     [](DescReadState &st, const QString &t) {
+         setWord(st, st.packet, kPacketTypes, t,
+                 [](OstrelPacketRecord *p, int i) { p->type = OstrelPacketRecord::PacketKind(i); });
+     }},
+    {"PacId",
+     [](DescReadState &st, const QString &t) {
+         if (st.packet)
+             st.packet->id = number32(t);
+     }},
+    {"PacName",
+     [](DescReadState &st, const QString &t) {
+         if (st.packet)
+             st.packet->name += t;
+     }},
+    {"PacDesc",
+     [](DescReadState &st, const QString &t) {
+         if (st.packet)
+             st.packet->desc += t;
+     }},
+    {"DataLen",
+     [](DescReadState &st, const QString &t) {
+         if (st.packet)
+             st.packet->dataLen = qint32(number32(t));
+     }},
+    {"FldType",
+     [](DescReadState &st, const QString &t) {
+         setWord(st, st.field, kFieldTypes, t,
+                 [](OstrelFieldRecord *f, int i) { f->type = OstrelFieldRecord::FieldType(i); });
+     }},
+    {"FldOffset",
+     [](DescReadState &st, const QString &t) {
+         if (st.field)
+             st.field->bitOffset = qint32(number32(t));
+     }},
+    {"FldLen",
+     [](DescReadState &st, const QString &t) {
+         if (st.field)
+             st.field->bitLen = qint32(number32(t));
+     }},
+    {"FldByteOrder",
+     [](DescReadState &st, const QString &t) {
+         setWord(st, st.field, kByteOrders, t, [](OstrelFieldRecord *f, int i) {
+             f->byteOrder = OstrelFieldRecord::ByteOrder(i);
+         });
+     }},
+    {"FldEdit",
+     [](DescReadState &st, const QString &t) {
+         if (st.field)
+             st.field->editable = (t != QLatin1String("NO"));
+     }},
+    {"FldName",
+     [](DescReadState &st, const QString &t) {
+         if (st.field)
+             st.field->name += t;
+     }},
+    {"FldDesc",
+     [](DescReadState &st, const QString &t) {
+         if (st.field)
+             st.field->desc += t;
+     }},
+    {"FldValue",
+     [](DescReadState &st, const QString &t) {
+         if (st.field)
+             st.field->defaultText += t;
+     }},
+    {"LimType",
+     [](DescReadState &st, const QString &t) {
+         setWord(st, st.limit, kLimitTypes, t,
+                 [](OstrelLimitRecord *l, int i) { l->type = quint32(i); });
+     }},
+    {"LimAction",
+     [](DescReadState &st, const QString &t) {
+         setWord(st, st.limit, kLimitActions, t,
+                 [](OstrelLimitRecord *l, int i) { l->action = quint32(i); });
+     }},
+    {"LimDesc",
+     [](DescReadState &st, const QString &t) {
+         if (st.limit)
+             st.limit->desc += t;
+     }},
+    {"LimValue",
+     [](DescReadState &st, const QString &t) {
+         if (st.limit)
+             st.limit->limitText += t;
+     }},
+};
+
 QString typeNameOf(OstrelFieldRecord::FieldType type, const QVariant &value)
 {
     if (type == OstrelFieldRecord::TypeUInt)
@@ -449,29 +551,8 @@ int OstrelDataModel::fromXMLFile(QString *path)
     }
 
     QXmlStreamReader reader(&file);
+    XmlLeafWalk walk(reader);
     DescReadState st;
-    // A leaf's text is the token right after its start tag; when that token
-    // is something else it still has to be acted on, so it stays pending.
-    bool pending = false;
-    auto leafText = [&]() -> QString {
-        reader.readNext();
-        if (reader.tokenType() == QXmlStreamReader::Characters)
-            return reader.text().toString();
-        pending = true;
-        return QString();
-    };
-
-    // The word-valued elements: a word outside its list drops the packet.
-    auto setWord = [&](const void *record, const QStringList &words, auto assign) {
-        const QString t = leafText();
-        if (!record)
-            return;
-        const int i = words.indexOf(t);
-        if (i >= 0)
-            assign(i);
-        else
-            st.drop = true;
-    };
 
     auto reportError = [&]() {
         out << QStringLiteral("Error: %1 in file %2 at line %3, column %4.\n")
@@ -481,19 +562,16 @@ int OstrelDataModel::fromXMLFile(QString *path)
         return -30;
     };
 
-    while (pending || !reader.atEnd()) {
-        if (!pending)
-            reader.readNext();
-        pending = false;
+    while (walk.next()) {
         if (reader.hasError())
             return reportError();
 
         if (reader.isStartElement()) {
             const QStringRef tag = reader.name();
-            if (tag == QLatin1String("Device")) {
+            if (const LeafRow *leaf = xmlRowFor(kLeaves, tag)) {
+                leaf->apply(st, walk.leafText());
+            } else if (tag == QLatin1String("Device")) {
                 st.devModel.clear();
-            } else if (tag == QLatin1String("DevModel")) {
-                st.devModel += leafText();
             } else if (tag == QLatin1String("Packet")) {
                 // A packet left open by a missing end tag joins nothing.
                 st.releasePacket();
@@ -501,73 +579,14 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 st.packet->clear();
                 st.packet->devModel = st.devModel;
                 st.drop = false;
-            } else if (tag == QLatin1String("PacType")) {
-                setWord(st.packet, kPacketTypes, [&](int i) { st.packet->type = quint32(i); });
-            } else if (tag == QLatin1String("PacId")) {
-                const QString t = leafText();
-                if (st.packet)
-                    st.packet->id = number32(t);
-            } else if (tag == QLatin1String("PacName")) {
-                const QString t = leafText();
-                if (st.packet)
-                    st.packet->name += t;
-            } else if (tag == QLatin1String("PacDesc")) {
-                const QString t = leafText();
-                if (st.packet)
-                    st.packet->desc += t;
-            } else if (tag == QLatin1String("DataLen")) {
-                const QString t = leafText();
-                if (st.packet)
-                    st.packet->dataLen = qint32(number32(t));
             } else if (tag == QLatin1String("Field")) {
                 st.releaseField();
                 st.field = new OstrelFieldRecord();
                 st.field->clear();
-            } else if (tag == QLatin1String("FldType")) {
-                setWord(st.field, kFieldTypes,
-                        [&](int i) { st.field->type = OstrelFieldRecord::FieldType(i); });
-            } else if (tag == QLatin1String("FldOffset")) {
-                const QString t = leafText();
-                if (st.field)
-                    st.field->bitOffset = qint32(number32(t));
-            } else if (tag == QLatin1String("FldLen")) {
-                const QString t = leafText();
-                if (st.field)
-                    st.field->bitLen = qint32(number32(t));
-            } else if (tag == QLatin1String("FldByteOrder")) {
-                setWord(st.field, kByteOrders, [&](int i) { st.field->byteOrder = i; });
-            } else if (tag == QLatin1String("FldEdit")) {
-                const QString t = leafText();
-                if (st.field)
-                    st.field->editable = (t != QLatin1String("NO"));
-            } else if (tag == QLatin1String("FldName")) {
-                const QString t = leafText();
-                if (st.field)
-                    st.field->name += t;
-            } else if (tag == QLatin1String("FldDesc")) {
-                const QString t = leafText();
-                if (st.field)
-                    st.field->desc += t;
-            } else if (tag == QLatin1String("FldValue")) {
-                const QString t = leafText();
-                if (st.field)
-                    st.field->defaultText += t;
             } else if (tag == QLatin1String("Limit")) {
                 st.releaseLimit();
                 st.limit = new OstrelLimitRecord();
                 st.limit->clear();
-            } else if (tag == QLatin1String("LimType")) {
-                setWord(st.limit, kLimitTypes, [&](int i) { st.limit->type = quint32(i); });
-            } else if (tag == QLatin1String("LimAction")) {
-                setWord(st.limit, kLimitActions, [&](int i) { st.limit->action = quint32(i); });
-            } else if (tag == QLatin1String("LimDesc")) {
-                const QString t = leafText();
-                if (st.limit)
-                    st.limit->desc += t;
-            } else if (tag == QLatin1String("LimValue")) {
-                const QString t = leafText();
-                if (st.limit)
-                    st.limit->limitText += t;
             } else if (tag == QLatin1String("MemoryBlock")) {
                 auto *desc = new OstrelMemoryDesc(this);
                 desc->devModel = st.devModel;
@@ -594,12 +613,14 @@ int OstrelDataModel::fromXMLFile(QString *path)
                     continue;
                 OstrelFieldRecord *field = st.field;
                 bool ok = true;
-                field->defaultValue = OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
+                field->defaultValue =
+                    OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
                 if (!ok)
                     qCritical() << tr("field %1 has incompatible default value (%2) for type %3")
                                        .arg(field->name, field->defaultText,
                                             typeNameOf(field->type, field->defaultValue));
-                field->isHex = field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
+                field->isHex =
+                    field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
                 if (st.packet) {
                     st.packet->insertField(field);
                     st.fieldJoined = true;
@@ -615,11 +636,13 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 }
                 OstrelLimitRecord *limit = st.limit;
                 bool ok = true;
-                limit->limitValue = OstrelFieldRecord::valFromStr(limit->limitText, st.field->type, &ok);
+                limit->limitValue =
+                    OstrelFieldRecord::valFromStr(limit->limitText, st.field->type, &ok);
                 if (!ok)
-                    qCritical() << tr("Limit %1 for field %2 has incompatible value (%3) for type %4")
-                                       .arg(limit->desc, st.field->name, limit->limitText,
-                                            typeNameOf(st.field->type, limit->limitValue));
+                    qCritical()
+                        << tr("Limit %1 for field %2 has incompatible value (%3) for type %4")
+                               .arg(limit->desc, st.field->name, limit->limitText,
+                                    typeNameOf(st.field->type, limit->limitValue));
                 st.field->insertLimit(limit);
                 st.limitJoined = true;
             } else if (tag == QLatin1String("Packet")) {
@@ -657,76 +680,72 @@ int OstrelDataModel::fromXMLFile(QString *path)
     return 0;
 }
 
-void OstrelDataModel::ReadMemoryBlockElement(QXmlStreamReader *reader, OstrelMemoryDesc *desc)
+namespace
 {
-    if (!reader || !desc)
-        return;
+
+// A leaf of a memory element: its text, or the number it reads as.
+struct MemoryLeaf {
+    const char *tag;
+    QString *text;
+    qint32 *number;
+};
+
+// Reads the leaves of a memory element up to the first end tag, whichever
+// element it closes.
+template <size_t N>
+void readMemoryElement(QXmlStreamReader *reader, QLatin1String element,
+                       const MemoryLeaf (&leaves)[N])
+{
     while (!reader->atEnd()) {
         reader->readNext();
         if (reader->isStartElement()) {
-            const QString tag = reader->name().toString();
-            if (tag == QLatin1String("MemName"))
-                desc->MemName = reader->readElementText(QXmlStreamReader::IncludeChildElements);
-            else if (tag == QLatin1String("MemDesc"))
-                desc->MemDesc = reader->readElementText(QXmlStreamReader::IncludeChildElements);
-            else if (tag == QLatin1String("MemAddr"))
-                desc->MemAddr = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
-            else if (tag == QLatin1String("MemSize"))
-                desc->MemSize = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
+            const MemoryLeaf *leaf = xmlRowFor(leaves, reader->name());
+            if (!leaf)
+                continue;
+            const QString t = reader->readElementText(QXmlStreamReader::IncludeChildElements);
+            if (leaf->text)
+                *leaf->text = t;
+            else
+                *leaf->number = qint32(number32(t));
         } else if (reader->isEndElement()) {
-            if (reader->name() != QLatin1String("MemoryBlock"))
+            if (reader->name() != element)
                 reader->readNext();
             return;
         }
     }
 }
 
+} // namespace
+
+void OstrelDataModel::ReadMemoryBlockElement(QXmlStreamReader *reader, OstrelMemoryDesc *desc)
+{
+    if (!reader || !desc)
+        return;
+    const MemoryLeaf leaves[] = {{"MemName", &desc->MemName, nullptr},
+                                 {"MemDesc", &desc->MemDesc, nullptr},
+                                 {"MemAddr", nullptr, &desc->MemAddr},
+                                 {"MemSize", nullptr, &desc->MemSize}};
+    readMemoryElement(reader, QLatin1String("MemoryBlock"), leaves);
+}
+
 void OstrelDataModel::ReadMemoryAccessElement(QXmlStreamReader *reader, OstrelMemAccessDesc *desc)
 {
     if (!reader || !desc)
         return;
-    while (!reader->atEnd()) {
-        reader->readNext();
-        if (reader->isStartElement()) {
-            const QString tag = reader->name().toString();
-            QString *text = nullptr;
-            qint32 *number = nullptr;
-            if (tag == QLatin1String("EnterMemModeCmd"))
-                number = &desc->EnterMemModeCmd;
-            else if (tag == QLatin1String("ExitMemModeCmd"))
-                number = &desc->ExitMemModeCmd;
-            else if (tag == QLatin1String("WriteMemCmd"))
-                number = &desc->WriteMemCmd;
-            else if (tag == QLatin1String("WriteMemAddrFld"))
-                text = &desc->WriteMemAddrFld;
-            else if (tag == QLatin1String("WriteMemSizeFld"))
-                text = &desc->WriteMemSizeFld;
-            else if (tag == QLatin1String("WriteMemDataFld"))
-                text = &desc->WriteMemDataFld;
-            else if (tag == QLatin1String("WriteMemBlockSz"))
-                number = &desc->WriteMemBlockSz;
-            else if (tag == QLatin1String("WriteMemPause"))
-                number = &desc->WriteMemPause;
-            else if (tag == QLatin1String("FWUpdateCmd"))
-                number = &desc->FWUpdateCmd;
-            else if (tag == QLatin1String("FWUpdAddrFld"))
-                text = &desc->FWUpdAddrFld;
-            else if (tag == QLatin1String("FWUpdSizeFld"))
-                text = &desc->FWUpdSizeFld;
-            else if (tag == QLatin1String("FWUpdCrc32Fld"))
-                text = &desc->FWUpdCrc32Fld;
-            else if (tag == QLatin1String("DefaultWriteMem"))
-                text = &desc->DefaultWriteMem;
-            if (text)
-                *text = reader->readElementText(QXmlStreamReader::IncludeChildElements);
-            else if (number)
-                *number = qint32(number32(reader->readElementText(QXmlStreamReader::IncludeChildElements)));
-        } else if (reader->isEndElement()) {
-            if (reader->name() != QLatin1String("MemoryAccess"))
-                reader->readNext();
-            return;
-        }
-    }
+    const MemoryLeaf leaves[] = {{"EnterMemModeCmd", nullptr, &desc->EnterMemModeCmd},
+                                 {"ExitMemModeCmd", nullptr, &desc->ExitMemModeCmd},
+                                 {"WriteMemCmd", nullptr, &desc->WriteMemCmd},
+                                 {"WriteMemAddrFld", &desc->WriteMemAddrFld, nullptr},
+                                 {"WriteMemSizeFld", &desc->WriteMemSizeFld, nullptr},
+                                 {"WriteMemDataFld", &desc->WriteMemDataFld, nullptr},
+                                 {"WriteMemBlockSz", nullptr, &desc->WriteMemBlockSz},
+                                 {"WriteMemPause", nullptr, &desc->WriteMemPause},
+                                 {"FWUpdateCmd", nullptr, &desc->FWUpdateCmd},
+                                 {"FWUpdAddrFld", &desc->FWUpdAddrFld, nullptr},
+                                 {"FWUpdSizeFld", &desc->FWUpdSizeFld, nullptr},
+                                 {"FWUpdCrc32Fld", &desc->FWUpdCrc32Fld, nullptr},
+                                 {"DefaultWriteMem", &desc->DefaultWriteMem, nullptr}};
+    readMemoryElement(reader, QLatin1String("MemoryAccess"), leaves);
 }
 
 int OstrelDataModel::fromXMLFileList(QList<QString> *paths)

@@ -15,12 +15,10 @@ class QXmlStreamReader;
 // A walk over a snapshot of a container's values, as the description
 // records offer it: what is inserted after the walk began is not seen by it,
 // and once it has run out the next call starts over at the first value.
-template <class T>
-class SnapshotWalk
+template <class T> class SnapshotWalk
 {
 public:
-    template <class Container>
-    T *next(const Container &items, bool restart)
+    template <class Container> T *next(const Container &items, bool restart)
     {
         if (restart || pos < 0) {
             snapshot = items.values();
@@ -54,11 +52,11 @@ public:
     void clear();
     QString toString();
 
-    quint32 limitNum = 0;   // 1, 2, 3 ... in document order within the field
-    quint32 type = 0;       // 0 "=", 1 ">", 2 ">=", 3 "<", 4 "<=", 5 "!=", 6 "enum", 7 "pattern"
-    quint32 action = 0;     // 0 "none", 1 "info", 2 "warning", 3 "deny"
+    quint32 limitNum = 0; // 1, 2, 3 ... in document order within the field
+    quint32 type = 0;     // 0 "=", 1 ">", 2 ">=", 3 "<", 4 "<=", 5 "!=", 6 "enum", 7 "pattern"
+    quint32 action = 0;   // 0 "none", 1 "info", 2 "warning", 3 "deny"
     QString desc;
-    QVariant limitValue;    // limitText converted with the field's type
+    QVariant limitValue; // limitText converted with the field's type
     QString limitText;
 };
 
@@ -78,6 +76,8 @@ public:
         TypeBit = 6,    // held as bool
         TypeFile = 7    // held as QString (a file name)
     };
+    // How an integer or float wider than a byte lies in the message.
+    enum ByteOrder : qint32 { BigEndian = 0, LittleEndian = 1 };
 
     OstrelFieldRecord();
     ~OstrelFieldRecord() override;
@@ -91,14 +91,14 @@ public:
     OstrelLimitRecord *insertLimit(OstrelLimitRecord *limit);
     QString toString();
 
-    quint32 fieldNum = 0;   // 1, 2, 3 ... in document order; records key values by it
+    quint32 fieldNum = 0; // 1, 2, 3 ... in document order; records key values by it
     FieldType type = TypeData;
     QString name;
     QString desc;
     qint32 bitLen = 0;
     qint32 bitOffset = 0;
-    qint32 byteOrder = 1;   // 0 big-endian, 1 little-endian
-    qint32 isHex = 0;       // 1 when defaultText starts with "0x": integers print in hex
+    ByteOrder byteOrder = LittleEndian;
+    qint32 isHex = 0; // 1 when defaultText starts with "0x": integers print in hex
     bool editable = false;
     QVariant defaultValue;
     QString defaultText;
@@ -113,6 +113,9 @@ class OstrelPacketRecord : public QObject
 {
     Q_OBJECT
 public:
+    // A command goes to the device; a data-in packet is telemetry from it.
+    enum PacketKind : quint32 { Command = 0, DataIn = 1 };
+
     OstrelPacketRecord();
     ~OstrelPacketRecord() override;
 
@@ -124,10 +127,10 @@ public:
     OstrelFieldRecord *nextField(bool restart);
     QString toString();
 
-    quint32 packetNum = 0;  // order of storing in the description model; 0 before
+    quint32 packetNum = 0; // order of storing in the description model; 0 before
     QString devModel;
-    quint32 type = 0;       // 0 command, 1 datain
-    quint32 id = 0;         // msg_id of the protocol message
+    PacketKind type = Command;
+    quint32 id = 0; // msg_id of the protocol message
     QString name;
     QString desc;
     qint32 dataLen = 0;

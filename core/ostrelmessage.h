@@ -21,6 +21,15 @@ typedef struct tag_ostrel_message {
 // dst and length, each a little-endian 16-bit value, then `length` bytes.
 constexpr int OSTREL_HEADER_SIZE = 8;
 
+// The one writer and reader of that header. The reader leaves `data` null;
+// the caller checks that OSTREL_HEADER_SIZE bytes are there.
+void ostrelHeaderWrite(const tag_ostrel_message &msg, uchar *out);
+tag_ostrel_message ostrelHeaderRead(const uchar *in);
+
+// Appends the header and the message's `length` data bytes to `out`. A
+// message without a buffer still occupies its length on the wire, as zeros.
+void ostrelMessageAppend(QByteArray *out, const tag_ostrel_message &msg);
+
 // The command text line, "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000":
 // the one text form of a message in queue, repeat and schedule files, rack
 // buttons and the panels' fixed commands. The link's ZelTcpClient forwards

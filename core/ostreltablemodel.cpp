@@ -68,32 +68,32 @@ QVariant OstrelTableModel::data(const QModelIndex &index, int role) const
         return QVariant();
     const auto hex = [](unsigned int v) { return tr("0x%1").arg(v, 0, 16).toUpper(); };
     switch (index.column()) {
-    case 0:
+    case ColDirection:
         return rec->direction == OstrelTableRecord::In ? QStringLiteral("In")
                                                        : QStringLiteral("Out");
-    case 1:
+    case ColStatus:
         return OstrelTableRecord::statusToStr(rec->status);
-    case 2:
+    case ColCreated:
         return rec->created.toString(QStringLiteral("yy-MM-dd hh:mm:ss.zzz"));
-    case 3:
+    case ColReceiver:
         return hex(rec->dst);
-    case 4:
+    case ColSender:
         return hex(rec->src);
-    case 5:
+    case ColMessage:
         return hex(rec->packetHeader.id);
-    case 6:
+    case ColPacket:
         return rec->packetHeader.name;
-    case 7:
+    case ColSystem:
         return QStringLiteral("system");
-    case 8:
+    case ColModule:
         return QStringLiteral("module name");
-    case 9:
+    case ColRecordId:
         return rec->recordId;
-    case 10:
+    case ColCreatedBy:
         return rec->createdBy;
-    case 11:
+    case ColData:
         return QStringLiteral("data");
-    case 12:
+    case ColTimeToSend:
         return rec->timeToSend;
     default:
         return QStringLiteral("default: ") + QString::number(index.column());
@@ -317,7 +317,7 @@ OstrelTableRecord *OstrelTableModel::recordFromServerBlock(tag_ostrel_message ms
                                                            const QByteArray &bytes,
                                                            const zvs_ostrel_to_app_t &block)
 {
-    const bool out = block.direction == 1;
+    const bool out = block.direction == OstrelTableRecord::Out;
     auto *rec = new OstrelTableRecord;
     rec->message = msg;
     rec->direction = out ? OstrelTableRecord::Out : OstrelTableRecord::In;

@@ -36,7 +36,23 @@ class OstrelTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum { ColumnCount = 13 };
+    // The columns in display order; views hide and size them by these names.
+    enum Column {
+        ColDirection,
+        ColStatus,
+        ColCreated,
+        ColReceiver,
+        ColSender,
+        ColMessage,
+        ColPacket,
+        ColSystem,
+        ColModule,
+        ColRecordId,
+        ColCreatedBy,
+        ColData,
+        ColTimeToSend,
+        ColumnCount
+    };
 
     explicit OstrelTableModel(TreeModel *treeModel, QObject *parent = nullptr);
     ~OstrelTableModel() override;

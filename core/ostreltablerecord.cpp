@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QtGlobal>
 
+#include <QtEndian>
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -238,9 +239,9 @@ QByteArray padded(QByteArray in, int bytes)
 
 QByteArray leBytes(quint64 v, int n)
 {
-    QByteArray b(n, '\0');
-    for (int i = 0; i < n && i < 8; ++i)
-        b[i] = char((v >> (8 * i)) & 0xFF);
+    QByteArray b(std::max(n, 8), '\0'); // a wider field carries zeros past the value
+    qToLittleEndian<quint64>(v, b.data());
+    b.truncate(n);
     return b;
 }
 
@@ -441,14 +442,14 @@ void OstrelTableRecord::decomposeOstrelMessage()
         const int len = std::max(0, int(field->bitLen));
 
         switch (field->type) {
-        case OstrelFieldRecord::FieldType(0):   // int
-        case OstrelFieldRecord::FieldType(1): { // uint
+        case OstrelFieldRecord::TypeInt:
+        case OstrelFieldRecord::TypeUInt: {
             quint64 raw;
-            if (field->byteOrder == 0) // BE: the leading bits are the high ones
+            if (field->byteOrder == OstrelFieldRecord::BigEndian) // leading bits are the high ones
                 raw = readBits(d, nbits, pos, std::min(len, 32));
             else
                 raw = readPackedLE(d, nbits, pos, len, 4);
-            if (field->type == OstrelFieldRecord::FieldType(1)) {
+            if (field->type == OstrelFieldRecord::TypeUInt) {
                 *it = QVariant(uint(raw));
             } else {
                 qint64 v = qint64(raw);
@@ -458,10 +459,10 @@ void OstrelTableRecord::decomposeOstrelMessage()
             }
             break;
         }
-        case OstrelFieldRecord::FieldType(2): { // float
+        case OstrelFieldRecord::TypeFloat: {
             float f = 0.0f;
             if (len == 32) {
-                const quint32 bits = field->byteOrder == 0
+                const quint32 bits = field->byteOrder == OstrelFieldRecord::BigEndian
                                          ? quint32(readBits(d, nbits, pos, 32))
                                          : quint32(readPackedLE(d, nbits, pos, 32, 4));
                 std::memcpy(&f, &bits, sizeof f);
@@ -469,7 +470,7 @@ void OstrelTableRecord::decomposeOstrelMessage()
             *it = QVariant(f);
             break;
         }
-        case OstrelFieldRecord::FieldType(3): { // double, always least significant first
+        case OstrelFieldRecord::TypeDouble: { // always least significant first
             double v = 0.0;
             if (len == 64) {
                 const quint64 bits = readPackedLE(d, nbits, pos, 64, 8);
@@ -478,7 +479,7 @@ void OstrelTableRecord::decomposeOstrelMessage()
             *it = QVariant(v);
             break;
         }
-        case OstrelFieldRecord::FieldType(6): // bit
+        case OstrelFieldRecord::TypeBit:
             *it = QVariant(len > 0 && streamBit(d, nbits, pos) != 0);
             break;
         default: // string, data, file and unknown types: the raw bytes
@@ -515,13 +516,13 @@ void OstrelTableRecord::composeOstrelMessage()
         const int bytesCeil = (len + 7) / 8;
 
         switch (field->type) {
-        case OstrelFieldRecord::FieldType(0):   // int
-        case OstrelFieldRecord::FieldType(1):   // uint
-        case OstrelFieldRecord::FieldType(2): { // float
+        case OstrelFieldRecord::TypeInt:
+        case OstrelFieldRecord::TypeUInt:
+        case OstrelFieldRecord::TypeFloat: {
             quint32 v32;
-            if (field->type == OstrelFieldRecord::FieldType(0)) {
+            if (field->type == OstrelFieldRecord::TypeInt) {
                 v32 = quint32(value.toInt());
-            } else if (field->type == OstrelFieldRecord::FieldType(1)) {
+            } else if (field->type == OstrelFieldRecord::TypeUInt) {
                 v32 = value.toUInt();
             } else {
                 const float f = value.toFloat();
@@ -529,7 +530,7 @@ void OstrelTableRecord::composeOstrelMessage()
             }
             if (len <= 8) {
                 appendBitsMsbFirst(&stream, v32, len);
-            } else if (field->byteOrder == 0) {
+            } else if (field->byteOrder == OstrelFieldRecord::BigEndian) {
                 // BE: the value's low bits, most significant first; a field
                 // wider than the value carries zeros after it, which is what
                 // the decoder's "first four bytes" reading expects.
@@ -545,7 +546,7 @@ void OstrelTableRecord::composeOstrelMessage()
             }
             break;
         }
-        case OstrelFieldRecord::FieldType(3): { // double
+        case OstrelFieldRecord::TypeDouble: {
             const double dv = value.toDouble();
             quint64 bits;
             std::memcpy(&bits, &dv, sizeof bits);
@@ -553,15 +554,15 @@ void OstrelTableRecord::composeOstrelMessage()
             expandBit2ByteData(&stream, &bytes, len, 0);
             break;
         }
-        case OstrelFieldRecord::FieldType(6): // bit: always exactly one
+        case OstrelFieldRecord::TypeBit: // always exactly one
             stream.append(char(value.toUInt() & 1u));
             break;
-        case OstrelFieldRecord::FieldType(5): { // data
+        case OstrelFieldRecord::TypeData: {
             QByteArray bytes = padded(value.toByteArray(), bytesCeil);
             expandBit2ByteData(&stream, &bytes, len, 0);
             break;
         }
-        case OstrelFieldRecord::FieldType(7): { // file
+        case OstrelFieldRecord::TypeFile: {
             const QString path = value.toString();
             QFile file(path);
             if (!file.open(QIODevice::ReadOnly)) {

@@ -134,6 +134,7 @@ private:
 class OstrelTableRecord
 {
 public:
+    // In: received from the spacecraft; Out: a command going to it.
     enum Direction : unsigned int { In = 0, Out = 1 };
     enum Status : unsigned int {
         New = 0,
@@ -175,7 +176,7 @@ public:
     unsigned int recordId = 0;
     QDateTime created;
     QString createdBy;
-    unsigned int direction = In;
+    Direction direction = In;
     unsigned int status = New;
     unsigned int src = 0;
     unsigned int dst = 0;

@@ -1,14 +1,9 @@
 #include "treeitem.h"
 
-TreeItem::TreeItem(TreeItem *parent)
-    : m_parentItem(parent)
-{
-}
+TreeItem::TreeItem(TreeItem *parent) : m_parentItem(parent) {}
 
 TreeItem::TreeItem(QList<QVariant> data, OstrelPacketRecord *packet, TreeItem *parent)
-    : packet(packet)
-    , itemData(std::move(data))
-    , m_parentItem(parent)
+    : packet(packet), itemData(std::move(data)), m_parentItem(parent)
 {
 }
 

@@ -3,13 +3,15 @@
 #include "ostreldatamodel.h"
 #include "ostrelmessage.h"
 #include "treeitem.h"
+#include "xmlreadhelpers.h"
 
 #include <QFile>
 #include <QPair>
 #include <QSet>
 #include <QXmlStreamReader>
 
-namespace {
+namespace
+{
 
 enum Level { LevelSatellite, LevelSystem, LevelModule, LevelDevice, LevelCount };
 
@@ -31,12 +33,12 @@ void collectSubtree(TreeItem *node, QSet<TreeItem *> *out)
 } // namespace
 
 TreeModel::TreeModel(OstrelDataModel *dataModel, QList<QString> *mapFiles, QObject *parent)
-    : QAbstractItemModel(parent)
-    , dataModel(dataModel)
+    : QAbstractItemModel(parent), dataModel(dataModel)
 {
     // Lets signalNewCmdPacketEdit travel through queued connections and spies.
     qRegisterMetaType<TreeItem *>("TreeItem*");
-    rootItem = new TreeItem(QList<QVariant>() << QStringLiteral("Packets") << QStringLiteral("Description"),
+    rootItem = new TreeItem(QList<QVariant>()
+                                << QStringLiteral("Packets") << QStringLiteral("Description"),
                             nullptr, nullptr);
     setupModelData(mapFiles);
 }
@@ -137,19 +139,9 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
         return cur[level].node;
     };
 
-    bool pending = false;
-    auto leafText = [&]() -> QString {
-        reader.readNext();
-        if (reader.tokenType() == QXmlStreamReader::Characters)
-            return reader.text().toString();
-        pending = true;
-        return QString();
-    };
+    XmlLeafWalk walk(reader);
 
-    while (pending || !reader.atEnd()) {
-        if (!pending)
-            reader.readNext();
-        pending = false;
+    while (walk.next()) {
         if (reader.hasError())
             break;
         if (reader.isStartElement()) {
@@ -157,31 +149,31 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
             if (tag == QLatin1String("Zedorir")) {
                 startNode(LevelSatellite, parent);
             } else if (tag == QLatin1String("ZedorirName")) {
-                satName += leafText();
+                satName += walk.leafText();
             } else if (tag == QLatin1String("ZedorirDesc")) {
-                satDesc += leafText();
+                satDesc += walk.leafText();
             } else if (tag == QLatin1String("CenterAddr")) {
-                baseAddress = ostrelNumber32FromText(leafText());
+                baseAddress = ostrelNumber32FromText(walk.leafText());
             } else if (tag == QLatin1String("System")) {
                 startNode(LevelSystem, cur[LevelSatellite].node);
                 sysCols.clear();
             } else if (tag == QLatin1String("SysName") || tag == QLatin1String("SysDesc")) {
-                sysCols.append(leafText());
+                sysCols.append(walk.leafText());
             } else if (tag == QLatin1String("Module")) {
                 startNode(LevelModule, cur[LevelSystem].node);
                 modCols.clear();
             } else if (tag == QLatin1String("ModName") || tag == QLatin1String("ModDesc")) {
-                modCols.append(leafText());
+                modCols.append(walk.leafText());
             } else if (tag == QLatin1String("Device")) {
                 startNode(LevelDevice, cur[LevelModule].node);
             } else if (tag == QLatin1String("DevName")) {
-                devName = leafText();
+                devName = walk.leafText();
             } else if (tag == QLatin1String("DevDesc")) {
-                devDesc = leafText();
+                devDesc = walk.leafText();
             } else if (tag == QLatin1String("DevModel")) {
-                devModel = leafText();
+                devModel = walk.leafText();
             } else if (tag == QLatin1String("DevAddress")) {
-                devAddress = ostrelNumber32FromText(leafText());
+                devAddress = ostrelNumber32FromText(walk.leafText());
             }
         } else if (reader.isEndElement()) {
             const QStringRef tag = reader.name();
@@ -193,24 +185,20 @@ void TreeModel::fromXMLfile(QString *path, TreeItem *parent)
                     tr("%1 (Base address %2)").arg(satName, QString::number(baseAddress));
                 node->setData(QList<QVariant>() << label << satDesc);
                 node->parentItem()->appendChild(node);
-            } else if (tag == QLatin1String("System")) {
-                TreeItem *node = closing(LevelSystem);
+            } else if (tag == QLatin1String("System") || tag == QLatin1String("Module")) {
+                const bool system = tag == QLatin1String("System");
+                TreeItem *node = closing(system ? LevelSystem : LevelModule);
                 if (!node)
                     continue;
-                node->setData(sysCols);
-                node->parentItem()->appendChild(node);
-            } else if (tag == QLatin1String("Module")) {
-                TreeItem *node = closing(LevelModule);
-                if (!node)
-                    continue;
-                node->setData(modCols);
+                node->setData(system ? sysCols : modCols);
                 node->parentItem()->appendChild(node);
             } else if (tag == QLatin1String("Device")) {
                 TreeItem *node = closing(LevelDevice);
                 if (!node)
                     continue;
-                const QString label = tr("%1 %2 (%3)")
-                                          .arg(QString::number(devAddress, 16).toUpper(), devName, devModel);
+                const QString label =
+                    tr("%1 %2 (%3)")
+                        .arg(QString::number(devAddress, 16).toUpper(), devName, devModel);
                 node->setData(QList<QVariant>() << label << devDesc);
                 node->deviceTag.baseAddress = baseAddress;
                 node->deviceTag.devAddress = devAddress;
@@ -235,7 +223,8 @@ void TreeModel::fromOstrelDevice(QString *devModel, TreeItem *device)
     const QString addr = QString::number(device->deviceTag.devAddress, 16).toUpper();
     for (OstrelPacketRecord *p = dataModel->nextPacketDevModel(devModel, true); p;
          p = dataModel->nextPacketDevModel(devModel, false)) {
-        const QString pattern = p->type == 0 ? tr("%1-%2 %3") : tr("~%1-%2 %3");
+        const QString pattern =
+            p->type == OstrelPacketRecord::Command ? tr("%1-%2 %3") : tr("~%1-%2 %3");
         const QString label = pattern.arg(addr, QString::number(p->id, 16).toUpper(), p->name);
         auto *node = new TreeItem(QList<QVariant>() << label << p->desc, p, device);
         node->deviceTag = device->deviceTag;
@@ -254,7 +243,8 @@ TreeItem *TreeModel::findDevMsg(unsigned int devAddr, unsigned int msgId)
     return nullptr;
 }
 
-void TreeModel::updateValidRxAddressList(TreeItem *node, const QModelIndex &index, const QVariant &value)
+void TreeModel::updateValidRxAddressList(TreeItem *node, const QModelIndex &index,
+                                         const QVariant &value)
 {
     Q_UNUSED(index)
     emit layoutAboutToBeChanged();
@@ -283,7 +273,8 @@ QModelIndex TreeModel::index(int row, int column, const QModelIndex &parent) con
 {
     if (!hasIndex(row, column, parent))
         return QModelIndex();
-    TreeItem *node = parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
+    TreeItem *node =
+        parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
     TreeItem *child = node->child(row);
     if (!child)
         return QModelIndex();
@@ -305,7 +296,8 @@ int TreeModel::rowCount(const QModelIndex &parent) const
 {
     if (parent.column() > 0)
         return 0;
-    TreeItem *node = parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
+    TreeItem *node =
+        parent.isValid() ? static_cast<TreeItem *>(parent.internalPointer()) : rootItem;
     return node->childCount();
 }
 

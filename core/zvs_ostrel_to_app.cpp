@@ -1,37 +1,20 @@
 #include "zvs_ostrel_to_app.h"
 
-namespace
-{
+#include "ostrelmessage.h"
 
-void putLe(uchar *p, uint64_t v, int size)
-{
-    for (int i = 0; i < size; ++i)
-        p[i] = uchar(v >> (8 * i));
-}
-
-uint64_t getLe(const uchar *p, int size)
-{
-    uint64_t v = 0;
-    for (int i = 0; i < size; ++i)
-        v |= uint64_t(p[i]) << (8 * i);
-    return v;
-}
-
-} // namespace
+#include <QtEndian>
 
 QByteArray zvsOstrelToAppEncode(const zvs_ostrel_to_app_t &block)
 {
     uchar p[ZVS_OSTREL_TO_APP_SIZE] = {};
-    putLe(p + ZVS_OFFSET_DIRECTION, block.direction, 4);
-    putLe(p + ZVS_OFFSET_TX_STATUS, block.txStatus, 4);
-    putLe(p + ZVS_OFFSET_TIME_MS, uint64_t(block.timeMs), 8);
-    putLe(p + ZVS_OFFSET_STAMP, block.stamp, 8);
-    putLe(p + ZVS_OFFSET_TAG, block.tag, 4);
-    putLe(p + ZVS_OFFSET_HEADER + 0, block.header.msg_id, 2);
-    putLe(p + ZVS_OFFSET_HEADER + 2, block.header.src, 2);
-    putLe(p + ZVS_OFFSET_HEADER + 4, block.header.dst, 2);
-    putLe(p + ZVS_OFFSET_HEADER + 6, block.header.length, 2);
-    putLe(p + ZVS_OFFSET_RESERVED, block.reserved, 4);
+    qToLittleEndian<quint32>(block.direction, p + ZVS_OFFSET_DIRECTION);
+    qToLittleEndian<quint32>(block.txStatus, p + ZVS_OFFSET_TX_STATUS);
+    qToLittleEndian<quint64>(uint64_t(block.timeMs), p + ZVS_OFFSET_TIME_MS);
+    qToLittleEndian<quint64>(block.stamp, p + ZVS_OFFSET_STAMP);
+    qToLittleEndian<quint32>(block.tag, p + ZVS_OFFSET_TAG);
+    const zvs_ostrel_header_t &h = block.header;
+    ostrelHeaderWrite({h.msg_id, h.src, h.dst, h.length, nullptr}, p + ZVS_OFFSET_HEADER);
+    qToLittleEndian<quint32>(block.reserved, p + ZVS_OFFSET_RESERVED);
     return QByteArray(reinterpret_cast<const char *>(p), ZVS_OSTREL_TO_APP_SIZE);
 }
 
@@ -41,15 +24,13 @@ bool zvsOstrelToAppDecode(const QByteArray &bytes, int offset, zvs_ostrel_to_app
         return false;
     const uchar *p = reinterpret_cast<const uchar *>(bytes.constData()) + offset;
     zvs_ostrel_to_app_t b{};
-    b.direction = uint32_t(getLe(p + ZVS_OFFSET_DIRECTION, 4));
-    b.txStatus = uint32_t(getLe(p + ZVS_OFFSET_TX_STATUS, 4));
-    b.timeMs = int64_t(getLe(p + ZVS_OFFSET_TIME_MS, 8));
-    b.stamp = getLe(p + ZVS_OFFSET_STAMP, 8);
-    b.tag = uint32_t(getLe(p + ZVS_OFFSET_TAG, 4));
-    b.header.msg_id = uint16_t(getLe(p + ZVS_OFFSET_HEADER + 0, 2));
-    b.header.src = uint16_t(getLe(p + ZVS_OFFSET_HEADER + 2, 2));
-    b.header.dst = uint16_t(getLe(p + ZVS_OFFSET_HEADER + 4, 2));
-    b.header.length = uint16_t(getLe(p + ZVS_OFFSET_HEADER + 6, 2));
+    b.direction = qFromLittleEndian<quint32>(p + ZVS_OFFSET_DIRECTION);
+    b.txStatus = qFromLittleEndian<quint32>(p + ZVS_OFFSET_TX_STATUS);
+    b.timeMs = int64_t(qFromLittleEndian<quint64>(p + ZVS_OFFSET_TIME_MS));
+    b.stamp = qFromLittleEndian<quint64>(p + ZVS_OFFSET_STAMP);
+    b.tag = qFromLittleEndian<quint32>(p + ZVS_OFFSET_TAG);
+    const ostrel_message h = ostrelHeaderRead(p + ZVS_OFFSET_HEADER);
+    b.header = {h.msg_id, h.src, h.dst, h.length};
     *block = b;
     return true;
 }

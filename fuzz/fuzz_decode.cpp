@@ -97,8 +97,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         OstrelTableRecord rec;
         rec.direction = (data[0] & 2) ? OstrelTableRecord::Out : OstrelTableRecord::In;
         rec.message.msg_id = uint16_t(node->packet->id);
-        rec.message.src = uint16_t(rec.direction ? 1 : node->deviceTag.devAddress);
-        rec.message.dst = uint16_t(rec.direction ? node->deviceTag.devAddress : 1);
+        rec.message.src =
+            uint16_t(rec.direction == OstrelTableRecord::Out ? 1 : node->deviceTag.devAddress);
+        rec.message.dst =
+            uint16_t(rec.direction == OstrelTableRecord::Out ? node->deviceTag.devAddress : 1);
         // Lengths around the data size: shorter, equal and longer than it.
         rec.message.length = uint16_t(int(n) + int(int8_t(data[3])));
         rec.data = QByteArray(reinterpret_cast<const char *>(bytes), int(n));
@@ -118,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (size_t i = 0; i < fieldCount && at + 6 <= size; ++i, at += 6) {
         auto *f = new OstrelFieldRecord;
         f->type = OstrelFieldRecord::FieldType(data[at] % 9);
-        f->byteOrder = data[at + 1] & 1;
+        f->byteOrder = OstrelFieldRecord::ByteOrder(data[at + 1] & 1);
         f->bitLen = int16_t(data[at + 2] | data[at + 3] << 8);
         f->bitOffset = int16_t(data[at + 4] | data[at + 5] << 8);
         if (f->type == OstrelFieldRecord::TypeFile)

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     auto add = [&](OstrelFieldRecord::FieldType type, int order, int width, int offset) {
         auto *f = new OstrelFieldRecord;
         f->type = type;
-        f->byteOrder = order;
+        f->byteOrder = OstrelFieldRecord::ByteOrder(order);
         f->bitLen = width;
         f->bitOffset = offset;
         fields.push_back(f);

@@ -19,6 +19,11 @@ void checkLine(const QString &line)
     if (first.data && std::memcmp(first.data, firstBytes.constData(), first.length) != 0)
         abort();
 
+    // Data that is not hex where the length reaches leaves no buffer and
+    // nothing to write back.
+    if (first.length != 0 && !first.data)
+        return;
+
     const QString written = ostrelMessageToStr(&first, &firstBytes);
     ostrel_message second{};
     QByteArray secondBytes;

@@ -2,24 +2,11 @@
 
 #include <QDebug>
 #include <QTcpSocket>
+#include <QtEndian>
 #include <cstring>
 
 namespace
 {
-
-void putLe32(char *p, uint32_t v)
-{
-    p[0] = char(v & 0xFF);
-    p[1] = char((v >> 8) & 0xFF);
-    p[2] = char((v >> 16) & 0xFF);
-    p[3] = char((v >> 24) & 0xFF);
-}
-
-uint32_t getLe32(const char *p)
-{
-    return uint32_t(uint8_t(p[0])) | uint32_t(uint8_t(p[1])) << 8 | uint32_t(uint8_t(p[2])) << 16 |
-           uint32_t(uint8_t(p[3])) << 24;
-}
 
 void setCall(char (&field)[10], const char *call)
 {
@@ -37,8 +24,8 @@ QByteArray AGWPE_Header::encode() const
     p[6] = char(PID);
     memcpy(p + 8, CallFrom, 10);
     memcpy(p + 18, CallTo, 10);
-    putLe32(p + 28, DataLen);
-    putLe32(p + 32, User);
+    qToLittleEndian<quint32>(DataLen, p + 28);
+    qToLittleEndian<quint32>(User, p + 32);
     return QByteArray(p, Size);
 }
 
@@ -50,8 +37,8 @@ AGWPE_Header AGWPE_Header::decode(const char *p)
     h.PID = uint8_t(p[6]);
     memcpy(h.CallFrom, p + 8, 10);
     memcpy(h.CallTo, p + 18, 10);
-    h.DataLen = getLe32(p + 28);
-    h.User = getLe32(p + 32);
+    h.DataLen = qFromLittleEndian<quint32>(p + 28);
+    h.User = qFromLittleEndian<quint32>(p + 32);
     return h;
 }
 

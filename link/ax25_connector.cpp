@@ -8,17 +8,6 @@
 namespace
 {
 
-uint16_t getLe16(const uint8_t *p)
-{
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-void appendLe16(QByteArray &out, uint16_t v)
-{
-    out.append(char(v & 0xFF));
-    out.append(char(v >> 8));
-}
-
 constexpr int kAddressSize = 6;
 
 } // namespace
@@ -63,15 +52,7 @@ void AX25_connector::ostrel_send_message(tag_ostrel_message *msg)
     if (!msg || m_state != HW_READY)
         return;
     QByteArray payload;
-    payload.reserve(OSTREL_HEADER_SIZE + msg->length);
-    appendLe16(payload, msg->msg_id);
-    appendLe16(payload, msg->src);
-    appendLe16(payload, msg->dst);
-    appendLe16(payload, msg->length);
-    if (msg->data)
-        payload.append(reinterpret_cast<const char *>(msg->data), msg->length);
-    else
-        payload.append(int(msg->length), '\0');
+    ostrelMessageAppend(&payload, *msg);
     m_interface->send_packet(payload);
 }
 
@@ -100,12 +81,7 @@ QVector<ostrel_message> AX25_connector::AX25_to_Ostrel_vector(QByteArray &frame)
     uint8_t *base = reinterpret_cast<uint8_t *>(frame.data());
     int pos = AX25Header::Size;
     while (size - pos >= OSTREL_HEADER_SIZE) {
-        const uint8_t *h = base + pos;
-        ostrel_message msg;
-        msg.msg_id = getLe16(h);
-        msg.src = getLe16(h + 2);
-        msg.dst = getLe16(h + 4);
-        msg.length = getLe16(h + 6);
+        ostrel_message msg = ostrelHeaderRead(base + pos);
         if (size - pos - OSTREL_HEADER_SIZE < int(msg.length))
             break;
         msg.data = base + pos + OSTREL_HEADER_SIZE;

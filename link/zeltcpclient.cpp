@@ -16,6 +16,7 @@
 #include <QTcpSocket>
 #include <QTextStream>
 
+#include <QtEndian>
 #include <cstring>
 
 // The icons sit in this library's own resource file; a static library's
@@ -32,39 +33,17 @@ static void initZelResources()
 namespace
 {
 
-quint16 readU16(const char *p)
-{
-    const auto *u = reinterpret_cast<const uchar *>(p);
-    return quint16(u[0] | (u[1] << 8));
-}
-
-quint32 readU32(const char *p)
-{
-    const auto *u = reinterpret_cast<const uchar *>(p);
-    return quint32(u[0]) | (quint32(u[1]) << 8) | (quint32(u[2]) << 16) | (quint32(u[3]) << 24);
-}
-
-void appendU16(QByteArray &out, quint16 v)
-{
-    out.append(char(v & 0xFF));
-    out.append(char(v >> 8));
-}
-
-void appendU32(QByteArray &out, quint32 v)
-{
-    for (int i = 0; i < 4; ++i)
-        out.append(char((v >> (8 * i)) & 0xFF));
-}
-
 QByteArray frame(quint32 kind, const QByteArray &payload)
 {
-    QByteArray out;
+    QByteArray out(ZelTcpClient::FrameHeaderSize, '\0');
     out.reserve(payload.size() + ZelTcpClient::FrameOverhead);
-    appendU16(out, ZelTcpClient::FrameStart);
-    appendU32(out, kind);
-    appendU32(out, quint32(payload.size() + ZelTcpClient::FrameOverhead));
+    qToLittleEndian<quint16>(ZelTcpClient::FrameStart, out.data());
+    qToLittleEndian<quint32>(kind, out.data() + 2);
+    qToLittleEndian<quint32>(quint32(payload.size() + ZelTcpClient::FrameOverhead), out.data() + 6);
     out.append(payload);
-    appendU16(out, ZelTcpClient::FrameEnd);
+    char end[2];
+    qToLittleEndian<quint16>(ZelTcpClient::FrameEnd, end);
+    out.append(end, 2);
     return out;
 }
 
@@ -72,18 +51,10 @@ QByteArray ostrelFrame(const tag_ostrel_message *msg, unsigned int tag)
 {
     if (!msg)
         return QByteArray();
-    QByteArray payload;
+    QByteArray payload(4, '\0');
     payload.reserve(4 + OSTREL_HEADER_SIZE + msg->length);
-    appendU32(payload, tag);
-    appendU16(payload, msg->msg_id);
-    appendU16(payload, msg->src);
-    appendU16(payload, msg->dst);
-    appendU16(payload, msg->length);
-    // A message without a buffer still occupies its length on the wire.
-    if (msg->data)
-        payload.append(reinterpret_cast<const char *>(msg->data), msg->length);
-    else
-        payload.append(QByteArray(msg->length, '\0'));
+    qToLittleEndian<quint32>(tag, payload.data());
+    ostrelMessageAppend(&payload, *msg);
     return frame(ZelTcpClient::KindOstrelToServer, payload);
 }
 
@@ -410,14 +381,14 @@ void ZelTcpClient::processReceived()
             bool found = false;
             while (rxBuffer.size() - pos > FrameHeaderSize) {
                 const char *p = rxBuffer.constData() + pos;
-                if (readU16(p) != FrameStart) {
+                if (qFromLittleEndian<quint16>(p) != FrameStart) {
                     // Junk goes one byte at a time; jump straight to where
                     // the next marker could begin.
                     const int next = rxBuffer.indexOf(startMarker, pos + 1);
                     pos = next < 0 ? rxBuffer.size() - 1 : next;
                     continue;
                 }
-                const quint32 kind = readU32(p + 2);
+                const quint32 kind = qFromLittleEndian<quint32>(p + 2);
                 ClientRxState next = RxIdle;
                 if (kind == KindServerInfo)
                     next = RxSrvInfo;
@@ -429,7 +400,7 @@ void ZelTcpClient::processReceived()
                     ++pos;
                     continue;
                 }
-                const qint32 length = qint32(readU32(p + 6));
+                const qint32 length = qint32(qFromLittleEndian<quint32>(p + 6));
                 if (length < minimumFrameLength(next) || length > MaxFrameLength) {
                     // The length cannot be trusted, so look for the next
                     // start marker just past this one.
@@ -458,7 +429,8 @@ void ZelTcpClient::processReceived()
         const qint32 length = rxFrameLength;
         rxFrameLength = 0;
         if (kind == RxMsgFromSat) {
-            const quint16 dataLength = readU16(rxBuffer.constData() + pos + DeliveryLengthOffset);
+            const quint16 dataLength =
+                qFromLittleEndian<quint16>(rxBuffer.constData() + pos + DeliveryLengthOffset);
             if (FrameHeaderSize + ZVS_OSTREL_TO_APP_SIZE + dataLength > length) {
                 reportMalformedFrame(KindOstrelFromServer, length);
                 ++pos;
@@ -503,7 +475,7 @@ void ZelTcpClient::handleFrame(ClientRxState kind, const QByteArray &frameBytes)
         std::memcpy(serverInfo, payload, ServerInfoSize);
         const char *name = reinterpret_cast<const char *>(serverInfo) + ServerNameOffset;
         const QString serverName = QString::fromUtf8(name, int(qstrnlen(name, ServerNameSize)));
-        const quint32 seconds = readU32(payload + 16);
+        const quint32 seconds = qFromLittleEndian<quint32>(payload + 16);
         // One arg() call: the name comes from the wire, and a place marker in
         // it must not be filled by the arguments that follow.
         qDebug() << tr("Connected to server %1 (%2:%3). Server time is %4.")
@@ -516,7 +488,7 @@ void ZelTcpClient::handleFrame(ClientRxState kind, const QByteArray &frameBytes)
     case RxSrvState: {
         // Only a known state is shown; anything else from the wire is not
         // even turned into the enumeration.
-        const quint32 value = readU32(payload + 4);
+        const quint32 value = qFromLittleEndian<quint32>(payload + 4);
         if (value == HwConnUnknown || value == HwConnPending || value == HwConnOk ||
             value == HwConnError)
             changeHwStatus(HwConnState(value));
@@ -541,12 +513,14 @@ void ZelTcpClient::setLogFile(QString path, bool enable)
         logFile->close();
     delete logFile;
     logFile = file;
+    logWriteFailed = false;
     logStream = new QTextStream(logFile);
     *logStream << "Ostrel messages log started at "
                << QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
                << "\n"
                << "Time;Stamp;Direction;Source;Destination;Message ID;Length;Status for tx;Data\n";
     logStream->flush();
+    checkLogWrite();
     qDebug() << tr("Ostrel messages log file created: %1").arg(path);
     logEnabled = enable;
 }
@@ -559,7 +533,7 @@ void ZelTcpClient::appendOstrelToLog(tag_ostrel_message msg, QByteArray data,
     QString line = QDateTime::fromMSecsSinceEpoch(zelMsg.timeMs)
                        .toString(QStringLiteral("yy_MM_dd hh:mm:ss.zzz"));
     line += QStringLiteral(";%1;").arg(zelMsg.stamp);
-    if (zelMsg.direction == 0) {
+    if (zelMsg.direction == OstrelTableRecord::In) {
         line += QString::asprintf("I;%X;%X;%04X;%d;;", msg.src, msg.dst, msg.msg_id, msg.length);
     } else {
         line += QString::asprintf("O;%X;%X;%04X;%d;", msg.src, msg.dst, msg.msg_id, msg.length);
@@ -569,4 +543,20 @@ void ZelTcpClient::appendOstrelToLog(tag_ostrel_message msg, QByteArray data,
         line += QString::fromLatin1(data.toHex());
     *logStream << line << "\n";
     logStream->flush();
+    checkLogWrite();
+}
+
+void ZelTcpClient::checkLogWrite()
+{
+    // A full disk must not drop messages from the log unseen: one warning
+    // per spell of failures, and every later message is tried again.
+    if (logStream->status() == QTextStream::Ok) {
+        logWriteFailed = false;
+        return;
+    }
+    if (!logWriteFailed)
+        qWarning() << tr("Can't write the Ostrel messages log %1: %2")
+                          .arg(logFile->fileName(), logFile->errorString());
+    logWriteFailed = true;
+    logStream->resetStatus();
 }

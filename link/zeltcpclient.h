@@ -121,12 +121,14 @@ private:
     void processReceived();
     void handleFrame(ClientRxState kind, const QByteArray &frame);
     void reportMalformedFrame(quint32 kind, qint32 length);
+    void checkLogWrite();
 
     uint8_t serverInfo[ServerInfoSize] = {};
     ConnState connState = ConnNone;
     HwConnState hwState = HwConnUnknown;
     QPushButton *button = nullptr;
     bool logEnabled = false;
+    bool logWriteFailed = false; // one warning per spell of failed log writes
     QString serverAddress;
     quint32 serverPort = 0;
     QTcpSocket *socket = nullptr;

@@ -134,7 +134,7 @@ void OstrelFieldsColorSwatch::updateHeaderFromTableRecord(OstrelTableRecord *rec
         return;
     // A datain record names its sender under "Destination address": that
     // is where a reply to it would go.
-    const bool command = rec->packetHeader.type == 0;
+    const bool command = rec->packetHeader.type == OstrelPacketRecord::Command;
     firstLabel->setText(tr("Destination address"));
     firstAddressEdit->setText(hexText(command ? rec->dst : rec->src));
     secondLabel->setText(tr("Source address"));
@@ -185,7 +185,7 @@ void OstrelFieldsColorSwatch::readHeaderInto(OstrelTableRecord *rec) const
 void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
 {
     OstrelTableRecord *work = layout ? layout->workRecord : nullptr;
-    if (!work || !work->packet || work->packetHeader.type != 0)
+    if (!work || !work->packet || work->packetHeader.type != OstrelPacketRecord::Command)
         return;
 
     work->status = OstrelTableRecord::Ready;
@@ -213,7 +213,7 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
 void OstrelFieldsColorSwatch::slotUpdateCmdInQue()
 {
     OstrelTableRecord *work = layout ? layout->workRecord : nullptr;
-    if (!currentRecord || !work || work->packetHeader.type != 0)
+    if (!currentRecord || !work || work->packetHeader.type != OstrelPacketRecord::Command)
         return;
     layout->updatePacketFields();
     currentRecord->status = OstrelTableRecord::Ready;

@@ -242,7 +242,9 @@ void OstrelHistorySwatch::setModel(OstrelTableModel *tableModel)
     model = tableModel;
     tableView->setModel(model);
 
-    for (int column : {12, 11, 8, 7, 10, 9, 1, 0})
+    using M = OstrelTableModel;
+    for (int column : {M::ColTimeToSend, M::ColData, M::ColModule, M::ColSystem, M::ColCreatedBy,
+                       M::ColRecordId, M::ColStatus, M::ColDirection})
         tableView->hideColumn(column);
 
     tableView->setAutoScroll(autoscroll);
@@ -275,13 +277,13 @@ void OstrelHistorySwatch::setModel(OstrelTableModel *tableModel)
     depthEdit->setText(QString::number(model->maxDepth()));
     applyButton->setEnabled(false);
 
-    tableView->setColumnWidth(0, 60);
-    tableView->setColumnWidth(1, 60);
-    tableView->setColumnWidth(2, 180);
-    tableView->setColumnWidth(3, 80);
-    tableView->setColumnWidth(4, 80);
-    tableView->setColumnWidth(5, 80);
-    tableView->setColumnWidth(6, 260);
+    tableView->setColumnWidth(OstrelTableModel::ColDirection, 60);
+    tableView->setColumnWidth(OstrelTableModel::ColStatus, 60);
+    tableView->setColumnWidth(OstrelTableModel::ColCreated, 180);
+    tableView->setColumnWidth(OstrelTableModel::ColReceiver, 80);
+    tableView->setColumnWidth(OstrelTableModel::ColSender, 80);
+    tableView->setColumnWidth(OstrelTableModel::ColMessage, 80);
+    tableView->setColumnWidth(OstrelTableModel::ColPacket, 260);
 
     model->setView(tableView);
 }
@@ -423,7 +425,7 @@ void OstrelHistorySwatch::slotIncreaseCounters(OstrelTableRecord *rec)
     if (!rec)
         return;
     holdPaint();
-    if (rec->direction == 0) {
+    if (rec->direction == OstrelTableRecord::In) {
         ++inCount;
         setCounterText(inLabel, tr("In: %1").arg(inCount));
     } else {

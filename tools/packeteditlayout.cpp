@@ -73,13 +73,10 @@ void PacketEditLayout::fromOstrelTableRecord(OstrelTableRecord *rec)
     populateLayout();
 }
 
-static QWidget *fileLineEditOf(QWidget *box)
+static QLineEdit *fileLineEditOf(QWidget *box)
 {
-    // The box's layout is its first child, the line edit its second.
-    if (!box)
-        return nullptr;
-    const QObjectList &kids = box->children();
-    return kids.size() > 1 ? qobject_cast<QLineEdit *>(kids.at(1)) : nullptr;
+    return box ? box->findChild<QLineEdit *>(QStringLiteral("fileName"), Qt::FindDirectChildrenOnly)
+               : nullptr;
 }
 
 void PacketEditLayout::populateLayout()
@@ -133,6 +130,7 @@ void PacketEditLayout::populateLayout()
             auto *box = new QGroupBox;
             auto *boxRow = new QHBoxLayout(box);
             auto *edit = new QLineEdit(text);
+            edit->setObjectName(QStringLiteral("fileName"));
             edit->setFixedSize(100, 25);
             boxRow->addWidget(edit);
             auto *button = new QPushButton(tr("File..."));
@@ -199,7 +197,7 @@ void PacketEditLayout::updatePacketFields()
                 text = edit->toPlainText();
             break;
         case OstrelFieldRecord::TypeFile:
-            if (auto *edit = qobject_cast<QLineEdit *>(fileLineEditOf(it.value())))
+            if (QLineEdit *edit = fileLineEditOf(it.value()))
                 text = edit->text();
             break;
         case OstrelFieldRecord::TypeBit:
@@ -271,7 +269,7 @@ void PacketEditLayout::slotHandleFileDialog()
     auto *button = qobject_cast<QPushButton *>(sender());
     if (!button)
         return;
-    auto *edit = qobject_cast<QLineEdit *>(fileLineEditOf(button->parentWidget()));
+    QLineEdit *edit = fileLineEditOf(button->parentWidget());
     if (!edit)
         return;
     const QString fileName =

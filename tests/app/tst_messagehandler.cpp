@@ -45,6 +45,18 @@ struct NoisyDevice : QIODevice {
     }
 };
 
+// A disk that fills up and is cleared again.
+struct FullDisk : QIODevice {
+    bool full = true;
+    qint64 readData(char *, qint64) override { return -1; }
+    qint64 writeData(const char *, qint64 len) override
+    {
+        if (full)
+            setErrorString(QStringLiteral("No space left on device"));
+        return full ? -1 : len;
+    }
+};
+
 } // namespace
 
 class TestMessageHandler : public QObject
@@ -127,6 +139,28 @@ private slots:
         qCritical("no log");
         QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 1 Message(s) >"));
         QCOMPARE(unstamped(logText()), QStringList({"one", "two"}));
+    }
+
+    // Every message still reaches the window; the failing log is said once
+    // per spell of failures.
+    void failedLogWritesReportedOncePerSpell()
+    {
+        FullDisk disk;
+        QVERIFY(disk.open(QIODevice::WriteOnly));
+        QTextStream stream(&disk);
+        errLogName = QStringLiteral("error.log");
+        setMessageOutputLog(&stream);
+        const QString failure =
+            QStringLiteral("WARNING: Can't write the error log error.log: No space left on device");
+        qWarning("one");
+        qWarning("two");
+        disk.full = false;
+        qWarning("three");
+        disk.full = true;
+        qWarning("four");
+        setMessageOutputLog(nullptr);
+        QCOMPARE(unstamped(paneText()), QStringList({failure, "WARNING: one", "WARNING: two",
+                                                     "WARNING: three", failure, "WARNING: four"}));
     }
 
     void messagesFromOtherThreads()

@@ -41,12 +41,6 @@ private slots:
         QCOMPARE(m_bar->objectName(), QStringLiteral("Views"));
         QCOMPARE(m_bar->iconSize(), QSize(48, 48));
         QCOMPARE(menuOf(m_bar)->actions().first(), m_bar->toggleViewAction());
-        QCOMPARE(
-            menuTexts(menuOf(m_bar)).mid(1),
-            QStringList({"Order Items in Tool Bar", "Randomize Items in Tool Bar", "Add Spin Box",
-                         "Remove Spin Box", "Movable", "Allow on Left", "Allow on Right",
-                         "Allow on Top", "Allow on Bottom", "Place on Left", "Place on Right",
-                         "Place on Top", "Place on Bottom", "Insert break"}));
     }
 
     void orderRestoresCreationOrderAndDropsForeignItems()

@@ -19,6 +19,10 @@ bool writeFile(const QString &path, const QByteArray &content);
 // Writes `content` as `name` in `dir` and returns its path.
 QString fixtureFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content);
 
+// Runs `fn` with files limited to `bytes` (writes past it fail as on a
+// full disk), then lifts the limit again.
+void withFileSizeLimit(qint64 bytes, const std::function<void()> &fn);
+
 // Description file pieces: a packet of 4 bytes described as "d <name>".
 QByteArray packet(const char *type, const char *id, const char *name,
                   const QByteArray &fields = QByteArray());

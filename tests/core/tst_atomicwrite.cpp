@@ -1,9 +1,7 @@
 #include "atomicwrite.h"
+#include "support_fixture.h"
 
 #include <QtTest>
-
-#include <csignal>
-#include <sys/resource.h>
 
 // Writes that fail must leave the previous file byte for byte and say why.
 class TstAtomicWrite : public QObject
@@ -53,19 +51,12 @@ void TstAtomicWrite::failedWriteKeepsOldFile()
     QVERIFY(writeFileAtomically(path, old));
 
     // A file size limit makes the write fail midway, as a full disk would.
-    rlimit saved{};
-    QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
-    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
     QTest::ignoreMessage(
         QtCriticalMsg,
         QRegularExpression("^Error writing to " + QRegularExpression::escape(path) + "\n.+"));
-    const bool written = writeFileAtomicallyOrReport(path, QByteArray(100000, 'z'));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-
+    bool written = true;
+    withFileSizeLimit(
+        4096, [&] { written = writeFileAtomicallyOrReport(path, QByteArray(100000, 'z')); });
     QVERIFY(!written);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));

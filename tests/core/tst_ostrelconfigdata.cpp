@@ -203,9 +203,23 @@ private slots:
         QCOMPARE(OstrelConfigData(&out).getParameter("HistoryDepth"), QString("20"));
 
         const QString bad = m_dir->filePath("no/such/dir/config.xml");
-        QTest::ignoreMessage(QtCriticalMsg, qPrintable("\"Can't create file " + bad + "\""));
+        QTest::ignoreMessage(
+            QtCriticalMsg,
+            QRegularExpression("^Can't create file " + QRegularExpression::escape(bad) + "\n.+"));
         cfg.saveToFile(bad);
         QVERIFY(!QFile::exists(bad));
+
+        // A save that fails midway, as on a full disk, keeps the old file.
+        QFile before(out);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray old = before.readAll();
+        before.close();
+        QTest::ignoreMessage(
+            QtCriticalMsg,
+            QRegularExpression("^Error writing to " + QRegularExpression::escape(out) + "\n.+"));
+        withFileSizeLimit(16, [&] { cfg.saveToFile(out); });
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        QCOMPARE(before.readAll(), old);
     }
 
     void dialogOkAndCancel()

@@ -109,18 +109,6 @@ private slots:
         QCOMPARE(ok, ways != FromFails);
     }
 
-    void type2str()
-    {
-        QStringList names;
-        Fld f;
-        for (int t = 0; t <= 8; ++t) {
-            f.type = Fld::FieldType(t);
-            names << f.type2str();
-        }
-        QCOMPARE(names, (QStringList{"Integer", "Integer unsigned", "Float", "Double", "String",
-                                     "Hex data", "Bit", "File", "(Unknown)"}));
-    }
-
     void readPacketsAndFields()
     {
         // The root element need not be Device, and texts may repeat.

@@ -15,6 +15,32 @@ class TestOstrelMessage : public QObject
     Q_OBJECT
 
 private slots:
+    void headerBytes_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QByteArray>("wire");
+        QTest::newRow("with data")
+            << QByteArray("\x01\x02", 2) << QByteArray::fromHex("8003010007000200") + "\x01\x02";
+        QTest::newRow("no buffer: zeros")
+            << QByteArray() << QByteArray::fromHex("80030100070002000000");
+    }
+
+    void headerBytes()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(QByteArray, wire);
+        ostrel_message msg{0x380, 1, 7, 2,
+                           data.isEmpty() ? nullptr : reinterpret_cast<uint8_t *>(data.data())};
+        QByteArray out("tag");
+        ostrelMessageAppend(&out, msg);
+        QCOMPARE(out, "tag" + wire);
+        const ostrel_message back =
+            ostrelHeaderRead(reinterpret_cast<const uchar *>(wire.constData()));
+        QCOMPARE((QList<int>{back.msg_id, back.src, back.dst, back.length}),
+                 (QList<int>{0x380, 1, 7, 2}));
+        QVERIFY(!back.data);
+    }
+
     void toStr_data()
     {
         QTest::addColumn<int>("length");
@@ -65,9 +91,17 @@ private slots:
             << "1 2345 ffff 1170 1 ab";
         QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:0102030405") << s380 + "01020304";
         QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:0102") << s380 + "01020000";
-        // An odd last digit or any other character ends the hex.
+        // Short hex and an odd last digit leave zeros; the data ends at a
+        // comma, as in a schedule line.
         QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01023") << s380 + "01020000";
-        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01zz03") << s380 + "01000000";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:0102, time:7") << s380 + "01020000";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01020304, time:7")
+            << s380 + "01020304";
+        // Anything but hex digits where the length reaches is no command.
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=4, data:01zz03") << "0 1 7 380 4 -";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=0X4, data:01 02 03 04") << "0 1 7 380 4 -";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=2, data:0x01") << "0 1 7 380 2 -";
+        QTest::newRow("SRC=1, DST=7, MSGID=0x380, DLEN=2, data:0102 junk") << "1 1 7 380 2 0102";
         QTest::newRow("SRC=0X1, DST=0X7, DLEN=0X1, data:05") << "0 1 7 0 1 05";
         QTest::newRow("SRC=0X1, DST=0X7, MSGID=0X380, data:01000000") << "0 1 7 380 0 -";
         QTest::newRow("") << "0 0 0 0 0 -";

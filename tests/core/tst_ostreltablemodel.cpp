@@ -74,22 +74,17 @@ private slots:
         fx = &fixture;
     }
 
-    void headersAndCells()
+    void cells()
     {
         OstrelTableModel model(fx->tree);
         QTableView view;
         view.setModel(&model);
         receive(model);
-        QStringList headers, cells;
-        for (int c = 0; c < model.columnCount(); ++c) {
-            headers << model.headerData(c, Qt::Horizontal).toString();
+        QStringList cells;
+        for (int c = 0; c < model.columnCount(); ++c)
             cells << model.data(model.index(0, c)).toString();
-        }
-        QCOMPARE(headers, (QStringList{"Direction", "Status", "Created", "Receiver", "Sender",
-                                       "Message", "Packet", "System", "Module", "Record Id",
-                                       "Created By", "Data", "Time to send"}));
         QVERIFY(QRegularExpression("^\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3}$")
-                    .match(cells.takeAt(2))
+                    .match(cells.takeAt(OstrelTableModel::ColCreated))
                     .hasMatch());
         QCOMPARE(cells, (QStringList{"In", "Received", "0X1", "0X7", "0X480", "state", "system",
                                      "module name", "1", "tester", "data", "0"}));

@@ -322,6 +322,13 @@ private slots:
         QCOMPARE(openCount(), 1);
         client.setLogFile(dir.filePath("2.csv"), false);
         QCOMPARE(openCount(), 0);
+
+        // A full disk: said once, and every message is still tried.
+        client.setLogFile("/dev/full", true);
+        client.receiveBytes(delivery(0, 0, t, 8, 0xA60, 0) + delivery(0, 0, t, 9, 0xA60, 0));
+        QCOMPARE(log.count("\"Can't write the Ostrel messages log /dev/full: No space left on "
+                           "device\""),
+                 1);
     }
 };
 

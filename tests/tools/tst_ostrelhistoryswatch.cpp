@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(dock->inLabel->text() + dock->outLabel->text() + dock->freeLabel->text(),
                  QStringLiteral("In: 5Out: 0Free: 0"));
         zvs_ostrel_to_app_t block{}; // a command the server reports as sent
-        block.direction = 1;
+        block.direction = OstrelTableRecord::Out;
         block.txStatus = 1;
         history->slotNewFromQRX(ostrel_message{0x380, 0x1, 0x7, 4, new uint8_t[4]{1, 0, 0, 0}},
                                 QByteArray::fromHex("01000000"), block);

@@ -7,6 +7,9 @@
 
 enum Num { FInt = 1, FUInt, FString, FData, FBit, FFile, FOdd };
 
+// A type number no description names: the layout must still offer a plain edit.
+const auto kNoSuchType = OstrelFieldRecord::FieldType(OstrelFieldRecord::TypeFile + 2);
+
 // A layout over a probe packet, owned by a host widget.
 struct Loaded {
     Loaded()
@@ -17,7 +20,7 @@ struct Loaded {
                  {OstrelFieldRecord::TypeData, "f_data", 16, true, "0x01ab"},
                  {OstrelFieldRecord::TypeBit, "f_bit", 1, false, "1"},
                  {OstrelFieldRecord::TypeFile, "f_file", 0, false, ""},
-                 {OstrelFieldRecord::FieldType(9), "f_odd", 8, true, "zz"}})
+                 {kNoSuchType, "f_odd", 8, true, "zz"}})
     {
         layout->fromOstrelTreeItem(probe.node);
         host.setLayout(layout);
@@ -28,7 +31,7 @@ struct Loaded {
     }
     QLineEdit *fileEdit() const
     {
-        return qobject_cast<QLineEdit *>(editor<QGroupBox>(FFile)->children().value(1));
+        return editor<QGroupBox>(FFile)->findChild<QLineEdit *>("fileName");
     }
     HandMadePacket probe;
     QWidget host;

@@ -1,0 +1,43 @@
+#ifndef DVNFIELDVIEW_H
+#define DVNFIELDVIEW_H
+
+#include <QLineEdit>
+#include <QString>
+#include <QVariant>
+
+class InstrumentRackSwatch;
+class OstrelFieldRecord;
+class OstrelTableRecord;
+class QLabel;
+class TreeItem;
+
+// A rack's field watch: a read-only line that shows the latest value of one
+// field of one telemetry message of one device. The rack feeds it every
+// record it accepts and the watch picks out its own.
+//
+// It keeps no record; the message item and the field description belong to
+// the satellite map and the description model, which outlive every rack.
+// Its caption label is placed and deleted by the rack together with it.
+class DvnFieldView : public QLineEdit
+{
+    Q_OBJECT
+public:
+    // `rack` is the owning instrument rack, the watch's parent.
+    DvnFieldView(TreeItem *item, unsigned int fieldId, InstrumentRackSwatch *rack);
+    ~DvnFieldView() override;
+
+    void init(TreeItem *item, unsigned int fieldId);
+
+    // The watch's text for a value of `field`, as slotNewData shows it.
+    static QString formatValue(OstrelFieldRecord *field, const QVariant &value);
+
+    QLabel *label = nullptr;
+    TreeItem *item = nullptr;
+    OstrelFieldRecord *field = nullptr;
+    unsigned int fieldId = 0;
+
+public slots:
+    void slotNewData(OstrelTableRecord *rec);
+};
+
+#endif // DVNFIELDVIEW_H

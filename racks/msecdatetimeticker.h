@@ -1,0 +1,32 @@
+#ifndef MSECDATETIMETICKER_H
+#define MSECDATETIMETICKER_H
+
+#include <qcustomplot.h>
+
+// Tick labels for a time axis whose keys are milliseconds since the epoch,
+// the keys of every rack graph. The library's own date-time ticker reads
+// keys as seconds; here a key is truncated to whole milliseconds and shown
+// in the given time spec (UTC unless set otherwise) with the given format,
+// in the plot's locale. Tick positions are chosen as on any numeric axis.
+class MSecDateTimeTicker : public QCPAxisTicker
+{
+public:
+    MSecDateTimeTicker() = default;
+
+    QString dateTimeFormat() const { return mFormat; }
+    Qt::TimeSpec dateTimeSpec() const { return mSpec; }
+    void setDateTimeFormat(const QString &format) { mFormat = format; }
+    void setDateTimeSpec(Qt::TimeSpec spec) { mSpec = spec; }
+
+    static QDateTime keyToDateTime(double key, Qt::TimeSpec spec);
+
+protected:
+    QString getTickLabel(double tick, const QLocale &locale, QChar formatChar,
+                         int precision) override;
+
+private:
+    QString mFormat = QStringLiteral("hh:mm:ss\nzzz");
+    Qt::TimeSpec mSpec = Qt::UTC;
+};
+
+#endif // MSECDATETIMETICKER_H

@@ -1,0 +1,233 @@
+// A whole firmware upload over the radio link: the manager sends through
+// the history model, the exchange interface and a KISS-over-TCP reader to a
+// simulated boot loader on 127.0.0.1, which writes every block it takes into
+// an image and answers with 0xAA03 - except that it loses some blocks and
+// answers, and repeats or mixes up others, as a real radio path does.
+
+#include "ax25_connector.h"
+#include "crc32.h"
+#include "kiss.h"
+#include "kiss_connector.h"
+#include "ostrel_user.h"
+#include "ostrelexchangeinterface.h"
+#include "ostrelfwmanager.h"
+#include "ostreltablemodel.h"
+#include "support_fw.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+namespace
+{
+
+constexpr quint32 kImageBase = 0x08008000;
+
+QByteArray le16(quint16 v)
+{
+    return QByteArray(1, char(v)) + char(v >> 8);
+}
+
+QByteArray le32bytes(quint32 v)
+{
+    return le16(quint16(v)) + le16(quint16(v >> 16));
+}
+
+// The boot loader of OBC-A behind its modem.
+struct SimulatedDevice : QObject {
+    QTcpServer server;
+    QPointer<QTcpSocket> link;
+    KissDeframer deframer;
+    QList<quint16> received; // message ids in arrival order
+    QByteArray image;
+    int writes = 0; // write commands taken, duplicates included
+    int dropped = 0;
+    int duplicates = 0;
+    quint32 lastAcked = 0;
+    quint32 eraseAddress = 0, eraseSize = 0;
+    quint32 burnAddress = 0, burnSize = 0, burnCrc = 0;
+
+    SimulatedDevice()
+    {
+        connect(&server, &QTcpServer::newConnection, this, [this]() {
+            while (QTcpSocket *s = server.nextPendingConnection()) {
+                link = s;
+                connect(s, &QTcpSocket::readyRead, this, [this, s]() { take(s->readAll()); });
+            }
+        });
+        QVERIFY(server.listen(QHostAddress::LocalHost, 0));
+    }
+    ~SimulatedDevice() override
+    {
+        if (link)
+            link->abort();
+    }
+
+    void take(const QByteArray &bytes)
+    {
+        QVector<QByteArray> frames;
+        deframer.feed(bytes, frames);
+        for (QByteArray frame : frames)
+            for (const ostrel_message &m : AX25_connector::AX25_to_Ostrel_vector(frame))
+                handle(m.msg_id, QByteArray(reinterpret_cast<const char *>(m.data), m.length));
+    }
+
+    void handle(quint16 id, const QByteArray &data)
+    {
+        received << id;
+        switch (id) {
+        case 0xAB00:
+            eraseAddress = le32(data, 0);
+            eraseSize = le32(data, 4);
+            ack(eraseAddress);
+            break;
+        case 0xAB01: // address, size, then the block
+            write(le32(data, 0), data.mid(8, int(le32(data, 4))));
+            break;
+        case 0xAB02: // address, then 64 bytes
+            write(le32(data, 0), data.mid(4, 64));
+            break;
+        case 0xAB03:
+            burnAddress = le32(data, 0);
+            burnSize = le32(data, 4);
+            burnCrc = le32(data, 8);
+            ack(burnAddress);
+            break;
+        default: // the boot loader entry is never answered
+            break;
+        }
+    }
+
+    void write(quint32 address, const QByteArray &block)
+    {
+        ++writes;
+        if (writes % 5 == 2) { // lost on the way up
+            ++dropped;
+            return;
+        }
+        const int at = int(address - kImageBase);
+        if (at < 0 || at > (1 << 20))
+            return;
+        if (image.size() < at + block.size())
+            image.resize(at + block.size());
+        image.replace(at, block.size(), block);
+        if (writes % 5 == 4) { // written, but the answer is lost
+            ++dropped;
+            return;
+        }
+        if (writes % 7 == 0) // an answer for an earlier block turns up first
+            ack(lastAcked);
+        ack(address);
+        lastAcked = address;
+        if (writes % 6 == 0) { // and one answer arrives twice
+            ++duplicates;
+            ack(address);
+        }
+    }
+
+    void ack(quint32 address)
+    {
+        const QByteArray payload = le16(0xAA03) + le16(0x10) + le16(0x1) + le16(5) +
+                                   le32bytes(address) + QByteArray(1, '\0');
+        QByteArray frame =
+            QByteArray(1, char(KISS::FEND)) + AX25_interface::ax25HeaderBytes() + payload;
+        KISS::escape(frame, 2);
+        frame.append(char(KISS::FEND));
+        if (link)
+            link->write(frame);
+    }
+};
+
+} // namespace
+
+class TestFwDevice : public QObject
+{
+    Q_OBJECT
+private slots:
+    void uploadThroughTheRadioLink_data()
+    {
+        QTest::addColumn<int>("blockSize");
+        QTest::addColumn<int>("fileSize");
+        QTest::newRow("temporary block files") << 1000 << 12345;
+        QTest::newRow("64-byte blocks") << 64 << 3000;
+    }
+    void uploadThroughTheRadioLink()
+    {
+        QFETCH(int, blockSize);
+        QFETCH(int, fileSize);
+        FwSample sample;
+        QTemporaryDir dir;
+        SimulatedDevice device;
+
+        OstrelTableModel history(sample.treeModel.get());
+        KISS_connector reader("127.0.0.1", device.server.serverPort());
+        OstrelExchangeInterface exchange(&reader);
+        connect(&history, &OstrelTableModel::signalSendFromHistory, &exchange,
+                &OstrelExchangeInterface::can_send_from_que);
+        connect(&exchange, &OstrelExchangeInterface::ostrel_RX_message, &history,
+                &OstrelTableModel::slotNewFromOstrel);
+        // As the shell routes them: the bytes travel in the array, the
+        // message itself keeps no buffer.
+        ostrelSetRxRoute([&exchange](tag_ostrel_message *msg) {
+            const QByteArray bytes(reinterpret_cast<const char *>(msg->data), msg->length);
+            tag_ostrel_message header = *msg;
+            header.data = nullptr;
+            emit exchange.ostrel_RX_message(header, bytes);
+        });
+        QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
+        QTRY_VERIFY(device.link);
+
+        OstrelFWManager manager(sample.treeModel.get(), &history, &history, nullptr);
+        manager.tempFileFolder = dir.filePath(QStringLiteral("blk"));
+        QVERIFY(pickDevice(&manager, sample.device(0x10)));
+        const QString path = patternFile(dir, QStringLiteral("firmware.bin"), fileSize);
+        const QByteArray file = pattern(fileSize);
+        manager.chooseFile(path);
+        manager.blockSizeEdit->setText(QString::number(blockSize));
+        manager.repeatTimeEdit->setText(QStringLiteral("100"));
+        auto press = [&manager](const char *name) {
+            manager.dialog->findChild<QPushButton *>(QLatin1String(name))->click();
+        };
+
+        press("bootButton");
+        QTRY_COMPARE(device.received.value(0), quint16(0xAAFF));
+
+        press("eraseButton");
+        QTRY_COMPARE(manager.statusLabel->text(), QStringLiteral("Transfer complete"));
+        QCOMPARE(device.eraseAddress, kImageBase);
+        QCOMPARE(device.eraseSize, quint32(fileSize));
+
+        press("transmitButton");
+        QCOMPARE(manager.transmitButton->text(), QStringLiteral("Pause"));
+        QTRY_COMPARE_WITH_TIMEOUT(manager.statusLabel->text(), QStringLiteral("Transfer complete"),
+                                  60000);
+        QCOMPARE(manager.transmitButton->text(), QStringLiteral("Transmit file"));
+        QVERIFY(device.dropped >= 2);
+        QVERIFY(device.duplicates >= 1);
+        const int blocks = (fileSize + blockSize - 1) / blockSize;
+        QVERIFY(device.writes > blocks);
+        // Byte for byte; the 64-byte form pads its last block with zeros.
+        QCOMPARE(device.image.left(fileSize), file);
+        QCOMPARE(device.image.mid(fileSize), QByteArray(device.image.size() - fileSize, '\0'));
+        QVERIFY(device.image.size() - fileSize < 64);
+        QVERIFY(manager.engine.tempFiles.isEmpty());
+        QVERIFY(QDir(dir.path()).entryList({"blk_b*"}, QDir::Files).isEmpty());
+
+        press("burnButton");
+        QTRY_COMPARE(device.burnAddress, kImageBase);
+        QTRY_COMPARE(manager.statusLabel->text(), QStringLiteral("Transfer complete"));
+        QCOMPARE(device.burnSize, quint32(fileSize));
+        QCOMPARE(device.burnCrc, crc32IsoHdlc(file));
+        QCOMPARE(device.received.count(0xAAFF), 1);
+        QCOMPARE(device.received.count(0xAB04), 0);
+        ostrelSetRxRoute(nullptr);
+    }
+};
+
+QTEST_MAIN(TestFwDevice)
+#include "tst_fwdevice.moc"

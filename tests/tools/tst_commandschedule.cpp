@@ -1,0 +1,297 @@
+#include "commandschedule.h"
+#include "ostreltablerecord.h"
+#include "support_tools.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace
+{
+
+const QString kOn = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000");
+const QString kStore = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0");
+
+QStringList linesOf(OstrelTableModel *model)
+{
+    QStringList lines;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        OstrelTableRecord *rec = model->itemAtRow(unsigned(row));
+        lines << rec->toStr() + " @" + QString::number(rec->timeToSend);
+    }
+    return lines;
+}
+
+} // namespace
+
+class TestCommandSchedule : public QObject
+{
+    Q_OBJECT
+    SampleModels *models = nullptr;
+    OstrelTableModel *schedule = nullptr;
+    CommandSchedule *dock = nullptr;
+    QTemporaryDir *dir = nullptr;
+
+    void add(const QString &line, unsigned int time)
+    {
+        OstrelTableRecord rec;
+        QVERIFY(rec.fromStr(line, models->treeModel.get()));
+        rec.timeToSend = time;
+        schedule->slotUpdateFromCmdEditor(&rec);
+    }
+    QString writeFile(const QString &name, const QByteArray &bytes)
+    {
+        QFile file(dir->filePath(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return QString();
+        return file.fileName();
+    }
+    void answerFileDialog(const QString &path, QString *caption, QString *folder)
+    {
+        QTimer::singleShot(0, [path, caption, folder] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            *caption = dialog->windowTitle() + " | " + dialog->nameFilters().join(';');
+            *folder = dialog->directory().absolutePath();
+            dialog->selectFile(path);
+            static_cast<QDialog *>(dialog)->accept();
+        });
+    }
+
+private slots:
+    void init()
+    {
+        models = new SampleModels;
+        schedule = new OstrelTableModel(models->treeModel.get());
+        dock = new CommandSchedule(QStringLiteral("Schedule"));
+        dock->setModel(schedule);
+        dir = new QTemporaryDir;
+    }
+    void cleanup()
+    {
+        delete dock;
+        delete schedule;
+        delete models;
+        delete dir;
+    }
+
+    void packAtFixedClock()
+    {
+        const qint64 t = 1780000000;
+        OstrelTableRecord rec;
+        QVERIFY(rec.fromStr(kOn, models->treeModel.get()));
+        rec.timeToSend = 10;
+        QByteArray data;
+        QVERIFY(packScheduleData({&rec}, t, &data));
+        QByteArray expected = QByteArray::fromHex("0100");
+        for (int i = 0; i < 4; ++i)
+            expected += char(((t + 40) >> (8 * i)) & 0xFF);
+        expected += QByteArray::fromHex("8003"
+                                        "0100"
+                                        "0700"
+                                        "0400"
+                                        "01000000");
+        QCOMPARE(data.toHex(), expected.toHex());
+    }
+    void packRefusals_data()
+    {
+        QTest::addColumn<QList<int>>("lengths");
+        QTest::addColumn<unsigned int>("time");
+        QTest::addColumn<QString>("message");
+        // 2 bytes of count, then 12 + L per command.
+        QTest::newRow("65535 bytes fit") << QList<int>{32754, 32755} << 0u << QString();
+        QTest::newRow("one byte more")
+            << QList<int>{32754, 32756} << 0u
+            << "Schedule does not fit into one message: more than 65535 bytes of data";
+        QTest::newRow("missing record")
+            << QList<int>{4, -1} << 0u << "Packet record at row 1 not found";
+        QTest::newRow("send time beyond 32 bits")
+            << QList<int>{4} << 4294967000u
+            << "Send time of the command at row 0 does not fit into 32 bits";
+    }
+    void packRefusals()
+    {
+        QFETCH(QList<int>, lengths);
+        QFETCH(unsigned int, time);
+        QFETCH(QString, message);
+        std::vector<std::unique_ptr<OstrelTableRecord>> records;
+        QList<OstrelTableRecord *> list;
+        for (int length : lengths) {
+            if (length < 0) { // a row the model holds no record for
+                list << nullptr;
+                continue;
+            }
+            records.emplace_back(new OstrelTableRecord);
+            QVERIFY(records.back()->fromStr(
+                QStringLiteral("SRC=1, DST=7, MSGID=0x102, DLEN=%1").arg(length), nullptr));
+            records.back()->timeToSend = time;
+            list << records.back().get();
+        }
+        QByteArray data;
+        if (!message.isEmpty())
+            QTest::ignoreMessage(QtCriticalMsg, qPrintable(message));
+        QCOMPARE(packScheduleData(list, 1780000000, &data), message.isEmpty());
+        QCOMPARE(data.size(), message.isEmpty() ? 65535 : 0);
+    }
+
+    void sendSchedule()
+    {
+        QTest::ignoreMessage(QtWarningMsg, "Schedule is empty - nothing to send.");
+        dock->slotBtnSendSchedulePressed();
+
+        add(kOn, 10);
+        add(kStore, 0);
+        QList<OstrelTableRecord *> ready;
+        connect(dock, &CommandSchedule::scheduleReady, this,
+                [&ready](OstrelTableRecord *rec) { ready << rec; });
+        const qint64 before = QDateTime::currentSecsSinceEpoch();
+        QTest::mouseClick(dock->sendButton, Qt::LeftButton);
+        const qint64 after = QDateTime::currentSecsSinceEpoch();
+        QCOMPARE(ready.size(), 1);
+        std::unique_ptr<OstrelTableRecord> rec(ready.first()); // the receiver owns it
+        const ostrel_message &m = rec->message;
+        QCOMPARE(QString::asprintf("%x %x %x %d", m.msg_id, m.src, m.dst, m.length),
+                 QStringLiteral("f030 1 5 30"));
+        const QByteArray data(reinterpret_cast<const char *>(m.data), m.length);
+        QCOMPARE(rec->data, data);
+        const qint64 first = qFromLittleEndian<quint32>(data.constData() + 2);
+        QVERIFY(first >= before + 40 && first <= after + 40);
+        QCOMPARE(qFromLittleEndian<quint32>(data.constData() + 2 + 16), quint32(first - 10));
+        QCOMPARE(data.mid(22, 8).toHex(), QByteArray("600a010007000000"));
+    }
+
+    void setTimeAndMoves()
+    {
+        add(kOn, 0);
+        add(kStore, 0);
+        add(kOn, 7);
+        dock->tableView->selectRow(1);
+        dock->timeSpinBox->setValue(12.9);
+        QTest::mouseClick(dock->setTimeButton, Qt::LeftButton);
+        QCOMPARE(dock->timeOffset, 12);
+        QCOMPARE(schedule->itemAtRow(1)->timeToSend, 12u);
+        QCOMPARE(schedule->index(1, 12).data().toUInt(), 12u);
+
+        dock->tableView->selectRow(0);
+        QTest::mouseClick(dock->upButton, Qt::LeftButton); // record id 1: nothing
+        QCOMPARE(linesOf(schedule), (QStringList{kOn + " @0", kStore + " @12", kOn + " @7"}));
+        dock->tableView->selectRow(2);
+        QTest::mouseClick(dock->downButton, Qt::LeftButton);
+        QCOMPARE(linesOf(schedule).last(), kOn + " @7");
+        QVERIFY(!dock->tableView->selectionModel()->hasSelection());
+
+        QModelIndexList deleted;
+        connect(dock, &CommandSchedule::signalDeleteFromSchedule, this,
+                [&deleted](QModelIndexList list) { deleted = list; });
+        // The arrows move records only while the table has the focus.
+        dock->show();
+        dock->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(dock));
+        dock->tableView->selectRow(2);
+        dock->timeSpinBox->setFocus();
+        QTest::keyClick(dock->timeSpinBox, Qt::Key_Up);
+        QCOMPARE(dock->timeSpinBox->value(), 13.9);
+        dock->tableView->setFocus();
+        QTest::keyClick(dock->tableView, Qt::Key_Up);
+        QCOMPARE(linesOf(schedule), (QStringList{kOn + " @0", kOn + " @7", kStore + " @12"}));
+        QTest::mouseClick(dock->deleteButton, Qt::LeftButton);
+        QCOMPARE(deleted.size(), 13);
+        QCOMPARE(deleted.first().row(), 1);
+    }
+
+    void saveAndLoad_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("suffix added") << "plan"
+                                      << "plan.sch";
+        QTest::newRow("capital suffix kept") << "PLAN.SCH"
+                                             << "PLAN.SCH";
+    }
+    void saveAndLoad()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QString, written);
+        add(kOn, 10);
+        add(kStore, 0);
+        dock->tableView->selectRow(1); // a save writes every row whatever is selected
+        QString caption, folder;
+        answerFileDialog(dir->filePath(answer), &caption, &folder);
+        dock->slotBtnSavePressed();
+        QCOMPARE(caption, QStringLiteral("Save queue to file | Ostrel Queue (*.sch)"));
+        QCOMPARE(folder, QDir(QStringLiteral("resources/schedules")).absolutePath());
+        QFile file(dir->filePath(written));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), (kOn + ", time:10\n" + kStore + ", time:0\n").toLatin1());
+
+        answerFileDialog(file.fileName(), &caption, &folder);
+        QTest::ignoreMessage(QtDebugMsg,
+                             qPrintable("Loading schedule from file " + file.fileName()));
+        QTest::ignoreMessage(QtDebugMsg, "finished loading");
+        QTest::mouseClick(dock->openButton, Qt::LeftButton);
+        QCOMPARE(caption,
+                 QStringLiteral("Open command schedule from file | Command Schedule (*.sch)"));
+        QCOMPARE(folder, QDir::homePath());
+        QCOMPARE(linesOf(schedule),
+                 (QStringList{kOn + " @10", kStore + " @0", kOn + " @10", kStore + " @0"}));
+        QCOMPARE(schedule->itemAtRow(3)->status, unsigned(OstrelTableRecord::Ready));
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("good");
+        QTest::addColumn<QStringList>("bad");
+        QTest::newRow("third line empty, no time")
+            << (kOn + ", time:5\n" + kStore + "\n\n" + kOn).toLatin1()
+            << QStringList{kOn + " @5", kStore + " @0"} << QStringList();
+        QTest::newRow("time first, leading zeros")
+            << ("time:0042 " + kStore).toLatin1() << QStringList{kStore + " @42"} << QStringList();
+        QTest::newRow("bad line, time beyond 32 bits, largest time")
+            << ("SRC=1\n" + kStore + ", time:4294967296\n" + kOn + ", time:4294967295").toLatin1()
+            << QStringList{kOn + " @4294967295"}
+            << QStringList{"SRC=1", kStore + ", time:4294967296"};
+    }
+    void load()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, good);
+        QFETCH(QStringList, bad);
+        const QString path = writeFile("in.sch", bytes);
+        QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading schedule from file " + path));
+        for (const QString &line : bad)
+            QTest::ignoreMessage(QtCriticalMsg, qPrintable("Error reading schedule file at \"" +
+                                                           line + "\", insertion skipped"));
+        QTest::ignoreMessage(QtDebugMsg, "finished loading");
+        dock->loadScheduleFromFile(path);
+        QCOMPARE(linesOf(schedule), good);
+    }
+    void sampleAndEmpty()
+    {
+        const QString sample = QStringLiteral("resources/schedules/camera_pass.sch");
+        QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading schedule from file " + sample));
+        QTest::ignoreMessage(QtDebugMsg, "finished loading");
+        dock->loadScheduleFromFile(sample);
+        QCOMPARE(schedule->rowCount(), 5);
+        QCOMPARE(schedule->itemAtRow(4)->timeToSend, 300u);
+        QVERIFY(schedule->itemAtRow(4)->packet);
+
+        OstrelTableModel empty(models->treeModel.get());
+        dock->setModel(&empty);
+        QTest::ignoreMessage(QtWarningMsg, "Schedule is empty - nothing to save");
+        dock->slotBtnSavePressed();
+        dock->setModel(schedule);
+    }
+
+    void looks()
+    {
+        add(kOn, 10);
+        add(kStore, 0);
+        dock->resize(900, 330);
+        dock->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dock));
+        QVERIFY(dock->grab().save(QStringLiteral(VELKARO_BINARY_DIR "/schedule-dock.png")));
+    }
+};
+
+QTEST_MAIN(TestCommandSchedule)
+#include "tst_commandschedule.moc"
