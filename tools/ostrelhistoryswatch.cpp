@@ -60,8 +60,8 @@ public:
 
     void setModel(QAbstractItemModel *model) override
     {
-        if (QAbstractItemModel *old = this->model())
-            disconnect(old, nullptr, this, nullptr);
+        disconnect(m_cut);
+        disconnect(m_headerData);
         QHeaderView::setModel(model);
         m_hint = QSize();
         if (!model)
@@ -71,8 +71,9 @@ public:
         // and the count below is already right: slower, never wrong.
         disconnect(model, SIGNAL(rowsRemoved(QModelIndex, int, int)), this,
                    SLOT(_q_sectionsRemoved(QModelIndex, int, int)));
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &RowHeader::cutToRowCount);
-        connect(model, &QAbstractItemModel::headerDataChanged, this, [this] { m_hint = QSize(); });
+        m_cut = connect(model, &QAbstractItemModel::rowsRemoved, this, &RowHeader::cutToRowCount);
+        m_headerData = connect(model, &QAbstractItemModel::headerDataChanged, this,
+                               [this] { m_hint = QSize(); });
     }
 
 protected:
@@ -99,6 +100,8 @@ private:
 
     mutable QSize m_hint;
     mutable bool m_hintEmpty = true;
+    QMetaObject::Connection m_cut;
+    QMetaObject::Connection m_headerData;
 };
 
 // The history's table. While the dock holds its paint, laying the rows out
