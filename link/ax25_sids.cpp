@@ -126,7 +126,10 @@ void AX25_connector::SiDS_submit(const QByteArray &bareFrame, const QDateTime &t
     query.addQueryItem(QStringLiteral("version"), QStringLiteral("1.6.6"));
     query.addQueryItem(QStringLiteral("timestamp"), time.toUTC().toString(Qt::ISODateWithMs));
     query.addQueryItem(QStringLiteral("frame"), QString::fromLatin1(bareFrame.toHex().toUpper()));
-    const QString text = query.toString(QUrl::FullyEncoded);
+    // A form body reads "+" as a blank: a latitude of "+55.75" would reach
+    // the endpoint as " 55.75" and be rejected, so the sign goes encoded.
+    QString text = query.toString(QUrl::FullyEncoded);
+    text.replace(QLatin1Char('+'), QLatin1String("%2B"));
 
     QNetworkRequest request(QUrl(url + QLatin1Char('?') + text, QUrl::TolerantMode));
     request.setHeader(QNetworkRequest::ContentTypeHeader,

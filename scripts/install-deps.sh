@@ -4,7 +4,7 @@
 set -e
 PACKAGES="cmake ninja-build make g++ clang libclang-rt-14-dev \
 qtbase5-dev qtbase5-dev-tools libqt5svg5-dev libqcustomplot-dev \
-direwolf xvfb xauth"
+direwolf xvfb xauth xdotool tshark"
 
 missing=""
 for p in $PACKAGES; do

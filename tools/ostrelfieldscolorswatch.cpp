@@ -13,9 +13,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMetaMethod>
 #include <QScrollArea>
 #include <QVBoxLayout>
+
+namespace
+{
+
+// The main window sizes its docks from their size hints; a hint that
+// followed each packet's fields would move every neighbouring dock each
+// time the operator picks something, and a click aimed at one control
+// would land on another. The contents scroll instead.
+class SteadyGroupBox : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+    QSize sizeHint() const override { return QSize(480, 260); }
+    QSize minimumSizeHint() const override { return QSize(260, 240); }
+};
+
+} // namespace
 
 static QString hexText(quint32 value)
 {
@@ -28,7 +44,7 @@ OstrelFieldsColorSwatch::OstrelFieldsColorSwatch(const QString &name, QWidget *p
 {
     layout = new PacketEditLayout(-1, -1, -1);
 
-    packetGroup = new QGroupBox(tr("Ostrel packet contents"));
+    packetGroup = new SteadyGroupBox(tr("Ostrel packet contents"));
     auto *row = new QHBoxLayout(packetGroup);
     fieldsGroup = new QGroupBox(tr("Fields"));
     scrollArea = new QScrollArea(packetGroup);
@@ -193,20 +209,17 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
     layout->updatePacketFields();
     work->composeOstrelMessage();
 
-    // The record now belongs to whoever takes it from the signal; with no
-    // receiver at all it stays ours and is freed once it has been copied.
+    // From here on the record is the declared taker's; without one it stays
+    // ours and is freed once every receiver has copied it.
     layout->releaseWorkRecord();
-    static const QMetaMethod sendSignal =
-        QMetaMethod::fromSignal(&OstrelFieldsColorSwatch::signalCmd2QueSend);
-    const bool handedOver = isSignalConnected(sendSignal);
-    if (handedOver)
-        emit signalCmd2QueSend(work);
+    const bool taken = commandTaken;
+    emit signalCmd2QueSend(work);
 
-    // Receivers leave the record valid until control returns to the event
+    // The taker leaves the record valid until control returns to the event
     // loop; show a fresh copy of it, which also replaces the layout that
     // still points at the record.
     setCurrentRecordCopy(work);
-    if (!handedOver)
+    if (!taken)
         delete work;
 }
 

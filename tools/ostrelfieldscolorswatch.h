@@ -18,8 +18,8 @@ class TreeItem;
 // (or the command tree's send request) composes the edited command and hands
 // it on with signalCmd2QueSend.
 //
-// Ownership: the record raised by signalCmd2QueSend belongs to whoever takes
-// it. The dock keeps no pointer to any record another owner holds: what it
+// Ownership: the record raised by signalCmd2QueSend has at most one taker
+// (see the signal). The dock keeps no pointer to any record another owner holds: what it
 // shows and its current record are its own copies, so a history that trims,
 // clears or drops the record can never leave the dock pointing at freed
 // memory.
@@ -50,7 +50,17 @@ public:
     QLabel *secondLabel = nullptr;
     QLabel *descriptionLabel = nullptr;
 
+    // Declares whether the one taker of signalCmd2QueSend's record is
+    // connected; without one the dock frees the record itself.
+    void setCommandTaken(bool taken) { commandTaken = taken; }
+    bool isCommandTaken() const { return commandTaken; }
+
 signals:
+    // The composed command. Its one taker is the history model's
+    // slotInsertFromQue (start-up connects it unless the queue is enabled
+    // and declares it with setCommandTaken); the taker owns the record from
+    // here on and leaves it valid until control is back in the event loop.
+    // Every other receiver (schedule and queue models, tests) copies it.
     void signalCmd2QueSend(OstrelTableRecord *cmd);
     void signalCmdInQueUpdate(OstrelTableRecord *cmd);
     void signalAdd2Graph(QMenu *menu, TreeItem *item, uint recId);
@@ -64,6 +74,7 @@ public slots:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    bool commandTaken = false;
     void rebuild(TreeItem *item, OstrelTableRecord *rec);
     void setCurrentRecordCopy(OstrelTableRecord *rec);
     void readHeaderInto(OstrelTableRecord *rec) const;

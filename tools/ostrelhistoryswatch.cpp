@@ -157,6 +157,7 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
     tableView->setVerticalHeader(new RowHeader(tableView));
     tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView->setSortingEnabled(true);
+    tableView->installEventFilter(this);
 
     auto fixedButton = [](const QString &text) {
         auto *button = new QPushButton(text);
@@ -370,16 +371,33 @@ void OstrelHistorySwatch::updateFreeCounter()
     setCounterText(freeLabel, tr("Free: %1").arg(freeCount));
 }
 
-void OstrelHistorySwatch::keyPressEvent(QKeyEvent *event)
+bool OstrelHistorySwatch::handleKey(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy))
         copyToClipBoard();
     else if (event->matches(QKeySequence::Delete))
         slotButtonClearPressed();
-    else if (event->key() == Qt::Key_Space)
+    else if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier)
         slotButtonEnablePressed();
     else
+        return false;
+    return true;
+}
+
+void OstrelHistorySwatch::keyPressEvent(QKeyEvent *event)
+{
+    if (!handleKey(event))
         event->ignore();
+}
+
+bool OstrelHistorySwatch::eventFilter(QObject *watched, QEvent *event)
+{
+    // The table would take Space (select) and Ctrl+C (one cell) for itself
+    // where the operator works; the dock's keys come first.
+    if (watched == tableView && event->type() == QEvent::KeyPress &&
+        handleKey(static_cast<QKeyEvent *>(event)))
+        return true;
+    return ColorSwatch::eventFilter(watched, event);
 }
 
 void OstrelHistorySwatch::slotCurrentChanged(QModelIndex current, QModelIndex previous)

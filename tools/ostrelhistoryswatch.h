@@ -78,7 +78,11 @@ public slots:
     void slotIncreaseCounters(OstrelTableRecord *rec);
     void slotAutoscrollChanged(bool on);
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    bool handleKey(QKeyEvent *event);
     void connectAutoscroll(bool on);
     void scheduleScrollToBottom();
     void scrollIfPending();

@@ -119,6 +119,24 @@ private slots:
         QCOMPARE(got, paths);
     }
 
+    void plusSignSurvives()
+    {
+        // Form bodies read "+" as a blank; the endpoint must get the sign.
+        HttpCapture http;
+        auto tested = reader({"SiDS_latitude", "+55.75", "SiDS_longitude", "-37.61",
+                              "SiDS_URL_main", http.url("/m")});
+        QByteArray frame = frameFrom("RS99S");
+        tested->SiDS_submit(frame, QDateTime::currentDateTimeUtc());
+        QTRY_COMPARE(http.requests.size(), 1);
+        // Decoded as a form decoder does: "+" first, then the escapes.
+        const QString request = http.requests.first();
+        QString body = request.mid(request.indexOf("\r\n\r\n") + 4);
+        body.replace('+', ' ');
+        const QUrlQuery form(body);
+        QCOMPARE(form.queryItemValue("latitude", QUrl::FullyDecoded), QString("+55.75"));
+        QCOMPARE(form.queryItemValue("longitude", QUrl::FullyDecoded), QString("-37.61"));
+    }
+
     void logs_data()
     {
         QTest::addColumn<bool>("blocked");

@@ -1,5 +1,8 @@
 #include "support_panels.h"
 
+#include "ostrelfwmanager.h"
+#include "treeproxymodel.h"
+
 #include <QtTest>
 #include <QtWidgets>
 
@@ -10,39 +13,81 @@ SampleModels::SampleModels()
     treeModel.reset(new TreeModel(&dataModel, &noMapFiles));
 }
 
+TreeItem *SampleModels::device(quint32 address) const
+{
+    return treeModel->deviceByAddress.value(address, nullptr);
+}
+
+QByteArray pattern(int size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (int i = 0; i < size; ++i)
+        bytes[i] = char((i * 7 + 3) & 0xFF);
+    return bytes;
+}
+
+QString patternFile(const QTemporaryDir &dir, const QString &name, int size)
+{
+    QFile file(dir.filePath(name));
+    if (file.open(QIODevice::WriteOnly))
+        file.write(pattern(size));
+    return file.fileName();
+}
+
+quint32 le32(const QByteArray &bytes, int at)
+{
+    return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+QString leHex(quint32 value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return QString::fromLatin1(bytes.toHex());
+}
+
+namespace
+{
+QModelIndex indexOf(TreeModel *tree, TreeItem *item)
+{
+    if (!item->parentItem())
+        return QModelIndex();
+    return tree->index(item->row(), 0, indexOf(tree, item->parentItem()));
+}
+} // namespace
+
+bool pickDevice(OstrelFWManager *manager, TreeItem *node)
+{
+    const QModelIndex shown = manager->proxyModel->mapFromSource(indexOf(manager->treeModel, node));
+    if (!shown.isValid())
+        return false;
+    manager->deviceView->setCurrentIndex(shown);
+    manager->slotDeviceSelected(0);
+    return true;
+}
+
 QString messageOf(const OstrelTableRecord &record)
 {
     const ostrel_message &m = record.message;
     const QByteArray bytes =
         m.data ? QByteArray(reinterpret_cast<const char *>(m.data), m.length) : QByteArray();
-    return QStringLiteral("0x%1 %2->%3 [%4] %5")
-        .arg(m.msg_id, 0, 16)
-        .arg(m.src, 0, 16)
-        .arg(m.dst, 0, 16)
-        .arg(m.length)
-        .arg(QString::fromLatin1(bytes.toHex()));
+    return QString::asprintf("0x%x %x->%x [%d] ", m.msg_id, m.src, m.dst, m.length) +
+           QString::fromLatin1(bytes.toHex());
 }
 
-void receive(OstrelTableModel *history, quint16 msgId, quint16 src, const QByteArray &data)
+void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
+                  const QByteArray &slot, const QString &message)
 {
-    auto *buffer = new uint8_t[size_t(data.size())];
-    std::copy(data.begin(), data.end(), buffer);
-    history->slotNewFromOstrel(ostrel_message{msgId, src, 0x1, quint16(data.size()), buffer}, data);
+    QVERIFY(QMetaObject::invokeMethod(panel, slot.constData()));
+    QTest::mouseClick(panel->findChild<QPushButton *>(button), Qt::LeftButton);
+    QCOMPARE(sent.records.size(), size_t(2));
+    QCOMPARE(messageOf(*sent.records[0]), message);
+    QCOMPARE(messageOf(*sent.records[1]), message);
+    QCOMPARE(sent.records[1]->direction, unsigned(OstrelTableRecord::Out));
 }
 
-HandMadeRecord::HandMadeRecord(quint32 id, const QString &name, const QVariantMap &values)
+namespace
 {
-    packet.id = id;
-    packet.name = name;
-    packet.type = OstrelPacketRecord::DataIn;
-    record.packet = &packet;
-    record.src = 0x9; // not the unit: only the id and the name select
-    QMap<unsigned int, QVariant> byNumber;
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        byNumber.insert(it.key().toUInt(), it.value());
-    record.fieldValues = byNumber;
-}
-
 QString describe(QWidget *w)
 {
     if (auto *box = qobject_cast<QGroupBox *>(w))
@@ -53,59 +98,87 @@ QString describe(QWidget *w)
         return label->text() + (label->wordWrap() ? QStringLiteral(", wrapped") : QString());
     if (auto *spin = qobject_cast<QSpinBox *>(w))
         return QStringLiteral("%1..%2").arg(spin->minimum()).arg(spin->maximum());
-    const QString readOnly = QStringLiteral(", read-only");
     if (auto *edit = qobject_cast<QTextEdit *>(w))
-        return edit->toPlainText() + (edit->isReadOnly() ? readOnly : QString());
+        return edit->toPlainText() + (edit->isReadOnly() ? "read-only" : "");
     if (auto *edit = qobject_cast<QLineEdit *>(w))
-        return edit->text() + (edit->isReadOnly() ? readOnly : QString());
+        return edit->text() + (edit->isReadOnly() ? "read-only" : "");
     return QStringLiteral("?");
 }
 
-namespace
+bool isOwn(QWidget *w)
 {
-QList<QWidget *> valueEdits(QWidget *panel)
-{
-    QList<QWidget *> edits;
-    for (QWidget *w : panel->findChildren<QWidget *>()) {
-        if ((qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w)) &&
-            !w->objectName().startsWith(QLatin1String("qt_")))
-            edits << w;
-    }
-    return edits;
+    return !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"));
 }
 } // namespace
 
-void markEdits(QWidget *panel)
+QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
+                TreeModel *tree, quint16 id, quint16 src, const QString &name, const QString &input)
 {
-    for (QWidget *w : valueEdits(panel)) {
+    // Each value edit shows its own name, so that a change stands out; the
+    // others get their text back.
+    auto setText = [](QWidget *w, const QString &text) {
         if (auto *edit = qobject_cast<QTextEdit *>(w))
-            edit->setText(w->objectName());
+            edit->setText(text);
         else
-            qobject_cast<QLineEdit *>(w)->setText(w->objectName());
+            qobject_cast<QLineEdit *>(w)->setText(text);
+    };
+    QMap<QWidget *, QString> edits;
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        if ((qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w)) && isOwn(w)) {
+            edits[w] = describe(w);
+            setText(w, w->objectName());
+        }
     }
-}
-
-QStringList changedEdits(QWidget *panel)
-{
+    if (!input.contains('=')) {
+        OstrelTableModel history(tree);
+        QObject::connect(&history, &OstrelTableModel::signalIncomingMsg, panel, display);
+        const QByteArray data = QByteArray::fromHex(input.toLatin1());
+        auto *buffer = new uint8_t[size_t(data.size())];
+        std::copy(data.begin(), data.end(), buffer);
+        history.slotNewFromOstrel(ostrel_message{id, src, 0x1, quint16(data.size()), buffer}, data);
+        if (history.rowCount() != 1)
+            return QStringLiteral("not taken into the history");
+    } else {
+        OstrelPacketRecord packet;
+        packet.id = id;
+        packet.name = name;
+        packet.type = OstrelPacketRecord::DataIn;
+        OstrelTableRecord record;
+        record.packet = name.isEmpty() ? nullptr : &packet;
+        record.src = 0x9; // not the unit: only the id and the name select
+        for (const QString &value : input.split(' '))
+            record.fieldValues.insert(value.section('=', 0, 0).toUInt(), value.section('=', 1));
+        display(&record);
+    }
     QStringList changed;
-    for (QWidget *w : valueEdits(panel)) {
-        if (describe(w) != w->objectName())
-            changed << w->objectName() + QLatin1Char('=') + describe(w);
+    for (auto it = edits.cbegin(); it != edits.cend(); ++it) {
+        if (describe(it.key()) != it.key()->objectName())
+            changed << it.key()->objectName() + QLatin1Char('=') + describe(it.key());
+        else
+            setText(it.key(), it.value());
     }
     changed.sort();
-    return changed;
+    return changed.join(' ');
 }
 
 void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, const QRect &rect, const QString &text)
+                     const QString &parentName, int order, const QRect &rect, const QString &cell,
+                     const QString &text)
 {
     const QList<QWidget *> found = panel->findChildren<QWidget *>(name);
     QCOMPARE(found.size(), 1);
     QWidget *w = found.first();
     QCOMPARE(QString::fromLatin1(w->metaObject()->className()), className);
     QCOMPARE(w->parentWidget()->objectName(), parentName);
+    QCOMPARE(w->parent()->children().indexOf(w), order);
     if (!rect.isNull())
         QCOMPARE(w->geometry(), rect);
+    if (!cell.isEmpty()) {
+        auto *grid = qobject_cast<QGridLayout *>(w->parentWidget()->layout());
+        int row = -1, column = -1, rows = 0, columns = 0;
+        grid->getItemPosition(grid->indexOf(w), &row, &column, &rows, &columns);
+        QCOMPARE(QString::asprintf("%d,%d %dx%d", row, column, rows, columns), cell);
+    }
     QCOMPARE(describe(w), text);
 }
 
@@ -114,18 +187,8 @@ QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &ex
     QMap<QString, int> counts;
     for (QWidget *w : panel->findChildren<QWidget *>()) {
         const QString className = QString::fromLatin1(w->metaObject()->className());
-        if (expected.contains(className) && !w->objectName().startsWith(QLatin1String("qt_")))
+        if (isOwn(w) && expected.contains(className))
             ++counts[className];
     }
     return counts;
-}
-
-DesktopFont::DesktopFont() : platformFont(QApplication::font())
-{
-    QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
-}
-
-DesktopFont::~DesktopFont()
-{
-    QApplication::setFont(platformFont);
 }

@@ -4,26 +4,56 @@
 #include "ostreldatamodel.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
+#include "treeitem.h"
 #include "treemodel.h"
 
-#include <QFont>
-#include <QObject>
-#include <QRect>
-#include <QString>
-#include <QStringList>
-#include <QVariantMap>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
-class QWidget;
+class OstrelFWManager;
 
-// The sample device descriptions and satellite map from resources/.
+// Data rows that are the entries of a table, each named by its `row`; the
+// test fetches the entry's index as "i".
+template <class T, size_t N> void addRows(const T (&rows)[N])
+{
+    QTest::addColumn<int>("i");
+    for (size_t i = 0; i < N; ++i)
+        QTest::newRow(rows[i].row) << int(i);
+}
+
+// The sample descriptions and satellite map from resources/. OBC-A (0x10,
+// base 0x1) has the boot-loader commands; PSW (0x7) has none of them.
 struct SampleModels {
     SampleModels();
     OstrelDataModel dataModel;
     std::unique_ptr<TreeModel> treeModel;
+    TreeItem *device(quint32 address) const;
 };
+
+// Collects what reaches the message handler while it lives.
+struct MessageLog {
+    static inline QStringList texts;
+    QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { texts << text; });
+    MessageLog() { texts.clear(); }
+    ~MessageLog() { qInstallMessageHandler(previous); }
+    bool has(const QString &part) const { return !texts.filter(part).isEmpty(); }
+};
+
+// `size` bytes, byte i being (i * 7 + 3) & 0xFF, and a file of them in `dir`.
+QByteArray pattern(int size);
+QString patternFile(const QTemporaryDir &dir, const QString &name, int size);
+quint32 le32(const QByteArray &bytes, int at);
+QString leHex(quint32 value); // the four little-endian bytes in hex
+
+// Picks a map node in the manager's device popup as the operator would;
+// false when the popup does not show it.
+bool pickDevice(OstrelFWManager *manager, TreeItem *node);
 
 // Takes over every record a panel emits on recordReady.
 class CommandCatcher
@@ -44,45 +74,37 @@ private:
 // length and the bytes its data pointer holds.
 QString messageOf(const OstrelTableRecord &record);
 
-// Hands a message received from `src` (to the ground, 0x1) to the history
-// model, which decodes it and announces it on signalIncomingMsg.
-void receive(OstrelTableModel *history, quint16 msgId, quint16 src, const QByteArray &data);
+// Starts the slot by name, then clicks the button: each must send `message`.
+void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
+                  const QByteArray &slot, const QString &message);
 
-// A record of a packet with the given id and name holding exactly the given
-// field values (keyed by field number), as a shorter description leaves it.
-struct HandMadeRecord {
-    HandMadeRecord(quint32 id, const QString &name, const QVariantMap &values);
-    OstrelPacketRecord packet;
-    OstrelTableRecord record;
-};
-
-// What the form sets of a widget, as one text: a box's title, a button's or
-// label's text (", wrapped" with word wrap), a spin box's range "0..2000", an
-// edit's text (", read-only" when it is).
-QString describe(QWidget *widget);
-
-// Value edits show their own names, so that a change reads "name=text".
-void markEdits(QWidget *panel);
-QStringList changedEdits(QWidget *panel);
+// Shows a record on the panel through `display`; returns the value edits it
+// changed, sorted, as "name=text name=text". `input` is either hex bytes
+// from `src`, decoded by a history model with the sample descriptions, or
+// field values "1=3 4=5" of a record of packet `name`, as a shorter
+// description leaves it (no name: a record of no described packet).
+QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
+                TreeModel *tree, quint16 id, quint16 src, const QString &name,
+                const QString &input);
 
 // Checks one form object: the only one of its name, its class, parent,
-// rectangle (unless null) and describe() text.
+// place among the parent's children, rectangle (unless null), grid cell
+// "row,column rowsxcolumns" (unless empty) and text: a box's title, a
+// button's or label's text (", wrapped" with word wrap), a spin box's range
+// "0..2000", an edit's text.
 void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, const QRect &rect, const QString &text);
+                     const QString &parentName, int order, const QRect &rect, const QString &cell,
+                     const QString &text);
 // The number of the form's own widgets (not Qt's inner ones) of each class
 // that `expected` counts.
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);
 
-// The font the forms were laid out for, that of a plain desktop (Sans Serif,
-// 9 points), while it lives; the offscreen platform's own is 12 points.
-class DesktopFont
-{
-public:
-    DesktopFont();
-    ~DesktopFont();
-
-private:
-    QFont platformFont;
+// The font the forms were laid out for, that of a plain desktop, while it
+// lives; the offscreen platform's own is 12 points.
+struct DesktopFont {
+    QFont platformFont = QApplication::font();
+    DesktopFont() { QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9)); }
+    ~DesktopFont() { QApplication::setFont(platformFont); }
 };
 
 #endif // SUPPORT_PANELS_H

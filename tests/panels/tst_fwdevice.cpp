@@ -12,30 +12,23 @@
 #include "ostrelexchangeinterface.h"
 #include "ostrelfwmanager.h"
 #include "ostreltablemodel.h"
-#include "support_fw.h"
+#include "support_panels.h"
 
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <QtWidgets>
 
 namespace
 {
 
 constexpr quint32 kImageBase = 0x08008000;
 
-QByteArray le16(quint16 v)
+template <class T> QByteArray le(T v)
 {
-    return QByteArray(1, char(v)) + char(v >> 8);
-}
-
-QByteArray le32bytes(quint32 v)
-{
-    return le16(quint16(v)) + le16(quint16(v >> 16));
+    QByteArray bytes(sizeof(T), '\0');
+    qToLittleEndian(v, bytes.data());
+    return bytes;
 }
 
 // The boot loader of OBC-A behind its modem.
@@ -43,14 +36,11 @@ struct SimulatedDevice : QObject {
     QTcpServer server;
     QPointer<QTcpSocket> link;
     KissDeframer deframer;
-    QList<quint16> received; // message ids in arrival order
+    QList<quint16> received;        // message ids in arrival order
+    QMap<quint16, QByteArray> last; // the data of each id's last message
     QByteArray image;
-    int writes = 0; // write commands taken, duplicates included
-    int dropped = 0;
-    int duplicates = 0;
+    int writes = 0, dropped = 0, duplicates = 0; // writes include repeated blocks
     quint32 lastAcked = 0;
-    quint32 eraseAddress = 0, eraseSize = 0;
-    quint32 burnAddress = 0, burnSize = 0, burnCrc = 0;
 
     SimulatedDevice()
     {
@@ -77,30 +67,19 @@ struct SimulatedDevice : QObject {
                 handle(m.msg_id, QByteArray(reinterpret_cast<const char *>(m.data), m.length));
     }
 
+    // Erase and burn are answered at once, the blocks (address, size and
+    // block, or address and 64 bytes) once written; the boot loader entry
+    // is never answered.
     void handle(quint16 id, const QByteArray &data)
     {
         received << id;
-        switch (id) {
-        case 0xAB00:
-            eraseAddress = le32(data, 0);
-            eraseSize = le32(data, 4);
-            ack(eraseAddress);
-            break;
-        case 0xAB01: // address, size, then the block
+        last[id] = data;
+        if (id == 0xAB00 || id == 0xAB03)
+            ack(le32(data, 0));
+        else if (id == 0xAB01)
             write(le32(data, 0), data.mid(8, int(le32(data, 4))));
-            break;
-        case 0xAB02: // address, then 64 bytes
+        else if (id == 0xAB02)
             write(le32(data, 0), data.mid(4, 64));
-            break;
-        case 0xAB03:
-            burnAddress = le32(data, 0);
-            burnSize = le32(data, 4);
-            burnCrc = le32(data, 8);
-            ack(burnAddress);
-            break;
-        default: // the boot loader entry is never answered
-            break;
-        }
     }
 
     void write(quint32 address, const QByteArray &block)
@@ -132,8 +111,8 @@ struct SimulatedDevice : QObject {
 
     void ack(quint32 address)
     {
-        const QByteArray payload = le16(0xAA03) + le16(0x10) + le16(0x1) + le16(5) +
-                                   le32bytes(address) + QByteArray(1, '\0');
+        const QByteArray payload = le<quint16>(0xAA03) + le<quint16>(0x10) + le<quint16>(0x1) +
+                                   le<quint16>(5) + le(address) + QByteArray(1, '\0');
         QByteArray frame =
             QByteArray(1, char(KISS::FEND)) + AX25_interface::ax25HeaderBytes() + payload;
         KISS::escape(frame, 2);
@@ -160,7 +139,7 @@ private slots:
     {
         QFETCH(int, blockSize);
         QFETCH(int, fileSize);
-        FwSample sample;
+        SampleModels sample;
         QTemporaryDir dir;
         SimulatedDevice device;
 
@@ -183,13 +162,12 @@ private slots:
         QTRY_VERIFY(device.link);
 
         OstrelFWManager manager(sample.treeModel.get(), &history, &history, nullptr);
-        manager.tempFileFolder = dir.filePath(QStringLiteral("blk"));
+        manager.tempFileFolder = dir.filePath("blk");
         QVERIFY(pickDevice(&manager, sample.device(0x10)));
-        const QString path = patternFile(dir, QStringLiteral("firmware.bin"), fileSize);
         const QByteArray file = pattern(fileSize);
-        manager.chooseFile(path);
+        manager.chooseFile(patternFile(dir, "firmware.bin", fileSize));
         manager.blockSizeEdit->setText(QString::number(blockSize));
-        manager.repeatTimeEdit->setText(QStringLiteral("100"));
+        manager.repeatTimeEdit->setText("100");
         auto press = [&manager](const char *name) {
             manager.dialog->findChild<QPushButton *>(QLatin1String(name))->click();
         };
@@ -199,8 +177,7 @@ private slots:
 
         press("eraseButton");
         QTRY_COMPARE(manager.statusLabel->text(), QStringLiteral("Transfer complete"));
-        QCOMPARE(device.eraseAddress, kImageBase);
-        QCOMPARE(device.eraseSize, quint32(fileSize));
+        QCOMPARE(device.last[0xAB00].toHex(), (leHex(kImageBase) + leHex(fileSize)).toLatin1());
 
         press("transmitButton");
         QCOMPARE(manager.transmitButton->text(), QStringLiteral("Pause"));
@@ -219,10 +196,9 @@ private slots:
         QVERIFY(QDir(dir.path()).entryList({"blk_b*"}, QDir::Files).isEmpty());
 
         press("burnButton");
-        QTRY_COMPARE(device.burnAddress, kImageBase);
         QTRY_COMPARE(manager.statusLabel->text(), QStringLiteral("Transfer complete"));
-        QCOMPARE(device.burnSize, quint32(fileSize));
-        QCOMPARE(device.burnCrc, crc32IsoHdlc(file));
+        QCOMPARE(device.last[0xAB03].toHex(),
+                 (leHex(kImageBase) + leHex(fileSize) + leHex(crc32IsoHdlc(file))).toLatin1());
         QCOMPARE(device.received.count(0xAAFF), 1);
         QCOMPARE(device.received.count(0xAB04), 0);
         ostrelSetRxRoute(nullptr);

@@ -1,9 +1,8 @@
 #include "crc32.h"
 #include "fwtransferengine.h"
-#include "support_fw.h"
+#include "support_panels.h"
 
 #include <QDir>
-#include <QFile>
 #include <QtTest>
 
 namespace
@@ -13,76 +12,109 @@ namespace
 struct Recorder {
     QList<OstrelTableRecord *> sent;
     bool timerRunning = false;
-    int period = -1;
-    int timerStarts = 0;
+    int period = -1, timerStarts = 0, finished = 0;
     QString status;
-    int finished = 0;
     ~Recorder() { qDeleteAll(sent); }
-    FwTransferEngine::Hooks hooks()
-    {
-        return {[this](OstrelTableRecord *r) { sent << r; },
-                [this](int ms) {
-                    timerRunning = true;
-                    period = ms;
-                    ++timerStarts;
-                },
-                [this]() { timerRunning = false; }, [this](const QString &s) { status = s; },
-                [this]() { ++finished; }};
-    }
 };
 
 constexpr quint32 kBase = 0x1000;
+
+// Stop and wait on a three-block transfer at 0x1000, 0x1040, 0x1080.
+const struct {
+    const char *row, *events;
+    int sends, pending, timerStarts;
+    const char *status;
+} kAcks[] = {
+    {"matching ack sends the next at once", "ack:1000", 2, 2, 2, "Sending packets, 2 remains"},
+    {"all acknowledged", "ack:1000 ack:1040 ack:1080", 3, 0, 3, "Transfer complete"},
+    {"other address postpones the resend", "ack:2000", 1, 3, 2, "Sending packets, 3 remains"},
+    {"ack without fields postpones the resend", "bare", 1, 3, 2, "Sending packets, 3 remains"},
+    {"duplicate ack of an earlier block", "ack:1000 ack:1000", 2, 2, 3,
+     "Sending packets, 2 remains"},
+    {"other message with the address", "other:1000", 1, 3, 1, "Sending packets, 3 remains"},
+    {"timeout resends the head", "tick tick", 3, 3, 3, "Sending packets, 3 remains"},
+    {"paused ignores acks", "pause ack:1000", 1, 3, 1, "Sending packets, 3 remains"},
+    {"resume waits a period, then acks count", "pause resume ack:1000", 2, 2, 3,
+     "Sending packets, 2 remains"},
+    {"late tick and ack after abort", "abort tick ack:1000", 1, 0, 1, "Canceled by user"}};
+
+// Operations that cannot be carried out whole send nothing at all. The
+// operation names what differs from a transmit of 10 bytes in 5-byte block
+// files of the write command 0xAB01 at address 0 of OBC-A.
+const struct {
+    const char *row, *operation;
+    int fileSize;
+    qint32 base;
+    int blockSize;
+    const char *message;
+} kRefusals[] = {
+    {"boot command missing", "boot psw", 0, 0, 0, "Command 43775 for device PSW doesn't exist"},
+    {"erase command missing", "erase psw", 10, 0, 0, "Command 43776 for device PSW doesn't exist"},
+    {"64-byte write command missing", "direct psw", 10, 0, 64,
+     "Command 43778 for device PSW doesn't exist"},
+    {"missing file", "erase missing", 0, 0, 0, "Can't open file"},
+    {"past the top of memory", "files", 100, -16, 50, "would run past address 0xffffffff"},
+    {"64-byte padding past the top", "direct", 10, -32, 64, "would run past address 0xffffffff"},
+    {"message too long", "files", 70000, 0, 70000, "data length limit of 65535 bytes"},
+    {"longest message fits", "files", 65527, 0, 65527, ""},
+    {"block size 0", "files", 10, 0, 0, "block size must be at least 1"},
+    {"data field not a file", "files data=2", 10, 0, 5, "is not a file field"},
+    {"temp file cannot be created", "files nofolder", 100, 0, 50, "Can't create file"},
+    {"model without memory-mode commands", "files nomode", 10, 0, 5, ""},
+    {"enter-mode command missing", "files enter=0x1234", 10, 0, 5,
+     "Command 4660 for device OBC-A doesn't exist"}};
 
 } // namespace
 
 class TestFwTransferEngine : public QObject
 {
     Q_OBJECT
-    FwSample sample;
+    SampleModels sample;
     QTemporaryDir dir;
+    std::unique_ptr<Recorder> r;
+    std::unique_ptr<FwTransferEngine> engine;
 
-    void aim(FwTransferEngine &engine)
-    {
-        engine.treeModel = sample.treeModel.get();
-        engine.device = sample.device(0x10);
-        engine.addrField = 1;
-    }
     FwTransferEngine::FileTransmit fileTransmit(const QString &path, int blockSize)
     {
-        FwTransferEngine::FileTransmit t;
-        t.writeCmd = 0xAB01;
-        t.addrField = 1;
-        t.sizeField = 2;
-        t.dataField = 3;
-        t.enterModeCmd = 0xAAFF;
-        t.exitModeCmd = 0xAB04;
-        t.filePath = path;
-        t.tempFileFolder = dir.filePath(QStringLiteral("fw"));
-        t.blockSize = blockSize;
-        t.baseAddress = qint32(kBase);
-        t.repeatTime = 100;
-        return t;
+        return {0xAB01,        1,  2, 3, 0xAAFF, 0xAB04, path, dir.filePath("fw"), blockSize,
+                qint32(kBase), 100};
+    }
+    QStringList blockFiles() const { return QDir(dir.path()).entryList({"fw_b*"}, QDir::Files); }
+    // An acknowledgement from OBC-A as the history model would decode it.
+    void ack(quint32 address, quint16 msgId = 0xAA03, bool described = true)
+    {
+        OstrelTableRecord rec;
+        rec.data = QByteArray(5, '\0');
+        qToLittleEndian(address, rec.data.data());
+        rec.message = {msgId, 0x10, 0x1, 5, nullptr};
+        rec.direction = OstrelTableRecord::In;
+        rec.fillFromOstrelMsg(described ? sample.treeModel.get() : nullptr);
+        engine->acknowledge(&rec);
     }
 
 private slots:
-    void initTestCase() { QVERIFY(sample.device(0x10)); }
-
-    void crc32_data()
+    void init()
     {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<quint32>("crc");
-        QTest::newRow("nothing") << QByteArray() << 0u;
-        QTest::newRow("check value") << QByteArray("123456789") << 0xCBF43926u;
+        r = std::make_unique<Recorder>();
+        Recorder *rec = r.get();
+        engine = std::make_unique<FwTransferEngine>(FwTransferEngine::Hooks{
+            [rec](OstrelTableRecord *copy) { rec->sent << copy; },
+            [rec](int ms) { rec->timerRunning = true, rec->period = ms, ++rec->timerStarts; },
+            [rec]() { rec->timerRunning = false; }, [rec](const QString &s) { rec->status = s; },
+            [rec]() { ++rec->finished; }});
+        engine->treeModel = sample.treeModel.get();
+        engine->device = sample.device(0x10);
+        engine->addrField = 1;
     }
-    void crc32()
+    void cleanup()
     {
-        QFETCH(QByteArray, bytes);
-        QFETCH(quint32, crc);
-        QCOMPARE(crc32IsoHdlc(bytes), crc);
+        engine.reset();
+        r.reset();
+        for (const QString &f : blockFiles())
+            QFile::remove(dir.filePath(f));
     }
 
-    // How a file becomes block records: the 64-byte form pads, the other
-    // form cuts the file into temporary block files.
+    // The 64-byte form pads; the other cuts the file into block files.
     void transmitLayout_data()
     {
         QTest::addColumn<int>("fileSize");
@@ -99,290 +131,154 @@ private slots:
         QFETCH(int, fileSize);
         QFETCH(int, blockSize);
         QFETCH(QList<int>, blockLengths);
-        const QString path = patternFile(dir, QStringLiteral("image.bin"), fileSize);
+        const QString path = patternFile(dir, "image.bin", fileSize);
         const QByteArray file = pattern(fileSize);
-        Recorder r;
-        {
-            FwTransferEngine engine(r.hooks());
-            aim(engine);
-            const bool direct = blockSize == 64;
-            QVERIFY(direct ? engine.transmitDirect(path, qint32(kBase), 100)
-                           : engine.transmitFiles(fileTransmit(path, blockSize)));
-            QCOMPARE(engine.pendingRecords.size(), blockLengths.size());
-            QCOMPARE(engine.imageSize, quint32(fileSize));
-            QCOMPARE(engine.imageCrc32, crc32IsoHdlc(file));
-            if (blockLengths.isEmpty()) {
-                QCOMPARE(r.status, QStringLiteral("Transfer complete"));
-                QCOMPARE(r.finished, 1);
-                QVERIFY(r.sent.isEmpty());
-                QVERIFY(!r.timerRunning);
-                return;
-            }
-            QCOMPARE(r.sent.size(), 1);
-            QCOMPARE(r.period, 100);
-            QCOMPARE(r.status,
-                     QStringLiteral("Sending packets, %1 remains").arg(blockLengths.size()));
-            int offset = 0;
-            for (int i = 0; i < blockLengths.size(); ++i) {
-                const OstrelTableRecord *rec = engine.pendingRecords.at(i);
-                const int n = blockLengths.at(i);
-                const QByteArray data(reinterpret_cast<const char *>(rec->message.data),
-                                      rec->message.length);
-                QCOMPARE(rec->message.src, uint16_t(0x1));
-                QCOMPARE(rec->message.dst, uint16_t(0x10));
-                QCOMPARE(rec->direction, unsigned(OstrelTableRecord::Out));
-                QCOMPARE(le32(data, 0), kBase + quint32(offset));
-                if (direct) {
-                    QCOMPARE(rec->message.msg_id, uint16_t(0xAB02));
-                    QCOMPARE(data.size(), 68);
-                    QCOMPARE(data.mid(4), file.mid(offset, n) + QByteArray(64 - n, '\0'));
-                } else {
-                    QCOMPARE(rec->message.msg_id, uint16_t(0xAB01));
-                    QCOMPARE(data.size(), 8 + n);
-                    QCOMPARE(le32(data, 4), quint32(n));
-                    QCOMPARE(data.mid(8), file.mid(offset, n));
-                    const QString name = engine.tempFiles.at(i);
-                    QCOMPARE(name, dir.filePath(QStringLiteral("fw")) +
-                                       QString::asprintf("_b%d_a0x%08x_s%d_image.bin", i,
-                                                         kBase + quint32(offset), n));
-                    QCOMPARE(QFileInfo(name).size(), qint64(n));
-                }
-                offset += n;
-            }
-            QCOMPARE(engine.addrInFlight, kBase);
+        const bool direct = blockSize == 64;
+        QVERIFY(direct ? engine->transmitDirect(path, qint32(kBase), 100)
+                       : engine->transmitFiles(fileTransmit(path, blockSize)));
+        QCOMPARE(engine->pendingRecords.size(), blockLengths.size());
+        QCOMPARE(engine->imageSize, quint32(fileSize));
+        QCOMPARE(engine->imageCrc32, crc32IsoHdlc(file));
+        QCOMPARE(r->sent.size(), blockLengths.isEmpty() ? 0 : 1);
+        QCOMPARE(r->timerRunning, !blockLengths.isEmpty());
+        QCOMPARE(r->status,
+                 blockLengths.isEmpty()
+                     ? QStringLiteral("Transfer complete")
+                     : QStringLiteral("Sending packets, %1 remains").arg(blockLengths.size()));
+        int offset = 0;
+        for (int i = 0; i < blockLengths.size(); ++i) {
+            const int n = blockLengths.at(i);
+            const quint32 address = kBase + quint32(offset);
+            const QString expected =
+                direct ? "0xab02 1->10 [68] " + leHex(address) +
+                             (file.mid(offset, n) + QByteArray(64 - n, '\0')).toHex()
+                       : QString::asprintf("0xab01 1->10 [%d] ", 8 + n) + leHex(address) +
+                             leHex(quint32(n)) + file.mid(offset, n).toHex();
+            QCOMPARE(messageOf(*engine->pendingRecords.at(i)), expected);
+            if (!direct)
+                QCOMPARE(
+                    engine->tempFiles.at(i),
+                    dir.filePath(QString::asprintf("fw_b%d_a0x%08x_s%d_image.bin", i, address, n)));
+            offset += n;
         }
-        // Destroyed with records pending: they go, the block files stay.
-        for (const QString &f : QDir(dir.path()).entryList({"fw_b*"}, QDir::Files))
-            QVERIFY(QFile::remove(dir.filePath(f)));
     }
 
-    // Stop and wait on a three-block transfer at 0x1000, 0x1040, 0x1080.
-    void acknowledgements_data()
-    {
-        QTest::addColumn<QStringList>("events");
-        QTest::addColumn<int>("sends");
-        QTest::addColumn<int>("pending");
-        QTest::addColumn<int>("timerStarts");
-        QTest::addColumn<QString>("status");
-        const QString s3 = QStringLiteral("Sending packets, 3 remains");
-        QTest::newRow("matching ack sends the next at once")
-            << QStringList{"ack 1000"} << 2 << 2 << 2 << "Sending packets, 2 remains";
-        QTest::newRow("all acknowledged") << QStringList{"ack 1000", "ack 1040", "ack 1080"} << 3
-                                          << 0 << 3 << "Transfer complete";
-        QTest::newRow("other address postpones the resend")
-            << QStringList{"ack 2000"} << 1 << 3 << 2 << s3;
-        QTest::newRow("ack without fields postpones the resend")
-            << QStringList{"bare"} << 1 << 3 << 2 << s3;
-        QTest::newRow("duplicate ack of an earlier block")
-            << QStringList{"ack 1000", "ack 1000"} << 2 << 2 << 3 << "Sending packets, 2 remains";
-        QTest::newRow("other message with the address")
-            << QStringList{"other 1000"} << 1 << 3 << 1 << s3;
-        QTest::newRow("timeout resends the head")
-            << QStringList{"tick", "tick"} << 3 << 3 << 3 << s3;
-        QTest::newRow("paused ignores acks")
-            << QStringList{"pause", "ack 1000"} << 1 << 3 << 1 << s3;
-        QTest::newRow("resume waits a period, then acks count")
-            << QStringList{"pause", "resume", "ack 1000"} << 2 << 2 << 3
-            << "Sending packets, 2 remains";
-        QTest::newRow("late tick and ack after abort")
-            << QStringList{"abort", "tick", "ack 1000"} << 1 << 0 << 1 << "Canceled by user";
-    }
+    void acknowledgements_data() { addRows(kAcks); }
     void acknowledgements()
     {
-        QFETCH(QStringList, events);
-        QFETCH(int, sends);
-        QFETCH(int, pending);
-        QFETCH(int, timerStarts);
-        QFETCH(QString, status);
-        const QString path = patternFile(dir, QStringLiteral("three.bin"), 150);
-        Recorder r;
-        FwTransferEngine engine(r.hooks());
-        aim(engine);
-        QVERIFY(engine.transmitDirect(path, qint32(kBase), 100));
-        TreeModel *tree = sample.treeModel.get();
-        for (const QString &e : events) {
-            const QStringList w = e.split(' ');
-            if (w[0] == "ack")
-                engine.acknowledge(ackRecord(tree, w[1].toUInt(nullptr, 16)).get());
-            else if (w[0] == "other")
-                engine.acknowledge(ackRecord(tree, w[1].toUInt(nullptr, 16), 0x180).get());
-            else if (w[0] == "bare")
-                engine.acknowledge(ackRecord(nullptr, 0).get());
-            else if (w[0] == "tick")
-                engine.timeout();
-            else if (w[0] == "pause")
-                engine.pause();
-            else if (w[0] == "resume")
-                engine.resume();
-            else if (w[0] == "abort")
-                engine.abort();
+        QFETCH(int, i);
+        const auto &row = kAcks[i];
+        QVERIFY(engine->transmitDirect(patternFile(dir, "three.bin", 150), qint32(kBase), 100));
+        for (const QString &e : QString(row.events).split(' ')) {
+            const quint32 address = e.section(':', 1).toUInt(nullptr, 16);
+            if (e.startsWith("ack"))
+                ack(address);
+            else if (e.startsWith("other"))
+                ack(address, 0x180);
+            else if (e == "bare") // no description: no fields
+                ack(0, 0xAA03, false);
+            else if (e == "tick")
+                engine->timeout();
+            else if (e == "pause")
+                engine->pause();
+            else if (e == "resume")
+                engine->resume();
+            else if (e == "abort")
+                engine->abort();
         }
-        QCOMPARE(r.sent.size(), sends);
-        QCOMPARE(engine.pendingRecords.size(), pending);
-        QCOMPARE(r.timerStarts, timerStarts);
-        QCOMPARE(r.status, status);
-        const bool paused = events.contains("pause") && !events.contains("resume");
-        QCOMPARE(r.timerRunning, pending > 0 && !paused);
-        QCOMPARE(r.finished, pending == 0 ? 1 : 0);
-        QCOMPARE(engine.acceptAcks, !paused || pending == 0);
-        // Every sending is a copy of its block, in order.
-        for (int i = 1; i < r.sent.size(); ++i)
-            QVERIFY(le32(r.sent[i]->data, 0) >= le32(r.sent[i - 1]->data, 0));
+        QCOMPARE(r->sent.size(), row.sends);
+        QCOMPARE(engine->pendingRecords.size(), row.pending);
+        QCOMPARE(r->timerStarts, row.timerStarts);
+        QCOMPARE(r->status, QString(row.status));
+        const bool paused =
+            QString(row.events).contains("pause") && !QString(row.events).contains("resume");
+        QCOMPARE(r->timerRunning, row.pending > 0 && !paused);
+        QCOMPARE(r->finished, row.pending == 0 ? 1 : 0);
+        QCOMPARE(engine->acceptAcks, !paused || row.pending == 0);
     }
 
-    // Before any write settings were validated no field names the address.
-    void burnBeforeWriteSettings()
+    void bootModeSendsOnce()
     {
-        Recorder r;
-        FwTransferEngine engine(r.hooks());
-        aim(engine);
-        engine.addrField = 0;
-        QVERIFY(engine.burn({0xAB03, 1, 2, 3, 0x08008000, 300, 0xCAFEF00D}));
-        QCOMPARE(r.sent.at(0)->message.msg_id, uint16_t(0xAB03));
-        QCOMPARE(r.period, 5000);
-        QCOMPARE(engine.addrInFlight, 0u);
+        QVERIFY(engine->enterBootloader());
+        QCOMPARE(messageOf(*r->sent.at(0)), QStringLiteral("0xaaff 1->10 [0] "));
+        QCOMPARE(r->status, QStringLiteral("Sending packets, 1 remains"));
+        QVERIFY(!r->timerRunning && engine->pendingRecords.isEmpty());
+        engine->timeout();
+        ack(0);
+        QCOMPARE(r->sent.size(), 1);
     }
 
     // Nothing starts while another operation's records are pending.
     void refusedWhileBusy()
     {
-        FwMessageLog log;
-        const QString path = patternFile(dir, QStringLiteral("busy.bin"), 200);
-        Recorder r;
-        FwTransferEngine engine(r.hooks());
-        aim(engine);
-        QVERIFY(engine.transmitDirect(path, qint32(kBase), 100));
-        engine.pause();
-        QVERIFY(!engine.enterBootloader());
-        QVERIFY(!engine.eraseFlash(path, 0));
-        QVERIFY(!engine.transmitDirect(path, 0, 100));
-        QVERIFY(!engine.transmitFiles(fileTransmit(path, 100)));
-        QVERIFY(!engine.burn({0xAB03, 1, 2, 3, 0, 200, 0}));
+        MessageLog log;
+        const QString path = patternFile(dir, "busy.bin", 200);
+        QVERIFY(engine->transmitDirect(path, qint32(kBase), 100));
+        engine->pause();
+        QVERIFY(!engine->enterBootloader());
+        QVERIFY(!engine->eraseFlash(path, 0));
+        QVERIFY(!engine->transmitDirect(path, 0, 100));
+        QVERIFY(!engine->transmitFiles(fileTransmit(path, 100)));
+        QVERIFY(!engine->burn({0xAB03, 1, 2, 3, 0, 200, 0}));
         QCOMPARE(log.texts.filter("Operation refused: a transfer is in progress (4 records").size(),
                  5);
-        QCOMPARE(r.sent.size(), 1);
-        QCOMPARE(engine.pendingRecords.size(), 4);
-        QVERIFY(engine.tempFiles.isEmpty());
+        QCOMPARE(r->sent.size(), 1);
+        QCOMPARE(engine->pendingRecords.size(), 4);
+        QVERIFY(engine->tempFiles.isEmpty());
         // Aborted while paused, a new transfer takes acknowledgements again.
-        engine.abort();
-        QVERIFY(engine.transmitDirect(path, qint32(kBase), 100));
-        engine.acknowledge(ackRecord(sample.treeModel.get(), kBase).get());
-        QCOMPARE(engine.pendingRecords.size(), 3);
+        engine->abort();
+        QVERIFY(engine->transmitDirect(path, qint32(kBase), 100));
+        ack(kBase);
+        QCOMPARE(engine->pendingRecords.size(), 3);
     }
 
-    // Operations that cannot be carried out whole send nothing at all.
-    void refusals_data()
-    {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<int>("fileSize");
-        QTest::addColumn<qint32>("base");
-        QTest::addColumn<int>("blockSize");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("boot command missing")
-            << "boot psw" << 0 << 0 << 0 << "Command 43775 for device PSW doesn't exist";
-        QTest::newRow("erase command missing")
-            << "erase psw" << 10 << 0 << 0 << "Command 43776 for device PSW doesn't exist";
-        QTest::newRow("64-byte write command missing")
-            << "direct psw" << 10 << 0 << 64 << "Command 43778 for device PSW doesn't exist";
-        QTest::newRow("missing file") << "erase missing" << 0 << 0 << 0 << "Can't open file";
-        QTest::newRow("past the top of memory")
-            << "files" << 100 << qint32(-16) << 50 << "would run past address 0xffffffff";
-        QTest::newRow("64-byte padding past the top")
-            << "direct" << 10 << qint32(-32) << 64 << "would run past address 0xffffffff";
-        QTest::newRow("message too long")
-            << "files" << 70000 << 0 << 70000 << "data length limit of 65535 bytes";
-        QTest::newRow("longest message fits") << "files" << 65527 << 0 << 65527 << "";
-        QTest::newRow("block size 0") << "files" << 10 << 0 << 0 << "block size must be at least 1";
-        QTest::newRow("data field not a file")
-            << "files data=2" << 10 << 0 << 5 << "is not a file field";
-        QTest::newRow("temp file cannot be created")
-            << "files nofolder" << 100 << 0 << 50 << "Can't create file";
-        QTest::newRow("model without memory-mode commands") << "files nomode" << 10 << 0 << 5 << "";
-        QTest::newRow("enter-mode command missing")
-            << "files enter=0x1234" << 10 << 0 << 5
-            << "Command 4660 for device OBC-A doesn't exist";
-    }
+    void refusals_data() { addRows(kRefusals); }
     void refusals()
     {
-        QFETCH(QString, operation);
-        QFETCH(int, fileSize);
-        QFETCH(qint32, base);
-        QFETCH(int, blockSize);
-        QFETCH(QString, message);
-        FwMessageLog log;
-        QString path = patternFile(dir, QStringLiteral("refused.bin"), fileSize);
-        Recorder r;
-        FwTransferEngine engine(r.hooks());
-        aim(engine);
-        engine.deleteTempFiles = true;
+        QFETCH(int, i);
+        const auto &row = kRefusals[i];
+        const QString operation(row.operation);
+        MessageLog log;
+        const QString path = patternFile(dir, "refused.bin", row.fileSize) +
+                             (operation.contains("missing") ? ".gone" : "");
+        engine->deleteTempFiles = true;
         if (operation.contains("psw"))
-            engine.device = sample.device(0x7);
-        if (operation.contains("missing"))
-            path += ".gone";
-        FwTransferEngine::FileTransmit t = fileTransmit(path, blockSize);
-        t.baseAddress = base;
-        if (operation.contains("data=2"))
-            t.dataField = 2;
-        if (operation.contains("enter="))
-            t.enterModeCmd = 0x1234;
+            engine->device = sample.device(0x7);
+        FwTransferEngine::FileTransmit t = fileTransmit(path, row.blockSize);
+        t.baseAddress = row.base;
+        t.dataField = operation.contains("data=2") ? 2 : t.dataField;
+        t.enterModeCmd = operation.contains("enter=") ? 0x1234 : t.enterModeCmd;
         if (operation.contains("nomode"))
             t.enterModeCmd = t.exitModeCmd = 0;
         if (operation.contains("nofolder"))
             t.tempFileFolder = dir.filePath("no-such-folder/fw");
-        bool ok = false;
-        if (operation.startsWith("boot"))
-            ok = engine.enterBootloader();
-        else if (operation.startsWith("erase"))
-            ok = engine.eraseFlash(path, base);
-        else if (operation.startsWith("direct"))
-            ok = engine.transmitDirect(path, base, 100);
-        else
-            ok = engine.transmitFiles(t);
-        if (message.isEmpty()) {
+        const QString op = operation.section(' ', 0, 0);
+        const bool ok = op == "boot"     ? engine->enterBootloader()
+                        : op == "erase"  ? engine->eraseFlash(path, row.base)
+                        : op == "direct" ? engine->transmitDirect(path, row.base, 100)
+                                         : engine->transmitFiles(t);
+        if (!*row.message) {
             QVERIFY(ok);
-            QCOMPARE(int(r.sent.at(0)->message.length), 8 + std::min(blockSize, fileSize));
-            engine.abort();
+            QCOMPARE(int(r->sent.at(0)->message.length), 8 + std::min(row.blockSize, row.fileSize));
             return;
         }
-        QVERIFY2(log.has(message), qPrintable(log.texts.join('\n')));
-        QVERIFY(!ok);
-        QVERIFY(r.sent.isEmpty());
-        QVERIFY(engine.pendingRecords.isEmpty());
-        QVERIFY(engine.tempFiles.isEmpty());
-        QVERIFY(QDir(dir.path()).entryList({"fw_b*"}, QDir::Files).isEmpty());
-        QCOMPARE(r.status, QString());
+        QVERIFY2(log.has(row.message), qPrintable(log.texts.join('\n')));
+        QVERIFY(!ok && r->sent.isEmpty() && r->status.isEmpty());
+        QVERIFY(engine->pendingRecords.isEmpty() && engine->tempFiles.isEmpty());
+        QVERIFY(blockFiles().isEmpty());
     }
 
-    void tempFilesKeptUnlessDeleting_data()
-    {
-        QTest::addColumn<bool>("deleting");
-        QTest::newRow("delete") << true;
-        QTest::newRow("keep") << false;
-    }
+    // Not deleting: the list is emptied anyway, so a later removal does
+    // not touch the files either.
     void tempFilesKeptUnlessDeleting()
     {
-        QFETCH(bool, deleting);
-        const QString path = patternFile(dir, QStringLiteral("keep.bin"), 30);
-        Recorder r;
-        FwTransferEngine engine(r.hooks());
-        aim(engine);
-        engine.deleteTempFiles = deleting;
-        QVERIFY(engine.transmitFiles(fileTransmit(path, 10)));
-        const QStringList files = engine.tempFiles;
-        QCOMPARE(files.size(), 3);
+        QVERIFY(engine->transmitFiles(fileTransmit(patternFile(dir, "keep.bin", 30), 10)));
         for (quint32 a : {kBase, kBase + 10, kBase + 20})
-            engine.acknowledge(ackRecord(sample.treeModel.get(), a).get());
-        QCOMPARE(r.status, QStringLiteral("Transfer complete"));
-        QVERIFY(engine.tempFiles.isEmpty());
-        for (const QString &f : files)
-            QCOMPARE(QFile::exists(f), !deleting);
-        // Emptied list: a later removal does not touch them.
-        engine.deleteTempFiles = true;
-        engine.removeTempFiles();
-        for (const QString &f : files)
-            QCOMPARE(QFile::exists(f), !deleting);
-        for (const QString &f : files)
-            QFile::remove(f);
+            ack(a);
+        QCOMPARE(r->status, QStringLiteral("Transfer complete"));
+        engine->deleteTempFiles = true;
+        engine->removeTempFiles();
+        QCOMPARE(blockFiles().size(), 3);
     }
 };
 

@@ -36,6 +36,7 @@ class TestFieldEditor : public QObject
     {
         connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history,
                 &OstrelTableModel::slotInsertFromQue);
+        dock->setCommandTaken(true);
         connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, this,
                 [this](OstrelTableRecord *rec) {
                     QVERIFY(rec->status == OstrelTableRecord::Ready &&
@@ -119,74 +120,6 @@ private slots:
         const QByteArray bytes = QByteArray::fromHex("420001002a0003000701ab");
         QCOMPARE(sent, (QList<QByteArray>{bytes, bytes}));
         QCOMPARE(history->recordCountGet(), 0u);
-    }
-
-    void commandingRoad()
-    {
-        // The docks joined as start-up joins them, the history at depth 1.
-        history->slotSetDepth(1);
-        auto *tree = new CmdTreeSwatch(QStringLiteral("Tree"), window);
-        auto *historyDock = new OstrelHistorySwatch(QStringLiteral("History"), window);
-        auto *hex = new OstrelHexSwatch(QStringLiteral("Hex View"), window);
-        tree->setTreeModel(models->treeModel.get());
-        historyDock->setModel(history);
-        connect(models->treeModel.get(), &TreeModel::signalNewCmdPacketEdit, dock,
-                &OstrelFieldsColorSwatch::slotUpdateFromTreeItem);
-        connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, history,
-                &OstrelTableModel::slotInsertFromQue);
-        connect(tree, &CmdTreeSwatch::signalForce2Que, dock,
-                &OstrelFieldsColorSwatch::slotPrepareCmd2Que);
-        connect(history, &OstrelTableModel::signalNewCmdPacketEdit, dock,
-                &OstrelFieldsColorSwatch::slotUpdateFromTableRecord);
-        connect(history, &OstrelTableModel::signalNewCmdPacketEdit, hex,
-                &OstrelHexSwatch::slotUpdateFromTableRecord);
-        QList<QByteArray> toRadio;
-        connect(history, &OstrelTableModel::signalSendFromHistory, this,
-                [&toRadio](OstrelTableRecord *rec) {
-                    QCOMPARE(rec->status, uint(OstrelTableRecord::Ready));
-                    toRadio << payloadOf(rec->message);
-                });
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window));
-
-        QAbstractItemModel *proxy = tree->treeView->model();
-        tree->treeView->setFocus();
-        tree->treeView->setCurrentIndex(proxy
-                                            ->match(proxy->index(0, 0), Qt::DisplayRole,
-                                                    QStringLiteral("7-380 channels_on"), 1,
-                                                    Qt::MatchExactly | Qt::MatchRecursive)
-                                            .value(0));
-        fieldEdit(1)->setText(QStringLiteral("1"));
-        QTest::keyClick(tree->treeView, Qt::Key_Enter);
-        QCOMPARE(toRadio, QList<QByteArray>{powerOn});
-        QCOMPARE(payloadOf(history->itemAtRow(0)->message), powerOn);
-        settle();
-
-        // Choosing the history row shows it in the editor and the hex view.
-        historyDock->tableView->setFocus();
-        historyDock->tableView->setCurrentIndex(history->index(0, 2));
-        QCOMPARE(header().mid(0, 2), (QStringList{"Destination address", "0X7"}));
-        QCOMPARE(hex->groupBox->title(), QStringLiteral("Message 0x380 from 0x1 to 0x7, len = 4"));
-        QCOMPARE(hex->hexEdit->text(), QStringLiteral("01 00 00 00"));
-
-        // Return typed into the field's own editor, which the dock replaces
-        // while the key is delivered; the depth trims rows, Delete clears them.
-        for (int value = 2; value <= 4; ++value) {
-            fieldEdit(1)->setText(QString::number(value));
-            fieldEdit(1)->setFocus();
-            QTest::keyPress(fieldEdit(1), Qt::Key_Return);
-            QCOMPARE(toRadio.size(), value);
-            QCOMPARE(toRadio.last().mid(8), QByteArray(1, char(value)) + QByteArray(3, '\0'));
-            QCOMPARE(history->recordCountGet(), value < 4 ? 2u : 1u); // depth N holds N + 1
-            settle();
-            if (value == 3) {
-                historyDock->tableView->setFocus();
-                QTest::keyClick(historyDock->tableView, Qt::Key_Delete);
-                QCOMPARE(history->rowCount(), 0);
-                settle();
-            }
-        }
-        QCOMPARE(payloadOf(dock->currentRecord->message).mid(8), QByteArray::fromHex("04000000"));
     }
 };
 

@@ -1,0 +1,25 @@
+#ifndef LAYOUTFILE_H
+#define LAYOUTFILE_H
+
+#include <QByteArray>
+
+// The layout file: one byte N, N bytes of the window's saved geometry, then
+// the window's saved state (docks and tool bars) up to the end of the file.
+namespace LayoutFile
+{
+
+// Empty when the geometry block does not fit the one-byte count.
+QByteArray encode(const QByteArray &geometry, const QByteArray &state);
+
+struct Parsed {
+    // Whole blocks only: a file cut inside the geometry gives no geometry.
+    bool hasGeometry = false;
+    QByteArray geometry;
+    QByteArray state; // empty when the file ends after the geometry
+};
+
+Parsed decode(const QByteArray &bytes);
+
+} // namespace LayoutFile
+
+#endif // LAYOUTFILE_H

@@ -1,0 +1,223 @@
+// The real console, end to end, as an operator runs it: on its own X server
+// (Xvfb), against a scripted KISS modem and a local SiDS endpoint, driven
+// with the keyboard through xdotool. Frames from the satellite reach the
+// radio logs and SatNOGS, a command picked in the tree and a rack button's
+// hot key go out through the modem, quitting writes the layout and a
+// restart restores it.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace
+{
+
+QByteArray address(const QByteArray &call, int ssid)
+{
+    QByteArray a;
+    for (int i = 0; i < 6; ++i)
+        a.append(char(quint8(i < call.size() ? call[i] : ' ') << 1));
+    return a + char(ssid);
+}
+
+// A KISS data frame from RS99S holding one power switch state message.
+QByteArray kissFrameFromSatellite()
+{
+    return QByteArray::fromHex("c000") + address("QZ9XK", 0x60) + address("RS99S", 0x61) +
+           QByteArray::fromHex("03f0") + QByteArray::fromHex("800407000100040005000000c0");
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir work;
+    QProcess xvfb;
+    QString display;
+    QTcpServer modem;
+    QTcpServer sids;
+    QStringList posts;
+    QByteArray fromConsole;
+    QTcpSocket *link = nullptr;
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("DISPLAY", display);
+        env.insert("QT_QPA_PLATFORM", "xcb");
+        // Under the sanitizers the X client libraries, once unloaded, leave
+        // allocations LeakSanitizer can no longer name or suppress; our own
+        // leaks are checked by the in-process tests of the same start-up.
+        env.insert("LSAN_OPTIONS", "detect_leaks=0");
+        return env;
+    }
+    bool xdotool(const QStringList &args, QByteArray *out = nullptr)
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.start(QStandardPaths::findExecutable("xdotool"), args);
+        if (!p.waitForFinished(10000) || p.exitCode() != 0)
+            return false;
+        if (out)
+            *out = p.readAllStandardOutput();
+        return true;
+    }
+    QString consoleWindow()
+    {
+        QByteArray out;
+        if (!xdotool({"search", "--name", "Velkaro Telemetry Viewer v"}, &out))
+            return QString();
+        return QString(out).split('\n').value(0).trimmed();
+    }
+    QStringList arguments() const
+    {
+        return {"Interface",         "KISSTCP",
+                "KISSTCP_Hostname",  "127.0.0.1",
+                "KISSTCP_Port",      QString::number(modem.serverPort()),
+                "SiDS_CallSign",     "QZ9XK",
+                "SiDS_latitude",     "+55.75",
+                "SiDS_longitude",    "37.61",
+                "SiDS_SatCallSign0", "RS99S",
+                "SiDS_NORAD_id0",    "99999",
+                "SiDS_URL_main",     QString("http://127.0.0.1:%1/m").arg(sids.serverPort()),
+                "StartLayout",       work.filePath("start.layout"),
+                "ErrorLogFile",      work.filePath("errors.log")};
+    }
+    // Starts the console and waits for its window and its modem link.
+    bool start(QProcess &console)
+    {
+        link = nullptr;
+        QSignalSpy accepted(&modem, &QTcpServer::newConnection);
+        console.setProcessEnvironment(environment());
+        console.setWorkingDirectory(work.path());
+        console.setProcessChannelMode(QProcess::ForwardedChannels);
+        console.start(QStringLiteral(VELKARO_BINARY_DIR "/app/velkaro"), arguments());
+        if (!console.waitForStarted(10000) || !accepted.wait(20000))
+            return false;
+        link = modem.nextPendingConnection();
+        connect(link, &QTcpSocket::readyRead, this, [this]() { fromConsole += link->readAll(); });
+        QElapsedTimer t;
+        t.start();
+        while (consoleWindow().isEmpty() && t.elapsed() < 20000)
+            QTest::qWait(50);
+        return !consoleWindow().isEmpty();
+    }
+    bool quit(QProcess &console)
+    {
+        // "&File", "&Quit": the keys an operator would use.
+        return xdotool({"windowfocus", "--sync", consoleWindow()}) &&
+               xdotool({"key", "--delay", "200", "alt+f", "q"}) && console.waitForFinished(20000) &&
+               console.exitCode() == 0;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY2(!QStandardPaths::findExecutable("Xvfb").isEmpty(), "Xvfb is not installed");
+        QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(), "xdotool is not installed");
+        for (int n = 90 + QCoreApplication::applicationPid() % 400;; ++n) {
+            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
+                continue;
+            display = QString(":%1").arg(n);
+            xvfb.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+            QVERIFY(xvfb.waitForStarted(10000));
+            break;
+        }
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QString("/tmp/.X11-unix/X%1").arg(display.mid(1))),
+                                 20000);
+        QVERIFY(QFile::link(QStringLiteral(VELKARO_SOURCE_DIR "/resources"),
+                            work.filePath("resources")));
+        QVERIFY(modem.listen(QHostAddress::LocalHost, 0));
+        QVERIFY(sids.listen(QHostAddress::LocalHost, 0));
+        connect(&sids, &QTcpServer::newConnection, this, [this]() {
+            while (QTcpSocket *s = sids.nextPendingConnection()) {
+                connect(s, &QTcpSocket::readyRead, this, [this, s]() {
+                    const QByteArray all = s->property("got").toByteArray() + s->readAll();
+                    s->setProperty("got", all);
+                    const int end = all.indexOf("\r\n\r\n") + 4;
+                    const int at = all.toLower().indexOf("content-length:");
+                    if (end < 4 || at < 0 ||
+                        all.size() < end + all.mid(at + 15, 8).split('\r')[0].trimmed().toInt())
+                        return;
+                    posts << QString::fromLatin1(all.mid(end));
+                    s->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+                    s->disconnectFromHost();
+                });
+            }
+        });
+    }
+    void cleanupTestCase()
+    {
+        xvfb.terminate();
+        xvfb.waitForFinished(10000);
+    }
+
+    void operatorSession()
+    {
+        QProcess console;
+        QVERIFY(start(console));
+
+        // A frame from the satellite: logged, and posted with the sign kept.
+        link->write(kissFrameFromSatellite());
+        QTRY_COMPARE_WITH_TIMEOUT(posts.size(), 1, 20000);
+        const QByteArray kiss = kissFrameFromSatellite();
+        const QByteArray bare = kiss.mid(2, kiss.size() - 3);
+        QVERIFY2(posts.first().contains("latitude=%2B55.75") &&
+                     posts.first().endsWith("&frame=" + bare.toHex().toUpper()),
+                 qPrintable(posts.first()));
+        const QStringList logs = QDir(work.filePath("logs")).entryList({"*.kss"});
+        QCOMPARE(logs.size(), 1);
+        QFile kss(work.filePath("logs/" + logs.first()));
+        QVERIFY(kss.open(QIODevice::ReadOnly));
+        QVERIFY(
+            kss.readAll().endsWith(QByteArray::fromHex("c000") + bare + QByteArray::fromHex("c0")));
+
+        // A command picked in the tree by its name goes out through the modem.
+        QVERIFY(xdotool({"windowfocus", "--sync", consoleWindow()}));
+        QVERIFY(xdotool({"key", "--delay", "100", "Tab"}));
+        QVERIFY(xdotool({"type", "--delay", "30", "channels_on"}));
+        QVERIFY(xdotool({"key", "--delay", "200", "Tab", "Tab", "End", "Return"}));
+        const QByteArray command = QByteArray::fromHex("800301000700040001000000");
+        QTRY_VERIFY_WITH_TIMEOUT(fromConsole.contains(command), 20000);
+        QVERIFY(fromConsole.startsWith(QByteArray::fromHex("c000")));
+
+        // The rack of resources/racks/ shows "PSW on(0)" on top of "History":
+        // a click on it, then its hot key, each send its stored command.
+        const QByteArray stored = QByteArray::fromHex("80030100070004000f000000");
+        QVERIFY(xdotool({"mousemove", "--window", consoleWindow(), "938", "178", "click", "1"}));
+        QTRY_COMPARE_WITH_TIMEOUT(fromConsole.count(stored), 1, 20000);
+        QVERIFY(xdotool({"key", "0"}));
+        QTRY_COMPARE_WITH_TIMEOUT(fromConsole.count(stored), 2, 20000);
+
+        // The operator moves the window; quitting keeps the place.
+        QVERIFY(xdotool({"windowmove", "--sync", consoleWindow(), "40", "30"}));
+        QVERIFY(quit(console));
+        QFile layout(work.filePath("start.layout"));
+        QVERIFY(layout.open(QIODevice::ReadOnly));
+        const QByteArray bytes = layout.readAll();
+        QVERIFY(bytes.size() > 1 + quint8(bytes.at(0)));
+
+        QProcess again;
+        QVERIFY(start(again));
+        QByteArray geometry;
+        QVERIFY(xdotool({"getwindowgeometry", consoleWindow()}, &geometry));
+        QVERIFY2(geometry.contains("Position: 40,30"), geometry.constData());
+        QVERIFY(quit(again));
+        QFile errors(work.filePath("errors.log"));
+        QVERIFY(errors.open(QIODevice::ReadOnly));
+        const QString log = errors.readAll();
+        const QString second = log.mid(log.lastIndexOf("Application started at "));
+        QVERIFY2(!second.contains("layout file"), qPrintable(second));
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"

@@ -1,0 +1,230 @@
+// The wiring that start-up itself makes, on the real objects it makes: a
+// wrong or missing connection in Startup fails here.
+
+#include "cmdtreeswatch.h"
+#include "ostrelexchangeinterface.h"
+#include "ostrelfieldscolorswatch.h"
+#include "ostrelhexswatch.h"
+#include "ostrelhistoryswatch.h"
+#include "ostreltablemodel.h"
+#include "ostreltablerecord.h"
+#include "packeteditlayout.h"
+#include "powersupplyunit.h"
+#include "powerswitchcontrol.h"
+#include "support_console.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+class TestStartupWiring : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void commandFromTheEditor_data()
+    {
+        QTest::addColumn<QStringList>("config");
+        QTest::addColumn<QString>("counts"); // schedule queue history sent
+        QTest::newRow("queue undefined") << QStringList{} << "1 0 1 1";
+        QTest::newRow("queue 0") << QStringList{"EnableQueue", "0"} << "1 0 1 1";
+        QTest::newRow("queue 1: nobody takes the record")
+            << QStringList{"EnableQueue", "1"} << "1 1 0 0";
+    }
+    void commandFromTheEditor()
+    {
+        QFETCH(QStringList, config);
+        QFETCH(QString, counts);
+        Console c(config);
+        Startup &s = *c.startup;
+        auto *tree = c.dock<CmdTreeSwatch>("Tree");
+        QAbstractItemModel *proxy = tree->treeView->model();
+        tree->treeView->setCurrentIndex(proxy
+                                            ->match(proxy->index(0, 0), Qt::DisplayRole,
+                                                    QStringLiteral("7-380 channels_on"), 1,
+                                                    Qt::MatchExactly | Qt::MatchRecursive)
+                                            .value(0));
+        QTest::keyClick(tree->treeView, Qt::Key_Enter);
+        QTest::keyClick(tree->treeView, Qt::Key_Enter);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QString got = QStringList{QString::number(s.scheduleModel->rowCount()),
+                                        QString::number(s.queueModel->rowCount()),
+                                        QString::number(s.historyModel->rowCount()),
+                                        QString::number(s.sentModel->rowCount())}
+                                .join(' ');
+        QCOMPARE(got, counts.replace("1", "2"));
+        // Copies are taken before anyone changes the record: the schedule's
+        // before the history takes it, the sent-record model's before the
+        // null reader marks it failed.
+        QCOMPARE(s.scheduleModel->itemAtRow(0)->status, uint(OstrelTableRecord::Ready));
+        if (s.sentModel->rowCount()) {
+            QCOMPARE(s.sentModel->itemAtRow(0)->status, uint(OstrelTableRecord::Ready));
+            QCOMPARE(s.historyModel->itemAtRow(0)->status, uint(OstrelTableRecord::ErrorTx));
+        }
+    }
+
+    void receivedMessageReachesTheHistory()
+    {
+        Console c({"HistoryDepth", "010"});
+        Startup &s = *c.startup;
+        QCOMPARE(s.historyModel->maxDepth(), 10u); // base 10, not octal
+        QSignalSpy incoming(s.historyModel.get(), &OstrelTableModel::signalIncomingMsg);
+        for (int i = 0; i < 12; ++i)
+            emit ostrelIF->ostrel_RX_message(ostrel_message{0x480, 0x7, 0x1, 4, nullptr},
+                                             QByteArray::fromHex("01000000"));
+        QCOMPARE(incoming.size(), 12);
+        QCOMPARE(s.historyModel->rowCount(), 11); // a depth of N holds N + 1
+        QCOMPARE(s.historyModel->itemAtRow(0)->packet->name, QStringLiteral("feeders_state"));
+    }
+
+    void powerPanelsHiddenButFed()
+    {
+        Console c({});
+        Startup &s = *c.startup;
+        QVERIFY(!s.powerSwitch->isVisible() && !s.powerSupply->isVisible());
+        QVERIFY(s.powerSwitch->isWindow() && s.powerSupply->isWindow());
+        auto states = [&]() {
+            QString marks;
+            for (QCheckBox *b : s.powerSwitch->findChildren<QCheckBox *>())
+                marks += b->isChecked() ? '1' : '0';
+            return marks;
+        };
+        const QString before = states();
+        emit ostrelIF->ostrel_RX_message(ostrel_message{0x480, 0x7, 0x1, 4, nullptr},
+                                         QByteArray::fromHex("ffff0000"));
+        QVERIFY(states() != before);
+        QVERIFY(!s.powerSwitch->isVisible());
+
+        // The panels' commands go out like the editor's.
+        s.powerSupply->setPort(QStringLiteral("SRC=0X1, DST=0X18, MSGID=0X580, DLEN=0X1, data:01"));
+        QCOMPARE(s.historyModel->rowCount(), 2);
+        QCOMPARE(s.sentModel->rowCount(), 1);
+
+        c.window()->slotPowerSwitch();
+        c.window()->slotPowerSupply();
+        QVERIFY(s.powerSwitch->isVisible() && s.powerSupply->isVisible());
+    }
+
+    void historyPickReachesFieldsAndHex()
+    {
+        Console c({});
+        Startup &s = *c.startup;
+        emit ostrelIF->ostrel_RX_message(ostrel_message{0x480, 0x7, 0x1, 4, nullptr},
+                                         QByteArray::fromHex("0f000000"));
+        auto *fields = c.dock<OstrelFieldsColorSwatch>("Fields");
+        s.historyModel->slotNewCmdPacketEditFromSel(s.historyModel->index(0, 2), QModelIndex());
+        QVERIFY(fields->currentRecord);
+        QCOMPARE(fields->currentRecord->recordId, s.historyModel->itemAtRow(0)->recordId);
+    }
+
+    void commandingRoad()
+    {
+        // The editor, tree, history and hex view as start-up joins them, the
+        // history at depth 1.
+        Console c({"HistoryDepth", "1"});
+        Startup &s = *c.startup;
+        auto *tree = c.dock<CmdTreeSwatch>("Tree");
+        auto *fields = c.dock<OstrelFieldsColorSwatch>("Fields");
+        auto *history = c.dock<OstrelHistorySwatch>("History");
+        auto *hex = c.dock<OstrelHexSwatch>("Hex View");
+        QVERIFY(QTest::qWaitForWindowExposed(c.window()));
+        auto fieldEdit = [fields]() {
+            return qobject_cast<QLineEdit *>(fields->layout->fieldEditors.value(1));
+        };
+        auto sentData = [&](int row) { return s.sentModel->itemAtRow(uint(row))->data.toHex(); };
+        auto settle = []() {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QCoreApplication::processEvents();
+        };
+
+        QAbstractItemModel *proxy = tree->treeView->model();
+        tree->treeView->setFocus();
+        tree->treeView->setCurrentIndex(proxy
+                                            ->match(proxy->index(0, 0), Qt::DisplayRole,
+                                                    QStringLiteral("7-380 channels_on"), 1,
+                                                    Qt::MatchExactly | Qt::MatchRecursive)
+                                            .value(0));
+        fieldEdit()->setText(QStringLiteral("1"));
+        QTest::keyClick(tree->treeView, Qt::Key_Enter);
+        QCOMPARE(s.sentModel->rowCount(), 1);
+        QCOMPARE(sentData(0), QByteArray("01000000"));
+        settle();
+
+        // Choosing the history row shows it in the editor and the hex view.
+        history->tableView->setFocus();
+        history->tableView->setCurrentIndex(s.historyModel->index(0, 2));
+        QCOMPARE(fields->firstAddressEdit->text(), QStringLiteral("0X7"));
+        QCOMPARE(hex->groupBox->title(), QStringLiteral("Message 0x380 from 0x1 to 0x7, len = 4"));
+        QCOMPARE(hex->hexEdit->text(), QStringLiteral("01 00 00 00"));
+
+        // Return typed into the field's own editor, which the dock replaces
+        // while the key is delivered; the depth trims rows, Delete clears them.
+        for (int value = 2; value <= 4; ++value) {
+            fieldEdit()->setText(QString::number(value));
+            fieldEdit()->setFocus();
+            QTest::keyPress(fieldEdit(), Qt::Key_Return);
+            QCOMPARE(s.sentModel->rowCount(), value);
+            QCOMPARE(sentData(value - 1),
+                     QByteArray::number(value, 16).rightJustified(2, '0') + "000000");
+            QCOMPARE(s.historyModel->recordCountGet(), value < 4 ? 2u : 1u); // depth N holds N + 1
+            settle();
+            if (value == 3) {
+                history->tableView->setFocus();
+                QTest::keyClick(history->tableView, Qt::Key_Delete);
+                QCOMPARE(s.historyModel->rowCount(), 0);
+                settle();
+            }
+        }
+    }
+
+    void handlerStandsDownAtExit()
+    {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("errors.log");
+        {
+            Console c({"ErrorLogFile", name});
+            qWarning("while running");
+        }
+        // Neither the closed log nor the gone window may be reached now.
+        qWarning("after exit");
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray log = f.readAll();
+        QVERIFY(log.contains("while running") && !log.contains("after exit"));
+    }
+
+    void errorLog_data()
+    {
+        QTest::addColumn<bool>("named");
+        QTest::newRow("named, appended") << true;
+        QTest::newRow("not named: the toolkit's warning first") << false;
+    }
+    void errorLog()
+    {
+        QFETCH(bool, named);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("errors.log");
+        {
+            QFile f(name);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("old line\n");
+        }
+        Console c(named ? QStringList{"ErrorLogFile", name} : QStringList{});
+        QFile f(name);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QStringList lines = QString(f.readAll()).split('\n');
+        if (named) {
+            QCOMPARE(lines.at(0), QStringLiteral("old line"));
+            QVERIFY(lines.at(1).startsWith("Application started at "));
+            QVERIFY(lines.at(2).endsWith(": \"Error log file opened: " + name + "\""));
+            QVERIFY(c.output().contains("\"Error log file opened: " + name + "\""));
+        } else {
+            QCOMPARE(lines.size(), 2);
+            const QString first = c.output().section('\n', 0, 0);
+            QVERIFY2(first.contains("WARNING: ") && first.contains("No file name specified"),
+                     qPrintable(c.output()));
+        }
+    }
+};
+
+QTEST_MAIN(TestStartupWiring)
+#include "tst_startupwiring.moc"
