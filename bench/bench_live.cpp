@@ -86,11 +86,15 @@ QByteArray ax25Frame(int n)
     QByteArray f = callsign("QZ9XK", char(0x60)) + callsign("VELKA1", char(0x61));
     f.append(char(0x03));
     f.append(char(0xF0));
-    const char counter[3] = {char(n & 0x7F), char((n >> 7) & 0x7F), char((n >> 14) & 0x7F)};
-    // feeders_state: 32 channel bits.
-    const QByteArray feeders = QByteArray(counter, 3) + QByteArray(1, char(0x05));
-    // charger_state: mode 1 (charging), 500 mA, 7.4 V, 20 degC.
-    const QByteArray charger = QByteArray::fromHex("01f401cdccec4014");
+    // feeders_state: the same channels on in every frame, as a satellite
+    // reports them between commands.
+    const QByteArray feeders = QByteArray::fromHex("15000005");
+    // charger_state: mode 1 (charging), a current of n & 0x3FFF mA (two
+    // 7-bit bytes), 7.4 V and (n >> 14) & 0x7F degC.
+    QByteArray charger = QByteArray::fromHex("01f401cdccec4014");
+    charger[1] = char(n & 0x7F);
+    charger[2] = char((n >> 7) & 0x7F);
+    charger[7] = char((n >> 14) & 0x7F);
     appendMessage(f, 0x480, 0x7, 0x1, feeders);
     appendMessage(f, 0x582, 0x18, 0x1, charger);
     appendMessage(f, 0x480, 0x7, 0x1, feeders);
