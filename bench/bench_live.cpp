@@ -16,7 +16,7 @@
 // The console is driven only through its command line and its socket, so
 // whatever the window looks like inside, this keeps measuring the same road.
 //
-//   build/bench/bench_live [path/to/velkaro] [frames]
+//   build/bench/bench_live [--no-racks] [path/to/velkaro] [frames]
 //
 // Targets: at least 50,000 messages/s sustained; under 10% of a core at
 // 4,000 messages/s; every frame in the .kss; the resident set flat once the
@@ -225,13 +225,17 @@ bool waitFor(const std::function<bool()> &done, const std::function<qint64()> &p
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString exe = QFileInfo(argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                           : QCoreApplication::applicationDirPath() +
-                                                 QStringLiteral("/../app/velkaro"))
+    QStringList args = QCoreApplication::arguments().mid(1);
+    // Without the sample racks the "History" dock is not tabbed behind one.
+    const bool noRacks = args.removeAll(QStringLiteral("--no-racks")) > 0;
+    const QString exe = QFileInfo(!args.isEmpty() ? args.at(0)
+                                                  : QCoreApplication::applicationDirPath() +
+                                                        QStringLiteral("/../app/velkaro"))
                             .absoluteFilePath();
-    const int frames = argc > 2 ? QByteArray(argv[2]).toInt() : kDefaultFrames;
+    const int frames = args.size() > 1 ? args.at(1).toInt() : kDefaultFrames;
     if (!QFileInfo(exe).isExecutable() || frames <= 0) {
-        std::printf("usage: bench_live [path/to/velkaro] [frames]; %s is not executable\n",
+        std::printf("usage: bench_live [--no-racks] [path/to/velkaro] [frames]; %s is not "
+                    "executable\n",
                     qPrintable(exe));
         return 1;
     }
@@ -241,6 +245,11 @@ int main(int argc, char **argv)
         !copyTree(QStringLiteral(VELKARO_SOURCE_DIR "/resources"), work.filePath("resources"))) {
         std::printf("cannot prepare the working directory\n");
         return 1;
+    }
+    if (noRacks) {
+        QDir racks(work.filePath("resources/racks"));
+        for (const QString &rack : racks.entryList({"*.dvk"}, QDir::Files))
+            racks.remove(rack);
     }
 
     QTcpServer modem;
@@ -387,8 +396,8 @@ int main(int argc, char **argv)
     const ProcStat last = readProc(pid);
     stopConsole();
 
-    std::printf("console %s, history depth %d, radio logs on, offscreen\n", qPrintable(exe),
-                kDepth);
+    std::printf("console %s, history depth %d, radio logs on, offscreen, %s\n", qPrintable(exe),
+                kDepth, noRacks ? "no racks" : "sample racks");
     std::printf("saturation: %d frames of %d messages in %.2f s\n", frames, kMessagesPerFrame,
                 wall);
     std::printf("  %.0f frames/s, %.0f messages/s sustained\n", frames / wall, msgRate);
