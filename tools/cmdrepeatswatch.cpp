@@ -1,16 +1,14 @@
 #include "cmdrepeatswatch.h"
 
-#include "ostrelqueswatch.h"
+#include "commandtable.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 #include "tableclipboard.h"
 #include "toolsresources.h"
 
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -25,33 +23,19 @@ CmdRepeatSwatch::CmdRepeatSwatch(const QString &name, QWidget *parent, Qt::Windo
     listPath = QDir::cleanPath(QStringLiteral("resources") + QDir::separator() +
                                QStringLiteral("cmd_repeat.txt"));
 
-    groupBox = new QGroupBox;
-    boxLayout = new QVBoxLayout;
-    tableView = new QTableView;
-    tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    tableView->setContextMenuPolicy(Qt::CustomContextMenu);
+    buildCommandFrame(this);
     connect(tableView, &QWidget::customContextMenuRequested, this,
             &CmdRepeatSwatch::slotHandleContextMenu);
-    buttonBox = new QGroupBox;
-    buttonLayout = new QHBoxLayout;
 
-    sendButton = new QPushButton(tr("Repeat"));
-    sendButton->setToolTip(tr("Send command to server. Use selection + Enter for sequential send"));
+    sendButton = pressButton(
+        tr("Repeat"), tr("Send command to server. Use selection + Enter for sequential send"), this,
+        &CmdRepeatSwatch::slotBtnSendPressed);
     sendButton->setFixedWidth(80);
 
     actionShow->setIcon(toolsIcon(QStringLiteral("loop_alt2_24x21.png")));
-    tableView->verticalHeader()->setMinimumSectionSize(20);
-    tableView->verticalHeader()->setDefaultSectionSize(20);
 
-    setWidget(groupBox);
-    groupBox->setLayout(boxLayout);
-    boxLayout->addWidget(tableView);
-    boxLayout->addWidget(buttonBox);
-    buttonBox->setLayout(buttonLayout);
     buttonLayout->addStretch();
     buttonLayout->addWidget(sendButton, 0, Qt::AlignRight);
-
-    connect(sendButton, &QPushButton::pressed, this, &CmdRepeatSwatch::slotBtnSendPressed);
 }
 
 CmdRepeatSwatch::~CmdRepeatSwatch() = default;
@@ -77,25 +61,8 @@ void CmdRepeatSwatch::setDefaultPath(QString path)
 
 void CmdRepeatSwatch::loadFromFile(QString fileName)
 {
-    if (fileName.isEmpty() || !model)
-        return;
-    QFile file(fileName);
-    const bool opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
-    if (!opened)
-        qCritical("%s", qPrintable(tr("Can't open file %1").arg(fileName)));
-    qDebug("%s", qPrintable(tr("Loading command repeat list from file %1").arg(fileName)));
-    if (opened) {
-        const CommandFileContent content =
-            readCommandFile(&file, model->descriptorModelGet(), false);
-        for (const auto &record : content.records)
-            model->slotUpdateFromCmdEditor(record.get());
-        for (const QString &line : content.badLines)
-            qCritical("%s", qPrintable(tr("Error reading command repeat list file at \"%1\", "
-                                          "insertion skipped")
-                                           .arg(line)));
-        file.close();
-    }
-    qDebug("%s", qPrintable(tr("finished loading")));
+    loadCommandFile(model, fileName, false, tr("Loading command repeat list from file %1"),
+                    tr("Error reading command repeat list file at \"%1\", insertion skipped"));
 }
 
 void CmdRepeatSwatch::sendCopyOf(OstrelTableRecord *record)
@@ -111,10 +78,7 @@ void CmdRepeatSwatch::slotBtnSendPressed()
     if (!model ||
         !isSignalConnected(QMetaMethod::fromSignal(&CmdRepeatSwatch::signalSendFromRepeatList)))
         return;
-    const QModelIndexList selection = selectedInRowOrder(tableView);
-    if (selection.isEmpty() || !selection.first().isValid())
-        return;
-    if (OstrelTableRecord *record = model->itemPacket(selection.first()))
+    if (OstrelTableRecord *record = model->itemPacket(firstSelected(tableView)))
         sendCopyOf(record);
 }
 

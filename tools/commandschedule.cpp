@@ -8,16 +8,11 @@
 #include <QDateTime>
 #include <QDir>
 #include <QDoubleSpinBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
-#include <QItemSelectionModel>
-#include <QKeySequence>
 #include <QMetaMethod>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <QtEndian>
@@ -94,38 +89,27 @@ CommandSchedule::CommandSchedule(const QString &name, QWidget *parent, Qt::Windo
     const QString sep = QDir::separator();
     schedulePath = QStringLiteral("resources") + sep + QStringLiteral("schedules") + sep;
 
-    groupBox = new QGroupBox;
-    boxLayout = new QHBoxLayout;
-    tableView = new QTableView;
-    tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    buildCommandFrame(this);
     tableView->setShowGrid(false);
-    tableView->verticalHeader()->setMinimumSectionSize(20);
-    tableView->verticalHeader()->setDefaultSectionSize(20);
-    tableView->setContextMenuPolicy(Qt::CustomContextMenu);
-    buttonBox = new QGroupBox;
-    buttonLayout = new QVBoxLayout;
 
-    sendButton = new QPushButton(tr("Send Schedule"));
-    deleteButton = new QPushButton(tr("Delete"));
-    deleteButton->setToolTip(tr("Delete selected commands from schedule"));
-    upButton = new QPushButton(tr("Up"));
-    upButton->setToolTip(tr("Move selected command up in schedule"));
-    downButton = new QPushButton(tr("Down"));
-    downButton->setToolTip(tr("Move selected command down in schedule"));
-    saveButton = new QPushButton(tr("Save..."));
-    saveButton->setToolTip(tr("Use selection to save a set of commands"));
-    openButton = new QPushButton(tr("Open"));
-    openButton->setToolTip(tr("Append schedule from file to current"));
+    sendButton = pressButton(tr("Send Schedule"), QString(), this,
+                             &CommandSchedule::slotBtnSendSchedulePressed);
+    deleteButton = pressButton(tr("Delete"), tr("Delete selected commands from schedule"), this,
+                               &CommandSchedule::slotBtnDeletePressed);
+    upButton = pressButton(tr("Up"), tr("Move selected command up in schedule"), this,
+                           &CommandSchedule::slotBtnUpPressed);
+    downButton = pressButton(tr("Down"), tr("Move selected command down in schedule"), this,
+                             &CommandSchedule::slotBtnDownPressed);
+    saveButton = pressButton(tr("Save..."), tr("Use selection to save a set of commands"), this,
+                             &CommandSchedule::slotBtnSavePressed);
+    openButton = pressButton(tr("Open"), tr("Append schedule from file to current"), this,
+                             &CommandSchedule::slotButtonOpenPressed);
     timeSpinBox = new QDoubleSpinBox;
     timeSpinBox->setSuffix(tr("+ sec"));
     timeSpinBox->setRange(0, 5000);
-    setTimeButton = new QPushButton(tr("Set time"));
+    setTimeButton =
+        pressButton(tr("Set time"), QString(), this, &CommandSchedule::slotBtnSetPressed);
 
-    setWidget(groupBox);
-    groupBox->setLayout(boxLayout);
-    boxLayout->addWidget(tableView);
-    boxLayout->addWidget(buttonBox);
-    buttonBox->setLayout(buttonLayout);
     buttonLayout->addWidget(sendButton);
     buttonLayout->addWidget(deleteButton, 32);
     buttonLayout->addWidget(upButton);
@@ -136,23 +120,11 @@ CommandSchedule::CommandSchedule(const QString &name, QWidget *parent, Qt::Windo
     buttonLayout->addWidget(setTimeButton);
     buttonLayout->addStretch();
 
-    connect(sendButton, &QPushButton::pressed, this, &CommandSchedule::slotBtnSendSchedulePressed);
-    connect(deleteButton, &QPushButton::pressed, this, &CommandSchedule::slotBtnDeletePressed);
-    connect(upButton, &QPushButton::pressed, this, &CommandSchedule::slotBtnUpPressed);
-    connect(downButton, &QPushButton::pressed, this, &CommandSchedule::slotBtnDownPressed);
-    connect(saveButton, &QPushButton::pressed, this, &CommandSchedule::slotBtnSavePressed);
-    connect(openButton, &QPushButton::pressed, this, &CommandSchedule::slotButtonOpenPressed);
-    connect(setTimeButton, &QPushButton::pressed, this, &CommandSchedule::slotBtnSetPressed);
     connect(tableView, &QAbstractItemView::activated, this, &CommandSchedule::updateButtons);
-
     // Only while the table has the focus: the arrows must still step the
     // time box, and never reorder the schedule from another window.
-    auto *up = new QShortcut(QKeySequence(Qt::Key_Up), tableView);
-    up->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(up, &QShortcut::activated, this, &CommandSchedule::slotBtnUpPressed);
-    auto *down = new QShortcut(QKeySequence(Qt::Key_Down), tableView);
-    down->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(down, &QShortcut::activated, this, &CommandSchedule::slotBtnDownPressed);
+    focusShortcut(tableView, Qt::Key_Up, this, &CommandSchedule::slotBtnUpPressed);
+    focusShortcut(tableView, Qt::Key_Down, this, &CommandSchedule::slotBtnDownPressed);
 }
 
 CommandSchedule::~CommandSchedule() = default;
@@ -161,13 +133,7 @@ void CommandSchedule::setModel(OstrelTableModel *tableModel)
 {
     model = tableModel;
     tableView->setModel(model);
-    tableView->setColumnWidth(0, 60);
-    tableView->setColumnWidth(1, 60);
-    tableView->setColumnWidth(2, 180);
-    tableView->setColumnWidth(3, 80);
-    tableView->setColumnWidth(4, 80);
-    tableView->setColumnWidth(5, 80);
-    tableView->setColumnWidth(6, 260);
+    setCommandColumnWidths(tableView);
     tableView->setColumnWidth(12, 70);
 }
 
@@ -230,27 +196,12 @@ void CommandSchedule::slotBtnSavePressed()
         qWarning("%s", qPrintable(tr("Schedule is empty - nothing to save")));
         return;
     }
-    QString fileName = QFileDialog::getSaveFileName(this, tr("Save queue to file"),
-                                                    schedulePath + QStringLiteral("_example.sch"),
-                                                    tr("Ostrel Queue (*.sch)"));
-    if (fileName.isEmpty())
-        return;
-    if (fileName.right(4).compare(QLatin1String(".sch"), Qt::CaseInsensitive) != 0)
-        fileName += QStringLiteral(".sch");
-
-    const QModelIndexList selection = selectedInRowOrder(tableView);
-    if (selection.isEmpty())
-        return;
+    const QString fileName = askSaveFileName(this, tr("Save queue to file"),
+                                             schedulePath + QStringLiteral("_example.sch"),
+                                             tr("Ostrel Queue (*.sch)"), QStringLiteral(".sch"));
     QList<OstrelTableRecord *> records;
-    for (int row = selection.first().row(); row <= selection.last().row(); ++row) {
-        OstrelTableRecord *record = model->itemAtRow(unsigned(row));
-        if (!record) {
-            // A schedule file silently short of a command is worse than none.
-            qCritical("%s", qPrintable(tr("Packet record at row %1 not found").arg(row)));
-            return;
-        }
-        records << record;
-    }
+    if (fileName.isEmpty() || !recordsToSave(tableView, model, &records))
+        return;
     writeFileAtomicallyOrReport(fileName, scheduleFileBytes(records));
 }
 
@@ -268,10 +219,7 @@ void CommandSchedule::slotBtnSetPressed()
     timeOffset = int(timeSpinBox->value());
     if (!model)
         return;
-    const QModelIndexList selection = selectedInRowOrder(tableView);
-    if (selection.isEmpty() || !selection.first().isValid())
-        return;
-    if (OstrelTableRecord *record = model->itemPacket(selection.first())) {
+    if (OstrelTableRecord *record = model->itemPacket(firstSelected(tableView))) {
         record->timeToSend = unsigned(timeOffset);
         model->slotCommandChanged(record);
     }
@@ -279,23 +227,6 @@ void CommandSchedule::slotBtnSetPressed()
 
 void CommandSchedule::loadScheduleFromFile(QString fileName)
 {
-    if (fileName.isEmpty() || !model)
-        return;
-    QFile file(fileName);
-    const bool opened = file.open(QIODevice::ReadOnly | QIODevice::Text);
-    if (!opened)
-        qCritical("%s", qPrintable(tr("Can't open file %1").arg(fileName)));
-    qDebug("%s", qPrintable(tr("Loading schedule from file %1").arg(fileName)));
-    if (opened) {
-        const CommandFileContent content = readScheduleFile(&file, model->descriptorModelGet());
-        for (const auto &record : content.records)
-            model->slotUpdateFromCmdEditor(record.get());
-        for (const QString &line : content.badLines)
-            qCritical(
-                "%s",
-                qPrintable(
-                    tr("Error reading schedule file at \"%1\", insertion skipped").arg(line)));
-        file.close();
-    }
-    qDebug("%s", qPrintable(tr("finished loading")));
+    loadCommandFile(model, fileName, true, tr("Loading schedule from file %1"),
+                    tr("Error reading schedule file at \"%1\", insertion skipped"));
 }

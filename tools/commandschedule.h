@@ -2,7 +2,7 @@
 #define COMMANDSCHEDULE_H
 
 #include "colorswatch.h"
-#include "ostrelqueswatch.h"
+#include "commandtable.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,97 +1,28 @@
 #include "commandschedule.h"
 #include "ostreltablerecord.h"
-#include "support_tools.h"
+#include "support_commands.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
-namespace
-{
-
-const QString kOn = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000");
-const QString kStore = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0XA60, DLEN=0X0");
-
-QStringList linesOf(OstrelTableModel *model)
-{
-    QStringList lines;
-    for (int row = 0; row < model->rowCount(); ++row) {
-        OstrelTableRecord *rec = model->itemAtRow(unsigned(row));
-        lines << rec->toStr() + " @" + QString::number(rec->timeToSend);
-    }
-    return lines;
-}
-
-} // namespace
-
 class TestCommandSchedule : public QObject
 {
     Q_OBJECT
-    SampleModels *models = nullptr;
+    CommandDock<CommandSchedule> *f = nullptr;
     OstrelTableModel *schedule = nullptr;
     CommandSchedule *dock = nullptr;
-    QTemporaryDir *dir = nullptr;
 
-    void add(const QString &line, unsigned int time)
-    {
-        OstrelTableRecord rec;
-        QVERIFY(rec.fromStr(line, models->treeModel.get()));
-        rec.timeToSend = time;
-        schedule->slotUpdateFromCmdEditor(&rec);
-    }
-    QString writeFile(const QString &name, const QByteArray &bytes)
-    {
-        QFile file(dir->filePath(name));
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return QString();
-        return file.fileName();
-    }
-    void answerFileDialog(const QString &path, QString *caption, QString *folder)
-    {
-        QTimer::singleShot(0, [path, caption, folder] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            *caption = dialog->windowTitle() + " | " + dialog->nameFilters().join(';');
-            *folder = dialog->directory().absolutePath();
-            dialog->selectFile(path);
-            static_cast<QDialog *>(dialog)->accept();
-        });
-    }
+    void add(const QString &line, unsigned int time) { addCommand(schedule, line, time); }
 
 private slots:
     void init()
     {
-        models = new SampleModels;
-        schedule = new OstrelTableModel(models->treeModel.get());
-        dock = new CommandSchedule(QStringLiteral("Schedule"));
-        dock->setModel(schedule);
-        dir = new QTemporaryDir;
+        f = new CommandDock<CommandSchedule>;
+        schedule = &f->table;
+        dock = f->dock;
     }
-    void cleanup()
-    {
-        delete dock;
-        delete schedule;
-        delete models;
-        delete dir;
-    }
+    void cleanup() { delete f; }
 
-    void packAtFixedClock()
-    {
-        const qint64 t = 1780000000;
-        OstrelTableRecord rec;
-        QVERIFY(rec.fromStr(kOn, models->treeModel.get()));
-        rec.timeToSend = 10;
-        QByteArray data;
-        QVERIFY(packScheduleData({&rec}, t, &data));
-        QByteArray expected = QByteArray::fromHex("0100");
-        for (int i = 0; i < 4; ++i)
-            expected += char(((t + 40) >> (8 * i)) & 0xFF);
-        expected += QByteArray::fromHex("8003"
-                                        "0100"
-                                        "0700"
-                                        "0400"
-                                        "01000000");
-        QCOMPARE(data.toHex(), expected.toHex());
-    }
     void packRefusals_data()
     {
         QTest::addColumn<QList<int>>("lengths");
@@ -153,10 +84,17 @@ private slots:
                  QStringLiteral("f030 1 5 30"));
         const QByteArray data(reinterpret_cast<const char *>(m.data), m.length);
         QCOMPARE(rec->data, data);
-        const qint64 first = qFromLittleEndian<quint32>(data.constData() + 2);
+        // The clock is read once: the offsets + 30 s are added to the same moment.
+        const quint32 first = qFromLittleEndian<quint32>(data.constData() + 2);
         QVERIFY(first >= before + 40 && first <= after + 40);
-        QCOMPARE(qFromLittleEndian<quint32>(data.constData() + 2 + 16), quint32(first - 10));
-        QCOMPARE(data.mid(22, 8).toHex(), QByteArray("600a010007000000"));
+        QByteArray expected = QByteArray::fromHex("0200");
+        for (quint32 time : {first, first - 10}) {
+            expected.resize(expected.size() + 4);
+            qToLittleEndian(time, expected.data() + expected.size() - 4);
+            expected += time == first ? QByteArray::fromHex("800301000700040001000000")
+                                      : QByteArray::fromHex("600a010007000000");
+        }
+        QCOMPARE(data.toHex(), expected.toHex());
     }
 
     void setTimeAndMoves()
@@ -171,13 +109,10 @@ private slots:
         QCOMPARE(schedule->itemAtRow(1)->timeToSend, 12u);
         QCOMPARE(schedule->index(1, 12).data().toUInt(), 12u);
 
-        dock->tableView->selectRow(0);
-        QTest::mouseClick(dock->upButton, Qt::LeftButton); // record id 1: nothing
-        QCOMPARE(linesOf(schedule), (QStringList{kOn + " @0", kStore + " @12", kOn + " @7"}));
-        dock->tableView->selectRow(2);
+        QTest::mouseClick(dock->upButton, Qt::LeftButton);
+        QCOMPARE(linesOf(schedule, true).first(), kStore + " @12");
         QTest::mouseClick(dock->downButton, Qt::LeftButton);
-        QCOMPARE(linesOf(schedule).last(), kOn + " @7");
-        QVERIFY(!dock->tableView->selectionModel()->hasSelection());
+        QCOMPARE(linesOf(schedule, true), (QStringList{kOn + " @0", kStore + " @12", kOn + " @7"}));
 
         QModelIndexList deleted;
         connect(dock, &CommandSchedule::signalDeleteFromSchedule, this,
@@ -192,7 +127,7 @@ private slots:
         QCOMPARE(dock->timeSpinBox->value(), 13.9);
         dock->tableView->setFocus();
         QTest::keyClick(dock->tableView, Qt::Key_Up);
-        QCOMPARE(linesOf(schedule), (QStringList{kOn + " @0", kOn + " @7", kStore + " @12"}));
+        QCOMPARE(linesOf(schedule, true), (QStringList{kOn + " @0", kOn + " @7", kStore + " @12"}));
         QTest::mouseClick(dock->deleteButton, Qt::LeftButton);
         QCOMPARE(deleted.size(), 13);
         QCOMPARE(deleted.first().row(), 1);
@@ -214,24 +149,22 @@ private slots:
         add(kOn, 10);
         add(kStore, 0);
         dock->tableView->selectRow(1); // a save writes every row whatever is selected
-        QString caption, folder;
-        answerFileDialog(dir->filePath(answer), &caption, &folder);
+        QString seen;
+        answerFileDialog(f->dir.filePath(answer), &seen);
         dock->slotBtnSavePressed();
-        QCOMPARE(caption, QStringLiteral("Save queue to file | Ostrel Queue (*.sch)"));
-        QCOMPARE(folder, QDir(QStringLiteral("resources/schedules")).absolutePath());
-        QFile file(dir->filePath(written));
+        QCOMPARE(seen, "Save queue to file | " + QDir("resources/schedules").absolutePath() +
+                           " | Ostrel Queue (*.sch)");
+        QFile file(f->dir.filePath(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (kOn + ", time:10\n" + kStore + ", time:0\n").toLatin1());
 
-        answerFileDialog(file.fileName(), &caption, &folder);
+        answerFileDialog(file.fileName(), &seen);
         QTest::ignoreMessage(QtDebugMsg,
                              qPrintable("Loading schedule from file " + file.fileName()));
-        QTest::ignoreMessage(QtDebugMsg, "finished loading");
         QTest::mouseClick(dock->openButton, Qt::LeftButton);
-        QCOMPARE(caption,
-                 QStringLiteral("Open command schedule from file | Command Schedule (*.sch)"));
-        QCOMPARE(folder, QDir::homePath());
-        QCOMPARE(linesOf(schedule),
+        QCOMPARE(seen, "Open command schedule from file | " + QDir::homePath() +
+                           " | Command Schedule (*.sch)");
+        QCOMPARE(linesOf(schedule, true),
                  (QStringList{kOn + " @10", kStore + " @0", kOn + " @10", kStore + " @0"}));
         QCOMPARE(schedule->itemAtRow(3)->status, unsigned(OstrelTableRecord::Ready));
     }
@@ -256,40 +189,28 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, good);
         QFETCH(QStringList, bad);
-        const QString path = writeFile("in.sch", bytes);
-        QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading schedule from file " + path));
+        const QString path = f->write("in.sch", bytes);
+        QStringList expected{"Loading schedule from file " + path};
         for (const QString &line : bad)
-            QTest::ignoreMessage(QtCriticalMsg, qPrintable("Error reading schedule file at \"" +
-                                                           line + "\", insertion skipped"));
-        QTest::ignoreMessage(QtDebugMsg, "finished loading");
+            expected << "Error reading schedule file at \"" + line + "\", insertion skipped";
+        MessageLog log;
         dock->loadScheduleFromFile(path);
-        QCOMPARE(linesOf(schedule), good);
+        QCOMPARE(log.seen, expected << "finished loading");
+        QCOMPARE(linesOf(schedule, true), good);
     }
-    void sampleAndEmpty()
+    void sampleLooksAndEmpty()
     {
         const QString sample = QStringLiteral("resources/schedules/camera_pass.sch");
         QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading schedule from file " + sample));
-        QTest::ignoreMessage(QtDebugMsg, "finished loading");
         dock->loadScheduleFromFile(sample);
         QCOMPARE(schedule->rowCount(), 5);
         QCOMPARE(schedule->itemAtRow(4)->timeToSend, 300u);
         QVERIFY(schedule->itemAtRow(4)->packet);
+        QVERIFY(savedPicture(dock, 900, 330, "schedule-dock.png"));
 
-        OstrelTableModel empty(models->treeModel.get());
-        dock->setModel(&empty);
+        schedule->removeRows(0, schedule->rowCount());
         QTest::ignoreMessage(QtWarningMsg, "Schedule is empty - nothing to save");
         dock->slotBtnSavePressed();
-        dock->setModel(schedule);
-    }
-
-    void looks()
-    {
-        add(kOn, 10);
-        add(kStore, 0);
-        dock->resize(900, 330);
-        dock->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dock));
-        QVERIFY(dock->grab().save(QStringLiteral(VELKARO_BINARY_DIR "/schedule-dock.png")));
     }
 };
 

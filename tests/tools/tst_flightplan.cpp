@@ -1,4 +1,5 @@
 #include "flightplan.h"
+#include "support_commands.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -61,10 +62,7 @@ private slots:
 
         QTest::mouseClick(plan.sendButton, Qt::LeftButton);
         QVERIFY(!QApplication::activeModalWidget());
-        plan.resize(320, 90);
-        plan.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&plan));
-        QVERIFY(plan.grab().save(QStringLiteral(VELKARO_BINARY_DIR "/flight-plan.png")));
+        QVERIFY(savedPicture(&plan, 320, 90, "flight-plan.png"));
     }
 };
 

@@ -1,6 +1,6 @@
 #include "ostrelqueswatch.h"
 #include "ostreltablerecord.h"
-#include "support_tools.h"
+#include "support_commands.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -16,38 +16,12 @@ QString command(int mask)
            QStringLiteral("000000");
 }
 
-QStringList linesOf(OstrelTableModel *model)
+QStringList commands(const QList<int> &masks)
 {
     QStringList lines;
-    for (int row = 0; row < model->rowCount(); ++row)
-        lines << model->itemAtRow(unsigned(row))->toStr();
+    for (int mask : masks)
+        lines << command(mask);
     return lines;
-}
-
-// Answers the next file dialog with `path`, or cancels it when empty.
-void answerFileDialog(const QString &path, QString *caption = nullptr)
-{
-    QTimer::singleShot(0, [path, caption] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog);
-        if (caption)
-            *caption = dialog->windowTitle();
-        if (path.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        dialog->selectFile(path);
-        static_cast<QDialog *>(dialog)->accept();
-    });
-}
-
-QList<int> selectedRows(QTableView *view)
-{
-    QList<int> rows;
-    for (const QModelIndex &i : view->selectionModel()->selectedRows())
-        rows << i.row();
-    std::sort(rows.begin(), rows.end());
-    return rows;
 }
 
 } // namespace
@@ -55,90 +29,58 @@ QList<int> selectedRows(QTableView *view)
 class TestQueueDock : public QObject
 {
     Q_OBJECT
-    SampleModels *models = nullptr;
+    CommandDock<OstrelQueSwatch> *f = nullptr;
     OstrelTableModel *queue = nullptr;
-    QPointer<OstrelQueSwatch> dock;
-    QTemporaryDir *dir = nullptr;
 
     void fill(int count)
     {
-        for (int mask = 1; mask <= count; ++mask) {
-            OstrelTableRecord rec;
-            QVERIFY(rec.fromStr(command(mask), models->treeModel.get()));
-            queue->slotUpdateFromCmdEditor(&rec);
-        }
-    }
-    void select(const QList<int> &rows)
-    {
-        dock->tableView->clearSelection();
-        for (int row : rows)
-            dock->tableView->selectionModel()->select(
-                queue->index(row, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    }
-    QString writeFile(const QString &name, const QByteArray &bytes)
-    {
-        const QString path = dir->filePath(name);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            return QString();
-        return path;
+        for (int mask = 1; mask <= count; ++mask)
+            addCommand(queue, command(mask));
     }
 
 private slots:
     void init()
     {
-        models = new SampleModels;
-        queue = new OstrelTableModel(models->treeModel.get());
-        dock = new OstrelQueSwatch(QStringLiteral("Queue"));
-        dock->setModel(queue);
-        connect(dock, &OstrelQueSwatch::signalDeleteFromQue, queue,
+        f = new CommandDock<OstrelQueSwatch>;
+        queue = &f->table;
+        connect(f->dock, &OstrelQueSwatch::signalDeleteFromQue, queue,
                 &OstrelTableModel::slotDeleteFromBtn);
-        dir = new QTemporaryDir;
     }
-    void cleanup()
-    {
-        delete dock;
-        delete queue;
-        delete models;
-        delete dir;
-    }
+    void cleanup() { delete f; }
 
     void load_data()
     {
         // Loaded after one command already held; "-" is a file that is not there.
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QList<int>>("masks");
-        QTest::addColumn<QStringList>("bad");
+        QTest::addColumn<QString>("bad");
         const QByteArray c2 = command(2).toLatin1(), c3 = command(3).toLatin1();
-        QTest::newRow("CR LF lines") << c2 + "\r\n" + c3 << QList<int>{1, 2, 3} << QStringList();
+        QTest::newRow("CR LF lines") << c2 + "\r\n" + c3 << QList<int>{1, 2, 3} << QString();
         QTest::newRow("third line empty ends the file")
-            << c2 + "\n" + c3 + "\n\n" + c2 << QList<int>{1, 2, 3} << QStringList();
-        QTest::newRow("first line empty") << "\n" + c2 << QList<int>{1} << QStringList();
+            << c2 + "\n" + c3 + "\n\n" + c2 << QList<int>{1, 2, 3} << QString();
+        QTest::newRow("first line empty") << "\n" + c2 << QList<int>{1} << QString();
         QTest::newRow("spaced hex reported and skipped")
             << c2 + "\nDLEN=0X4, data:01 02 03 04\n" + c3 << QList<int>{1, 2, 3}
-            << QStringList{"DLEN=0X4, data:01 02 03 04"};
-        QTest::newRow("missing file") << QByteArray("-") << QList<int>{1} << QStringList();
+            << "DLEN=0X4, data:01 02 03 04";
+        QTest::newRow("missing file") << QByteArray("-") << QList<int>{1} << QString();
     }
     void load()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QList<int>, masks);
-        QFETCH(QStringList, bad);
+        QFETCH(QString, bad);
         fill(1);
-        const QString path = bytes == "-" ? dir->filePath("none.que") : writeFile("q.que", bytes);
-        if (bytes == "-")
-            QTest::ignoreMessage(QtCriticalMsg, qPrintable("Can't open file " + path));
-        QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading queue from file " + path));
-        for (const QString &line : bad)
-            QTest::ignoreMessage(QtCriticalMsg, qPrintable("Error reading queue file at \"" + line +
-                                                           "\", insertion skipped"));
-        QTest::ignoreMessage(QtDebugMsg, "finished loading");
-        dock->loadFromFile(path);
-        QStringList expected;
-        for (int mask : masks)
-            expected << command(mask);
-        QCOMPARE(linesOf(queue), expected);
+        const bool missing = bytes == "-";
+        const QString path = missing ? f->dir.filePath("none.que") : f->write("q.que", bytes);
+        MessageLog log;
+        f->dock->loadFromFile(path);
+        QStringList expected{"Loading queue from file " + path, "finished loading"};
+        if (missing)
+            expected.prepend("Can't open file " + path);
+        if (!bad.isEmpty())
+            expected.insert(1, "Error reading queue file at \"" + bad + "\", insertion skipped");
+        QCOMPARE(log.seen, expected);
+        QCOMPARE(linesOf(queue), commands(masks));
         for (int row = 1; row < queue->rowCount(); ++row)
             QCOMPARE(queue->itemAtRow(unsigned(row))->status, unsigned(OstrelTableRecord::Ready));
     }
@@ -163,57 +105,53 @@ private slots:
         QFETCH(QString, written);
         QFETCH(QList<int>, masks);
         fill(6);
-        select(selected);
-        QString caption;
-        answerFileDialog(dir->filePath(answer), &caption);
-        dock->slotBtnSavePressed();
-        QCOMPARE(caption, QStringLiteral("Save queue to file"));
-        QFile file(dir->filePath(written));
+        selectRows(f->dock->tableView, selected);
+        QString seen;
+        answerFileDialog(f->dir.filePath(answer), &seen);
+        f->dock->slotBtnSavePressed();
+        QCOMPARE(seen, "Save queue to file | " + QDir("resources/queues").absolutePath() +
+                           " | Ostrel Queue (*.que)");
+        QFile file(f->dir.filePath(written));
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QByteArray expected;
-        for (int mask : masks)
-            expected += command(mask).toLatin1() + '\n';
-        QCOMPARE(file.readAll(), expected);
+        QCOMPARE(file.readAll(), (commands(masks).join('\n') + '\n').toLatin1());
 
         // Read back: one Ready record per line, appended after what is held.
-        OstrelTableModel other(models->treeModel.get());
-        dock->setModel(&other);
-        QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading queue from file " + file.fileName()));
-        QTest::ignoreMessage(QtDebugMsg, "finished loading");
-        dock->loadFromFile(file.fileName());
-        QCOMPARE(linesOf(&other).join('\n') + '\n', QString::fromLatin1(expected));
-        dock->setModel(queue);
+        queue->removeRows(0, queue->rowCount());
+        MessageLog quiet;
+        f->dock->loadFromFile(file.fileName());
+        QCOMPARE(linesOf(queue), commands(masks));
     }
     void saveEmptyOrCancelled()
     {
         QTest::ignoreMessage(QtWarningMsg, "Queue is empty - nothing to save");
-        dock->slotBtnSavePressed(); // no dialog: it would wait for an answer
+        f->dock->slotBtnSavePressed(); // no dialog: it would wait for an answer
         fill(1);
         answerFileDialog(QString());
-        dock->slotBtnSavePressed();
-        QCOMPARE(QDir(dir->path()).entryList(QDir::Files), QStringList());
+        f->dock->slotBtnSavePressed();
+        QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), QStringList());
     }
 
     void sendInRowOrder()
     {
         fill(5);
-        select({0});
-        dock->slotBtnSendPressed(); // without a taker the command stays
+        selectRows(f->dock->tableView, {0});
+        f->dock->slotBtnSendPressed(); // without a taker the command stays
         QCOMPARE(queue->rowCount(), 5);
         QStringList sent;
-        connect(dock, &OstrelQueSwatch::signalSendFromQue, this, [&sent](OstrelTableRecord *rec) {
-            sent << rec->toStr();
-            delete rec; // the receiver owns it
-        });
-        select({3, 1, 4});
-        QTest::keyClick(dock->tableView, Qt::Key_Return);
+        connect(f->dock, &OstrelQueSwatch::signalSendFromQue, this,
+                [&sent](OstrelTableRecord *rec) {
+                    sent << rec->toStr();
+                    delete rec; // the receiver owns it
+                });
+        selectRows(f->dock->tableView, {3, 1, 4});
+        QTest::keyClick(f->dock->tableView, Qt::Key_Return);
         QCOMPARE(sent, QStringList{command(2)});
-        QCOMPARE(selectedRows(dock->tableView), (QList<int>{2, 3}));
-        QTest::keyClick(dock->tableView, Qt::Key_Enter);
-        QTest::mouseClick(dock->sendButton, Qt::LeftButton);
-        QTest::mouseClick(dock->sendButton, Qt::LeftButton); // nothing selected any more
-        QCOMPARE(sent, (QStringList{command(2), command(4), command(5)}));
-        QCOMPARE(linesOf(queue), (QStringList{command(1), command(3)}));
+        QCOMPARE(selectedRows(f->dock->tableView), (QList<int>{2, 3}));
+        QTest::keyClick(f->dock->tableView, Qt::Key_Enter);
+        QTest::mouseClick(f->dock->sendButton, Qt::LeftButton);
+        QTest::mouseClick(f->dock->sendButton, Qt::LeftButton); // nothing selected any more
+        QCOMPARE(sent, commands({2, 4, 5}));
+        QCOMPARE(linesOf(queue), commands({1, 3}));
     }
     void upDown_data()
     {
@@ -242,13 +180,10 @@ private slots:
         fill(4);
         if (removed >= 0)
             queue->removeRows(removed, 1);
-        select({selected});
-        QTest::mouseClick(up ? dock->upButton : dock->downButton, Qt::LeftButton);
-        QStringList expected;
-        for (int mask : masks)
-            expected << command(mask);
-        QCOMPARE(linesOf(queue), expected);
-        QCOMPARE(selectedRows(dock->tableView), selection);
+        selectRows(f->dock->tableView, {selected});
+        QTest::mouseClick(up ? f->dock->upButton : f->dock->downButton, Qt::LeftButton);
+        QCOMPARE(linesOf(queue), commands(masks));
+        QCOMPARE(selectedRows(f->dock->tableView), selection);
     }
 
     void keysOnlyWhileFocused()
@@ -256,36 +191,35 @@ private slots:
         QMainWindow window;
         auto *edit = new QLineEdit;
         window.setCentralWidget(edit);
-        dock->setParent(&window);
-        window.addDockWidget(Qt::RightDockWidgetArea, dock);
+        window.addDockWidget(Qt::RightDockWidgetArea, f->dock);
         window.show();
         window.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window));
         fill(3);
-        select({1});
+        selectRows(f->dock->tableView, {1});
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_PageUp);
         QTest::keyClick(edit, Qt::Key_Delete);
-        QCOMPARE(linesOf(queue), (QStringList{command(1), command(2), command(3)}));
+        QCOMPARE(linesOf(queue), commands({1, 2, 3}));
 
-        dock->tableView->setFocus();
-        QTest::keyClick(dock->tableView, Qt::Key_PageDown);
-        QCOMPARE(linesOf(queue), (QStringList{command(1), command(3), command(2)}));
-        QTest::keyClick(dock->tableView, Qt::Key_PageUp);
-        QTest::keyClick(dock->tableView, Qt::Key_PageUp);
-        QCOMPARE(linesOf(queue), (QStringList{command(2), command(1), command(3)}));
-        select({0, 2});
-        QTest::keyClick(dock->tableView, Qt::Key_Delete);
-        QCOMPARE(linesOf(queue), QStringList{command(1)});
-        dock->setParent(nullptr); // the window must not delete it
+        f->dock->tableView->setFocus();
+        QTest::keyClick(f->dock->tableView, Qt::Key_PageDown);
+        QCOMPARE(linesOf(queue), commands({1, 3, 2}));
+        QTest::keyClick(f->dock->tableView, Qt::Key_PageUp);
+        QTest::keyClick(f->dock->tableView, Qt::Key_PageUp);
+        QCOMPARE(linesOf(queue), commands({2, 1, 3}));
+        selectRows(f->dock->tableView, {0, 2});
+        QTest::keyClick(f->dock->tableView, Qt::Key_Delete);
+        QCOMPARE(linesOf(queue), commands({1}));
+        f->dock->setParent(nullptr); // the window must not delete it
     }
 
     void contextMenu()
     {
         fill(3);
-        select({2, 0});
+        selectRows(f->dock->tableView, {2, 0});
         QList<OstrelTableRecord *> offered;
-        connect(dock, &OstrelQueSwatch::signalAddCommand2Button, this,
+        connect(f->dock, &OstrelQueSwatch::signalAddCommand2Button, this,
                 [&offered](QMenu *menu, QList<OstrelTableRecord *> records) {
                     offered = records;
                     menu->addAction(QStringLiteral("Rack 1"));
@@ -303,73 +237,61 @@ private slots:
             }
             popup->close();
         });
-        emit dock->tableView->customContextMenuRequested(QPoint(5, 5));
+        emit f->dock->tableView->customContextMenuRequested(QPoint(5, 5));
         QCOMPARE(entries,
                  (QStringList{"Copy Ctrl+C", "Save Ctrl+S", "", "Add to rack", "> Rack 1"}));
         // The selected rows only, top down; the records stay the model's.
         QCOMPARE(offered, (QList<OstrelTableRecord *>{queue->itemAtRow(0), queue->itemAtRow(2)}));
 
         QGuiApplication::clipboard()->clear();
-        QTest::keyClick(dock->tableView, Qt::Key_C, Qt::ControlModifier);
+        QTest::keyClick(f->dock->tableView, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QGuiApplication::clipboard()->text().count('\n'), 1);
     }
 
     void openMenu()
     {
         const QByteArray a = command(1).toLatin1(), b = command(2).toLatin1();
-        QVERIFY(!writeFile("q/a.que", a).isEmpty());
-        QVERIFY(!writeFile("q/deep/b&c.que", b).isEmpty());
-        QVERIFY(!writeFile("q/notes.txt", a).isEmpty());
-        dock->setDefaultQuePath(dir->filePath("q"));
+        QVERIFY(!f->write("q/a.que", a).isEmpty());
+        QVERIFY(!f->write("q/deep/b&c.que", b).isEmpty());
+        QVERIFY(!f->write("q/notes.txt", a).isEmpty());
+        f->dock->setDefaultQuePath(f->dir.filePath("q"));
         QStringList titles;
-        for (QAction *action : dock->openMenu->actions())
+        for (QAction *action : f->dock->openMenu->actions())
             titles << action->text();
         QCOMPARE(titles.takeFirst(), QStringLiteral("From file..."));
         titles.sort();
         QCOMPARE(titles, (QStringList{"a.que", "deep/b&&c.que"}));
 
-        for (QAction *action : dock->openMenu->actions()) {
-            if (action->text().startsWith("deep")) {
-                QTest::ignoreMessage(QtDebugMsg, qPrintable("Loading queue from file " +
-                                                            dir->filePath("q/deep/b&c.que")));
-                QTest::ignoreMessage(QtDebugMsg, "finished loading");
+        MessageLog log;
+        for (QAction *action : f->dock->openMenu->actions())
+            if (action->text().startsWith("deep"))
                 action->trigger();
-            }
-        }
-        QCOMPARE(linesOf(queue), QStringList{command(2)});
+        QCOMPARE(log.seen.value(0), "Loading queue from file " + f->dir.filePath("q/deep/b&c.que"));
+        QCOMPARE(linesOf(queue), commands({2}));
 
         // A save adds its file to the menu.
-        select({0});
-        answerFileDialog(dir->filePath("q/new"));
-        dock->slotBtnSavePressed();
-        QCOMPARE(dock->openMenu->actions().size(), 4);
+        selectRows(f->dock->tableView, {0});
+        answerFileDialog(f->dir.filePath("q/new"));
+        f->dock->slotBtnSavePressed();
+        QCOMPARE(f->dock->openMenu->actions().size(), 4);
     }
 
-    void sampleQueue()
+    void sampleQueueAndLooks()
     {
         // The default folder's sample loads whole, every command known to the map.
         QAction *sample = nullptr;
-        for (QAction *action : dock->openMenu->actions())
+        for (QAction *action : f->dock->openMenu->actions())
             sample = action->text() == "eps_checkout.que" ? action : sample;
         QVERIFY(sample);
-        QTest::ignoreMessage(QtDebugMsg,
-                             "Loading queue from file resources/queues/eps_checkout.que");
-        QTest::ignoreMessage(QtDebugMsg, "finished loading");
+        MessageLog log;
         sample->trigger();
+        QCOMPARE(log.seen, (QStringList{"Loading queue from file resources/queues/eps_checkout.que",
+                                        "finished loading"}));
         QCOMPARE(queue->rowCount(), 4);
         for (int row = 0; row < 4; ++row)
             QVERIFY(queue->itemAtRow(unsigned(row))->packet);
-    }
-
-    void looks()
-    {
-        fill(4);
-        dock->resize(900, 260);
-        dock->show();
-        QVERIFY(QTest::qWaitForWindowExposed(dock));
-        const QImage image = dock->grab().toImage();
-        QVERIFY(image.save(QStringLiteral(VELKARO_BINARY_DIR "/queue-dock.png")));
-        QVERIFY(!dock->actionShow->icon().isNull());
+        QVERIFY(!f->dock->actionShow->icon().isNull());
+        QVERIFY(savedPicture(f->dock, 900, 260, "queue-dock.png"));
     }
 };
 
