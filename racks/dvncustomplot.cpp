@@ -76,6 +76,13 @@ DvnCustomPlot::DvnCustomPlot(CustomPlotSettings settings, InstrumentRackSwatch *
             qOverload<const QCPRange &>(&QCPAxis::setRange));
     connect(yAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), yAxis2,
             qOverload<const QCPRange &>(&QCPAxis::setRange));
+    // Autoscale, drags, zooms and rescales all move a range; the twin axes
+    // follow these two.
+    connect(xAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
+            &DvnCustomPlot::markStale);
+    connect(yAxis, qOverload<const QCPRange &>(&QCPAxis::rangeChanged), this,
+            &DvnCustomPlot::markStale);
+    connect(this, &QCustomPlot::afterReplot, this, [this] { stale = false; });
     connect(title, &QCPTextElement::doubleClicked, this,
             [this](QMouseEvent *event) { titleDoubleClick(event, title); });
     connect(this, &QCustomPlot::axisDoubleClick, this,
@@ -100,6 +107,7 @@ CappedGraph *DvnCustomPlot::addCappedGraph()
     // Constructing a graph registers it with the plot and its legend.
     auto *graph = new CappedGraph(xAxis, yAxis);
     graph->setName(QStringLiteral("Graph %1").arg(graphCount() - 1));
+    markStale();
     return graph;
 }
 
@@ -213,6 +221,7 @@ void DvnCustomPlot::selectionChanged()
             g->setSelection(QCPDataSelection(g->data()->dataRange()));
         }
     }
+    markStale();
 }
 
 Qt::Orientations DvnCustomPlot::followedOrientation() const
@@ -250,6 +259,7 @@ void DvnCustomPlot::mousePress(QMouseEvent *event)
     tracer->setBrush(Qt::red);
     tracer->setSize(7);
     tracer->updatePosition();
+    markStale();
 
     const double at = tracer->position->key();
     const QString when = MSecDateTimeTicker::keyToDateTime(at, Qt::LocalTime)
@@ -298,11 +308,13 @@ void DvnCustomPlot::addRandomGraph()
 void DvnCustomPlot::slotShowLegend()
 {
     legend->setVisible(true);
+    markStale();
 }
 
 void DvnCustomPlot::slotHideLegend()
 {
     legend->setVisible(false);
+    markStale();
 }
 
 void DvnCustomPlot::slotResetPlotData()

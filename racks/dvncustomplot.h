@@ -17,7 +17,8 @@ class QMenu;
 // tracer that writes the selected graph's point into the rack's status bar.
 //
 // The rack creates and removes plots and adds graphs and points through its
-// data road; a plot never redraws when points arrive, the rack's tick does.
+// data road; a plot never redraws when points arrive, the rack's tick does,
+// and only when something changed since the plot was last drawn.
 // Before the plot drops a graph itself it tells the rack (unbindGraph), so
 // that no point is routed to a graph that is gone. The plot's object name
 // is the title it was built with; renames change only what is shown.
@@ -35,6 +36,11 @@ public:
     CappedGraph *addCappedGraph();
 
     QCPTextElement *titleElement() const { return title; }
+
+    // Whatever changes the plot without drawing it marks it stale; any
+    // replot, whoever asks for it, draws everything there is and clears it.
+    void markStale() { stale = true; }
+    bool isStale() const { return stale; }
 
     // The two exports behind savePlotToFile and savePlotToCSV, given the
     // chosen file name; false (and a message) when nothing was written.
@@ -70,6 +76,7 @@ private:
     Qt::Orientations followedOrientation() const;
 
     QCPTextElement *title = nullptr;
+    bool stale = true;
 };
 
 #endif // DVNCUSTOMPLOT_H

@@ -466,8 +466,12 @@ void InstrumentRackSwatch::addPoint2Graph(QCPGraph *graph, double x, double y)
     else
         graph->addData(x, y);
     DvnCustomPlot *plot = plotOfGraph.value(graph);
-    if (!plot)
+    if (!plot) {
+        if (auto *owner = qobject_cast<DvnCustomPlot *>(graph->parentPlot()))
+            owner->markStale();
         return;
+    }
+    plot->markStale();
     QCPAxis *xAxis = plot->xAxis;
     QCPAxis *yAxis = plot->yAxis;
     if (graph->dataCount() == 1) {
@@ -494,8 +498,9 @@ void InstrumentRackSwatch::addPoint2Graph(QCPGraph *graph, double x, double y)
 
 void InstrumentRackSwatch::handleTimeoutReplot()
 {
+    // An unchanged plot is not drawn again: an idle rack costs nothing.
     for (QWidget *w : qAsConst(plots))
-        if (auto *plot = qobject_cast<DvnCustomPlot *>(w))
+        if (auto *plot = qobject_cast<DvnCustomPlot *>(w); plot && plot->isStale())
             plot->replot(QCustomPlot::rpRefreshHint);
     replotTimer->start(kReplotMs);
 }

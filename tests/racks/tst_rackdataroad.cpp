@@ -269,6 +269,45 @@ private slots:
         QCOMPARE(watch->text(), QStringLiteral("Set"));
     }
 
+    void tickDrawsOnlyChanges_data()
+    {
+        QTest::addColumn<int>("change");
+        QTest::addColumn<int>("replots");
+        QTest::newRow("idle") << 0 << 0;
+        QTest::newRow("point on a bound field") << 1 << 1;
+        QTest::newRow("record without bound field") << 2 << 0;
+        QTest::newRow("legend hidden") << 3 << 1;
+        QTest::newRow("range moved") << 4 << 1;
+    }
+    void tickDrawsOnlyChanges()
+    {
+        QFETCH(int, change);
+        QFETCH(int, replots);
+        rack->addGraphFromField(plot, feedersItem, 1);
+        deliver(0x480, feeders({1}), T);
+        QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
+        rack->handleTimeoutReplot();
+        QCOMPARE(drawn.count(), 1);
+        switch (change) {
+        case 1:
+            deliver(0x480, feeders({}), T + 100);
+            break;
+        case 2:
+            deliver(0x481, QByteArray(6, '\0'), T + 100);
+            break;
+        case 3:
+            plot->slotHideLegend();
+            break;
+        case 4:
+            plot->yAxis->setRange(-5, 5);
+            break;
+        }
+        rack->handleTimeoutReplot();
+        QCOMPARE(drawn.count(), 1 + replots);
+        rack->handleTimeoutReplot();
+        QCOMPARE(drawn.count(), 1 + replots);
+    }
+
     void renderRack()
     {
         rack->resize(1000, 700);
