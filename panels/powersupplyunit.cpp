@@ -208,9 +208,15 @@ void PowerSupplyUnit::showDataInLineEdit(OstrelTableRecord *record)
     const OstrelFieldValues &values = record->fieldValues;
     // A description with fewer fields than the unit's leaves the edits of
     // the missing ones as they were.
+    // Telemetry repeats itself mostly; an edit given the text it already
+    // shows would still redo its layout and repaint.
     auto showField = [&values](QLineEdit *edit, unsigned int field) {
-        if (values.contains(field))
-            edit->setText(values.value(field).toString());
+        const auto value = values.constFind(field);
+        if (value == values.constEnd())
+            return;
+        const QString text = value->toString();
+        if (edit->text() != text)
+            edit->setText(text);
     };
 
     if (id == 0x582 && name == QLatin1String("charger_state")) {

@@ -425,9 +425,15 @@ void PowerSwitchControl::showDataInTextEdit(OstrelTableRecord *record)
     const OstrelFieldValues &values = record->fieldValues;
     // A description with fewer fields than the unit's leaves the widgets of
     // the missing ones as they were.
+    // Telemetry repeats itself mostly; rebuilding an edit's document for the
+    // text it already shows is most of the cost of a record here.
     auto showField = [&values](QTextEdit *edit, unsigned int field) {
-        if (values.contains(field))
-            edit->setText(values.value(field).toString());
+        const auto value = values.constFind(field);
+        if (value == values.constEnd())
+            return;
+        const QString text = value->toString();
+        if (edit->toPlainText() != text)
+            edit->setText(text);
     };
 
     if (id >= 0x482 && id <= 0x491) {
