@@ -455,11 +455,16 @@ void PowerSwitchControl::showDataInTextEdit(OstrelTableRecord *record)
         if (index >= 0 && index <= 15)
             showField(ports[size_t(index)].limitReadBack, 3);
     } else if (id == 0x480 && name == QLatin1String("feeders_state")) {
+        // Even an unchanged state costs the box a state refresh, 32 times a
+        // record.
+        auto showState = [&values](QCheckBox *box, unsigned int field) {
+            const auto value = values.constFind(field);
+            if (value != values.constEnd() && box->isChecked() != value->toBool())
+                box->setChecked(value->toBool());
+        };
         for (unsigned int p = 1; p <= 16; ++p) {
-            if (values.contains(p))
-                ports[p - 1].mainState->setChecked(values.value(p).toBool());
-            if (values.contains(16 + p))
-                ports[p - 1].reserveState->setChecked(values.value(16 + p).toBool());
+            showState(ports[p - 1].mainState, p);
+            showState(ports[p - 1].reserveState, 16 + p);
         }
     }
 }
