@@ -12,25 +12,9 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace
-{
-
-QByteArray address(const QByteArray &call, int ssid)
-{
-    QByteArray a;
-    for (int i = 0; i < 6; ++i)
-        a.append(char(quint8(i < call.size() ? call[i] : ' ') << 1));
-    return a + char(ssid);
-}
-
-// A KISS data frame from RS99S holding one power switch state message.
-QByteArray kissFrameFromSatellite()
-{
-    return QByteArray::fromHex("c000") + address("QZ9XK", 0x60) + address("RS99S", 0x61) +
-           QByteArray::fromHex("03f0") + QByteArray::fromHex("800407000100040005000000c0");
-}
-
-} // namespace
+// A KISS data frame from RS99S to QZ9XK holding one power switch state message.
+const QByteArray fromSatellite =
+    QByteArray::fromHex("c000a2b472b0964060a4a67272a6406103f0800407000100040005000000c0");
 
 class TestEndToEnd : public QObject
 {
@@ -119,14 +103,12 @@ private slots:
     {
         QVERIFY2(!QStandardPaths::findExecutable("Xvfb").isEmpty(), "Xvfb is not installed");
         QVERIFY2(!QStandardPaths::findExecutable("xdotool").isEmpty(), "xdotool is not installed");
-        for (int n = 90 + QCoreApplication::applicationPid() % 400;; ++n) {
-            if (QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
-                continue;
-            display = QString(":%1").arg(n);
-            xvfb.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
-            QVERIFY(xvfb.waitForStarted(10000));
-            break;
-        }
+        int n = 90 + QCoreApplication::applicationPid() % 400;
+        while (QFile::exists(QString("/tmp/.X%1-lock").arg(n)))
+            ++n;
+        display = QString(":%1").arg(n);
+        xvfb.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        QVERIFY(xvfb.waitForStarted(10000));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QString("/tmp/.X11-unix/X%1").arg(display.mid(1))),
                                  20000);
         QVERIFY(QFile::link(QStringLiteral(VELKARO_SOURCE_DIR "/resources"),
@@ -162,10 +144,9 @@ private slots:
         QVERIFY(start(console));
 
         // A frame from the satellite: logged, and posted with the sign kept.
-        link->write(kissFrameFromSatellite());
+        link->write(fromSatellite);
         QTRY_COMPARE_WITH_TIMEOUT(posts.size(), 1, 20000);
-        const QByteArray kiss = kissFrameFromSatellite();
-        const QByteArray bare = kiss.mid(2, kiss.size() - 3);
+        const QByteArray bare = fromSatellite.mid(2, fromSatellite.size() - 3);
         QVERIFY2(posts.first().contains("latitude=%2B55.75") &&
                      posts.first().endsWith("&frame=" + bare.toHex().toUpper()),
                  qPrintable(posts.first()));
