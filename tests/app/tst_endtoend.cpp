@@ -34,9 +34,8 @@ class TestEndToEnd : public QObject
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("DISPLAY", display);
         env.insert("QT_QPA_PLATFORM", "xcb");
-        // Under the sanitizers the X client libraries, once unloaded, leave
-        // allocations LeakSanitizer can no longer name or suppress; our own
-        // leaks are checked by the in-process tests of the same start-up.
+        // The X libraries leave leaks LeakSanitizer cannot suppress; ours are
+        // checked by the in-process tests of the same start-up.
         env.insert("LSAN_OPTIONS", "detect_leaks=0");
         return env;
     }
