@@ -17,19 +17,15 @@
 namespace
 {
 
-// Leading KISS byte, destination and source addresses, control and PID.
-QByteArray frameOf(const QList<QByteArray> &messages)
+// A frame (leading KISS byte, addresses, control, PID) holding one 0x480
+// feeders_state message from device 7 to the ground per byte of `firsts`,
+// each the first of its four data bytes.
+QByteArray frameOf(const QByteArray &firsts)
 {
     QByteArray f = QByteArray::fromHex("00") + QByteArray(14, '@') + QByteArray::fromHex("03f0");
-    for (const QByteArray &m : messages)
-        f += m;
+    for (char first : firsts)
+        f += QByteArray::fromHex("8004070001000400") + first + QByteArray(3, '\0');
     return f;
-}
-
-// 0x480 (feeders_state) from device 7 to the ground, four data bytes.
-QByteArray feeders(quint8 first)
-{
-    return QByteArray::fromHex("8004070001000400") + char(first) + QByteArray(3, '\0');
 }
 
 QByteArray timeRecord(const char *text)
@@ -66,8 +62,8 @@ private slots:
         QTest::addColumn<QStringList>("warnings");
         const QByteArray t1 = timeRecord("2021-03-02 12:00:00.250 UTC");
         const QByteArray t2 = timeRecord("2021-03-02 12:00:01.500 UTC");
-        const QByteArray f1 = frameRecord(frameOf({feeders(1)}));
-        const QByteArray f2 = frameRecord(frameOf({feeders(0xc0), feeders(0xdb)}));
+        const QByteArray f1 = frameRecord(frameOf("\x01"));
+        const QByteArray f2 = frameRecord(frameOf("\xc0\xdb"));
         QTest::newRow("two pairs")
             << t1 + f1 + t2 + f2 << "12:00:00.250/29 12:00:01.500/41" << QStringList{};
         QTest::newRow("trailing time record")
@@ -90,7 +86,7 @@ private slots:
             << QStringList{"KISS log: time record 1 has no frame record; skipped",
                            "KISS log: record 2 of unknown type 0x05; skipped",
                            "KISS log: frame record 3 has no time record; skipped"};
-        const QByteArray hex = frameOf({feeders(1)}).mid(1).toHex().toUpper();
+        const QByteArray hex = frameOf("\x01").mid(1).toHex().toUpper();
         QTest::newRow("csv: two lines")
             << "2021-03-02 12:00:00|" + hex + "\n2021-03-02 12:00:05|" + hex + "\r\n"
             << "12:00:00.000/29 12:00:05.000/29" << QStringList{};
@@ -118,7 +114,7 @@ private slots:
     {
         QByteArray bytes;
         for (int i = 0; i < 100; ++i)
-            bytes += frameRecord(frameOf({feeders(1)}));
+            bytes += frameRecord(frameOf("\x01"));
         const LogReadResult r = readKissLog(bytes);
         QCOMPARE(r.warnings.size(), 21);
         QCOMPARE(r.warnings.last(), QStringLiteral("... and 80 more damaged records"));
@@ -152,9 +148,9 @@ private slots:
             radio.SiDS_init(&config);
             QVERIFY(radio.logsOpen());
             base = dir.filePath(radio.logBaseName());
-            radio.OnPacketArrived(frameOf({feeders(0xc0), feeders(0xdb)}));
+            radio.OnPacketArrived(frameOf("\xc0\xdb"));
             arrived << QDateTime::currentDateTimeUtc();
-            radio.OnPacketArrived(frameOf({feeders(3)}));
+            radio.OnPacketArrived(frameOf("\x03"));
             arrived << QDateTime::currentDateTimeUtc();
         }
         QDir::setCurrent(old);
@@ -180,7 +176,7 @@ private slots:
         QTemporaryDir dir;
         QFile other(dir.filePath("log.txt"));
         QVERIFY(other.open(QIODevice::WriteOnly));
-        other.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frameOf({feeders(1)})));
+        other.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frameOf("\x01")));
         other.close();
         ModalAnswerer answer;
         c.window()->openLogFile(other.fileName()); // neither log kind: ignored
@@ -219,7 +215,7 @@ private slots:
         Console c(radio ? QStringList{"Interface", "KISSTCP", "KISSTCP_Port", "1"} + sids : sids);
         QFile log(dir.filePath("frames.kss"));
         QVERIFY(log.open(QIODevice::WriteOnly));
-        QByteArray frame = frameOf({feeders(1)});
+        QByteArray frame = frameOf("\x01");
         frame.replace(8, 6, "\xa4\xa6\x72\x72\xa6\x40"); // from RS99S
         log.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frame));
         log.close();
