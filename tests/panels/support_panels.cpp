@@ -75,14 +75,18 @@ QString messageOf(const OstrelTableRecord &record)
            QString::fromLatin1(bytes.toHex());
 }
 
-void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
-                  const QByteArray &slot, const QString &message)
+void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &command)
 {
-    QVERIFY(QMetaObject::invokeMethod(panel, slot.constData()));
-    QTest::mouseClick(panel->findChild<QPushButton *>(button), Qt::LeftButton);
+    for (QSpinBox *spin : panel->findChildren<QSpinBox *>())
+        spin->setValue(1999);
+    auto *button = panel->findChild<QPushButton *>(command.button);
+    if (auto *own = button->parentWidget()->findChild<QSpinBox *>())
+        own->setValue(command.value);
+    QVERIFY(QMetaObject::invokeMethod(panel, command.slot));
+    QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(sent.records.size(), size_t(2));
-    QCOMPARE(messageOf(*sent.records[0]), message);
-    QCOMPARE(messageOf(*sent.records[1]), message);
+    QCOMPARE(messageOf(*sent.records[0]), QString(command.message));
+    QCOMPARE(messageOf(*sent.records[1]), QString(command.message));
     QCOMPARE(sent.records[1]->direction, unsigned(OstrelTableRecord::Out));
 }
 
@@ -130,14 +134,15 @@ QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &
     return shown.join(' ');
 }
 
-void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, int order, const QRect &rect, const QString &cell,
-                     const QString &text)
+void checkFormObject(QWidget *panel, const QString &name, const QString &parentName, int order,
+                     const QRect &rect, const QString &cell, const QString &text)
 {
     const QList<QWidget *> found = panel->findChildren<QWidget *>(name);
     QCOMPARE(found.size(), 1);
     QWidget *w = found.first();
-    QCOMPARE(QString::fromLatin1(w->metaObject()->className()), className);
+    const QString prefix = name.section('_', 0, 0);
+    QCOMPARE(QString::fromLatin1(w->metaObject()->className()),
+             "Q" + prefix.left(1).toUpper() + prefix.mid(1));
     QCOMPARE(w->parentWidget()->objectName(), parentName);
     QCOMPARE(w->parent()->children().indexOf(w), order);
     if (!rect.isNull())

@@ -75,10 +75,15 @@ private:
 // length and data.
 QString messageOf(const OstrelTableRecord &record);
 
-// Starts the slot by name, then clicks the button: each must send `message`
-// once.
-void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
-                  const QByteArray &slot, const QString &message);
+// A command of a panel: the button, its slot, the value of the spin box
+// beside the button (the other spin boxes hold 1999) and the message.
+struct CommandRow {
+    const char *row, *button, *slot;
+    int value;
+    const char *message;
+};
+// Starts the slot by name, then clicks the button: each sends the message once.
+void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &command);
 
 // With nothing connected the panel frees every record (the sanitizer build
 // fails on a leak); the history model, once connected, takes the record
@@ -109,14 +114,13 @@ QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &
                 TreeModel *tree, quint16 id, quint16 src, const QString &name,
                 const QString &input);
 
-// Checks one form object: the only one of its name, its class, parent,
-// place among the parent's children, rectangle (unless null), grid cell
-// "row,column rowsxcolumns" (unless empty) and text: a box's title, a
-// button's or label's text (", wrapped" with word wrap), a spin box's range
-// "0..2000".
-void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, int order, const QRect &rect, const QString &cell,
-                     const QString &text);
+// Checks one form object: the only one of its name, its class (that of the
+// name's prefix: "spinBox_3" is a QSpinBox), parent, place among the
+// parent's children, rectangle (unless null), grid cell "row,column
+// rowsxcolumns" (unless empty) and text: a box's title, a button's or
+// label's text (", wrapped" with word wrap), a spin box's range "0..2000".
+void checkFormObject(QWidget *panel, const QString &name, const QString &parentName, int order,
+                     const QRect &rect, const QString &cell, const QString &text);
 // The number of the form's own widgets (not Qt's inner ones) of each class
 // that `expected` counts.
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);

@@ -7,23 +7,21 @@
 namespace
 {
 
-// A module box's objects in creation order: name prefix, class, and the
-// rectangle and text that all modules share.
+// A module box's objects in creation order: name prefix, rectangle and
+// text that all modules share.
 struct Column {
-    const char *prefix, *className;
+    const char *prefix;
     QRect rect;
     const char *text;
 };
 // clang-format off
 const Column kColumns[] = {
-    {"groupBox", "QGroupBox", {}, nullptr},
-    {"lineEdit", "QLineEdit", {30, 30, 91, 27}, ""},        {"lineEdit", "QLineEdit", {30, 70, 91, 27}, ""},
-    {"label", "QLabel", {10, 30, 16, 17}, "U"},             {"label", "QLabel", {10, 70, 16, 17}, "I"},
-    {"pushButton", "QPushButton", {130, 30, 87, 26}, "Включить"},
-    {"pushButton", "QPushButton", {130, 70, 87, 26}, "Выключить"},
-    {"label", "QLabel", {30, 100, 171, 20}, "Уставка напряжения (мВ)"},
-    {"spinBox", "QSpinBox", {30, 130, 91, 27}, "0..50000"}, {"pushButton", "QPushButton", {130, 130, 87, 26}, "Задать"},
-    {"label", "QLabel", {10, 130, 16, 17}, "U"}};
+    {"groupBox", {}, nullptr},                    {"lineEdit", {30, 30, 91, 27}, ""},
+    {"lineEdit", {30, 70, 91, 27}, ""},           {"label", {10, 30, 16, 17}, "U"},
+    {"label", {10, 70, 16, 17}, "I"},             {"pushButton", {130, 30, 87, 26}, "Включить"},
+    {"pushButton", {130, 70, 87, 26}, "Выключить"}, {"label", {30, 100, 171, 20}, "Уставка напряжения (мВ)"},
+    {"spinBox", {30, 130, 91, 27}, "0..50000"},   {"pushButton", {130, 130, 87, 26}, "Задать"},
+    {"label", {10, 130, 16, 17}, "U"}};
 // clang-format on
 // The number after the prefix of each object's name (0: none), the box's
 // rectangle and its place among the window's children, of the first and
@@ -56,6 +54,16 @@ const struct TelemetryRow {
                   {"module without index", 0x581, "converter_state", "2=1 3=2", ""},
                   {"module current missing", 0x581, "converter_state", "1=2 3=2", "lineEdit_7=2"}};
 
+// clang-format off
+const CommandRow kCommands[] = {
+    {"module 1 on", "pushButton", "setModule1_enable", 0, "0x501 1->18 [1] 00"},
+    {"module 8 on", "pushButton_13", "setModule8_enable", 0, "0x501 1->18 [1] 07"},
+    {"module 8 off", "pushButton_14", "setModule8_disable", 0, "0x502 1->18 [1] 07"},
+    {"4096 mV on module 1", "pushButton_3", "setVoltageThresholdModule1", 4096, "0x503 1->18 [3] 000010"},
+    {"50000 mV on module 8", "pushButton_15", "setVoltageThresholdModule8", 50000, "0x503 1->18 [3] 0750c3"},
+    {"calibration", "pushButton_25", "startCalibration", 0, "0x504 1->18 [0] "}};
+// clang-format on
+
 } // namespace
 
 class TestPowerSupplyUnit : public QObject
@@ -76,42 +84,13 @@ private slots:
     void init() { panel = new PowerSupplyUnit; }
     void cleanup() { delete panel; }
 
-    // A setpoint row reads only its own module's spin box.
-    void commands_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("slot");
-        QTest::addColumn<int>("setpoint");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("module 1 on")
-            << "pushButton" << QByteArray("setModule1_enable") << 0 << "0x501 1->18 [1] 00";
-        QTest::newRow("module 8 on")
-            << "pushButton_13" << QByteArray("setModule8_enable") << 0 << "0x501 1->18 [1] 07";
-        QTest::newRow("module 8 off")
-            << "pushButton_14" << QByteArray("setModule8_disable") << 0 << "0x502 1->18 [1] 07";
-        QTest::newRow("4096 mV on module 1")
-            << "pushButton_3" << QByteArray("setVoltageThresholdModule1") << 4096
-            << "0x503 1->18 [3] 000010";
-        QTest::newRow("50000 mV on module 8")
-            << "pushButton_15" << QByteArray("setVoltageThresholdModule8") << 50000
-            << "0x503 1->18 [3] 0750c3";
-        QTest::newRow("calibration")
-            << "pushButton_25" << QByteArray("startCalibration") << 0 << "0x504 1->18 [0] ";
-    }
+    void commands_data() { addRows(kCommands); }
     void commands()
     {
-        QFETCH(QString, button);
-        QFETCH(QByteArray, slot);
-        QFETCH(int, setpoint);
-        QFETCH(QString, message);
-        for (QSpinBox *spin : panel->findChildren<QSpinBox *>())
-            spin->setValue(49999);
-        if (auto *own =
-                panel->findChild<QWidget *>(button)->parentWidget()->findChild<QSpinBox *>())
-            own->setValue(setpoint);
+        QFETCH(int, i);
         panel->setTreeModel(models.treeModel.get());
         CommandCatcher sent(panel);
-        checkCommand(panel, sent, button, slot, message);
+        checkCommand(panel, sent, kCommands[i]);
         QCOMPARE(sent.records[0]->status, unsigned(OstrelTableRecord::Ready));
     }
 
@@ -130,47 +109,28 @@ private slots:
 
     void formObjects_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("className");
-        QTest::addColumn<QString>("parentName");
-        QTest::addColumn<int>("order");
-        QTest::addColumn<QRect>("rect");
-        QTest::addColumn<QString>("text");
-        for (const auto &m : kModules) {
-            auto nameOf = [&m](int c) {
-                return QLatin1String(kColumns[c].prefix) +
-                       (m.names[c] ? QStringLiteral("_%1").arg(m.names[c]) : "");
-            };
-            QTest::addRow("%s", qPrintable(nameOf(0)))
-                << nameOf(0) << "QGroupBox"
-                << "Form" << m.order << m.box << QStringLiteral("Модуль №%1").arg(m.module);
-            for (int c = 1; c < 11; ++c) {
-                QTest::addRow("%s", qPrintable(nameOf(c)))
-                    << nameOf(c) << kColumns[c].className << nameOf(0) << c - 1 << kColumns[c].rect
-                    << QString::fromUtf8(kColumns[c].text);
-            }
+        QTest::addColumn<int>("sample");
+        QTest::addColumn<int>("column");
+        for (int s = 0; s < 2; ++s) {
+            for (int c = 0; c < 11; ++c)
+                QTest::addRow("module %d, %d", kModules[s].module, c) << s << c;
         }
-        const char *battery = "Ток и напряжение аккумуляторной батареи";
-        QTest::newRow("calibration") << "pushButton_25"
-                                     << "QPushButton"
-                                     << "Form" << 0 << QRect(420, 400, 161, 41) << "Калибровка";
-        QTest::newRow("battery") << "groupBox_9"
-                                 << "QGroupBox"
-                                 << "Form" << 8 << QRect(30, 370, 311, 81)
-                                 << QString::fromUtf8(battery);
-        QTest::newRow("battery current") << "lineEdit_26"
-                                         << "QLineEdit"
-                                         << "groupBox_9" << 3 << QRect(180, 40, 91, 27) << "";
     }
     void formObjects()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, className);
-        QFETCH(QString, parentName);
-        QFETCH(int, order);
-        QFETCH(QRect, rect);
-        QFETCH(QString, text);
-        checkFormObject(panel, name, className, parentName, order, rect, QString(), text);
+        QFETCH(int, sample);
+        QFETCH(int, column);
+        const auto &m = kModules[sample];
+        auto nameOf = [&m](int c) {
+            return QLatin1String(kColumns[c].prefix) +
+                   (m.names[c] ? QStringLiteral("_%1").arg(m.names[c]) : "");
+        };
+        if (column == 0)
+            checkFormObject(panel, nameOf(0), "Form", m.order, m.box, QString(),
+                            QStringLiteral("Модуль №%1").arg(m.module));
+        else
+            checkFormObject(panel, nameOf(column), nameOf(0), column - 1, kColumns[column].rect,
+                            QString(), QString::fromUtf8(kColumns[column].text));
     }
 
     void formWindow()
@@ -178,6 +138,10 @@ private slots:
         QCOMPARE(panel->objectName() + " " + panel->windowTitle(),
                  QStringLiteral("Form Power Supply Unit"));
         QCOMPARE(panel->size(), QSize(1002, 460));
+        checkFormObject(panel, "pushButton_25", "Form", 0, {420, 400, 161, 41}, "", "Калибровка");
+        checkFormObject(panel, "groupBox_9", "Form", 8, {30, 370, 311, 81}, "",
+                        "Ток и напряжение аккумуляторной батареи");
+        checkFormObject(panel, "lineEdit_26", "groupBox_9", 3, {180, 40, 91, 27}, "", "");
         const QMap<QString, int> counts{{"QGroupBox", 9},
                                         {"QLineEdit", 18},
                                         {"QLabel", 34},

@@ -8,8 +8,7 @@ namespace
 {
 
 // A port's objects: its two boxes, each followed by its children in creation
-// order, with the name prefix, rectangle and text that all ports share; the
-// class is the prefix's ("label": QLabel).
+// order, with the name prefix, rectangle and text that all ports share.
 struct Column {
     const char *prefix;
     QRect rect;
@@ -69,6 +68,18 @@ const struct TelemetryRow {
      "1=0 2=0 3=1 4=0 5=0 6=0 7=0 8=0 9=0 10=0 11=0 12=0 13=0 14=0 15=0 16=1",
      "states 00100000000000010101010101010101"}};
 
+// clang-format off
+const CommandRow kCommands[] = {
+    {"port 1 main on", "pushButton", "setPort1_enable", 0, "0x380 1->7 [4] 01000000"},
+    {"port 9 reserve on", "pushButton_57", "setPort9Reserv_enable", 0, "0x380 1->7 [4] 00000001"},
+    {"port 9 main off", "pushButton_26", "setPort9_disable", 0, "0x381 1->7 [4] 00010000"},
+    {"port 16 reserve off", "pushButton_60", "setPort16Reserv_disable", 0, "0x381 1->7 [4] 00000080"},
+    {"limit 256 on port 1", "pushButton_3", "setCurrentThresholdPort1", 256, "0x383 1->7 [6] 000000016400"},
+    {"limit 2000 on port 16", "pushButton_91", "setCurrentThresholdPort16", 2000, "0x383 1->7 [6] 0f00d0076400"},
+    {"store", "pushButton_97", "saveThresholdInMemory", 0, "0xa60 1->7 [0] "},
+    {"limit request", "pushButton_98", "sendRequestCurrentThresholdTelemetry", 0, "0x384 1->7 [2] 0000"}};
+// clang-format on
+
 } // namespace
 
 class TestPowerSwitchControl : public QObject
@@ -103,47 +114,12 @@ private slots:
     void init() { panel = new PowerSwitchControl; }
     void cleanup() { delete panel; }
 
-    // The limit rows read only their own port's spin box.
-    void commands_data()
-    {
-        QTest::addColumn<QString>("button");
-        QTest::addColumn<QByteArray>("slot");
-        QTest::addColumn<int>("limit");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("port 1 main on")
-            << "pushButton" << QByteArray("setPort1_enable") << 0 << "0x380 1->7 [4] 01000000";
-        QTest::newRow("port 9 reserve on") << "pushButton_57" << QByteArray("setPort9Reserv_enable")
-                                           << 0 << "0x380 1->7 [4] 00000001";
-        QTest::newRow("port 9 main off")
-            << "pushButton_26" << QByteArray("setPort9_disable") << 0 << "0x381 1->7 [4] 00010000";
-        QTest::newRow("port 16 reserve off")
-            << "pushButton_60" << QByteArray("setPort16Reserv_disable") << 0
-            << "0x381 1->7 [4] 00000080";
-        QTest::newRow("limit 256 on port 1")
-            << "pushButton_3" << QByteArray("setCurrentThresholdPort1") << 256
-            << "0x383 1->7 [6] 000000016400";
-        QTest::newRow("limit 2000 on port 16")
-            << "pushButton_91" << QByteArray("setCurrentThresholdPort16") << 2000
-            << "0x383 1->7 [6] 0f00d0076400";
-        QTest::newRow("store") << "pushButton_97" << QByteArray("saveThresholdInMemory") << 0
-                               << "0xa60 1->7 [0] ";
-        QTest::newRow("limit request")
-            << "pushButton_98" << QByteArray("sendRequestCurrentThresholdTelemetry") << 0
-            << "0x384 1->7 [2] 0000";
-    }
+    void commands_data() { addRows(kCommands); }
     void commands()
     {
-        QFETCH(QString, button);
-        QFETCH(QByteArray, slot);
-        QFETCH(int, limit);
-        QFETCH(QString, message);
-        for (QSpinBox *spin : panel->findChildren<QSpinBox *>())
-            spin->setValue(1999);
-        if (auto *own =
-                panel->findChild<QWidget *>(button)->parentWidget()->findChild<QSpinBox *>())
-            own->setValue(limit);
+        QFETCH(int, i);
         CommandCatcher sent(panel);
-        checkCommand(panel, sent, button, slot, message);
+        checkCommand(panel, sent, kCommands[i]);
     }
 
     void recordOwnership()
@@ -214,15 +190,13 @@ private slots:
         const int row = (port - 1) % 4, gridColumn = (port - 1) / 4;
         const int box = column < LimitBox ? 0 : LimitBox;
         if (column == box) {
-            checkFormObject(panel, nameOf(column), "QGroupBox", box ? "tab_2" : "tab",
-                            1 + row * 4 + gridColumn, QRect(),
-                            QString::asprintf("%d,%d 1x1", row, gridColumn),
+            checkFormObject(panel, nameOf(column), box ? "tab_2" : "tab", 1 + row * 4 + gridColumn,
+                            QRect(), QString::asprintf("%d,%d 1x1", row, gridColumn),
                             box ? QStringLiteral("Порт №%1").arg(port)
                                 : QStringLiteral("Порт №%1 (X%2)").arg(port).arg(port + 2));
         } else {
-            const QString prefix = QLatin1String(kColumns[column].prefix);
-            checkFormObject(panel, nameOf(column), "Q" + prefix.left(1).toUpper() + prefix.mid(1),
-                            nameOf(box), column - box - 1, kColumns[column].rect, QString(),
+            checkFormObject(panel, nameOf(column), nameOf(box), column - box - 1,
+                            kColumns[column].rect, QString(),
                             QString::fromUtf8(kColumns[column].text));
         }
     }
@@ -235,11 +209,10 @@ private slots:
         QCOMPARE(QStringList({tabs->tabText(0), tabs->tabText(1)}),
                  QStringList({"Управление портами", "Настройка токов"}));
         // Ports 4 and 8 stand over the panel buttons' row.
-        checkFormObject(panel, "groupBox_22", "QGroupBox", "tab_2", 14, QRect(), "3,1 2x1",
-                        "Порт №8");
-        checkFormObject(panel, "pushButton_98", "QPushButton", "tab_2", 17, QRect(), "4,2 1x1",
+        checkFormObject(panel, "groupBox_22", "tab_2", 14, QRect(), "3,1 2x1", "Порт №8");
+        checkFormObject(panel, "pushButton_98", "tab_2", 17, QRect(), "4,2 1x1",
                         "Запрос телеметрии по ограничению тока");
-        checkFormObject(panel, "pushButton_97", "QPushButton", "tab_2", 18, QRect(), "4,3 1x1",
+        checkFormObject(panel, "pushButton_97", "tab_2", 18, QRect(), "4,3 1x1",
                         "Записать значения в память");
         const QMap<QString, int> counts{{"QGroupBox", 32},   {"QTextEdit", 80}, {"QLabel", 128},
                                         {"QPushButton", 82}, {"QCheckBox", 32}, {"QSpinBox", 16}};
