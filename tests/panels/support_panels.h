@@ -85,9 +85,8 @@ struct CommandRow {
 // Starts the slot by name, then clicks the button: each sends the message once.
 void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &command);
 
-// With nothing connected the panel frees every record (the sanitizer build
-// fails on a leak); the history model, once connected, takes the record
-// `send` makes over and sends that very record.
+// Unconnected, the panel frees its records (the sanitizer build fails on a
+// leak); connected, the history model takes the record over and sends it.
 template <class Panel>
 void checkRecordOwnership(Panel *panel, TreeModel *tree, void (Panel::*send)(),
                           const QString &message)
@@ -105,11 +104,10 @@ void checkRecordOwnership(Panel *panel, TreeModel *tree, void (Panel::*send)(),
     QCOMPARE(messageOf(*history.itemAtRow(0)), message);
 }
 
-// Shows a record on a fresh panel through `display`; returns the value
-// edits that now hold text, sorted, as "name=text name=text". `input` is
-// either hex bytes from `src`, decoded by a history model with the sample
-// descriptions, or field values "1=3 4=5" of a record of packet `name`, as
-// a shorter description leaves it (no name: a record of no described packet).
+// Shows a record on a fresh panel; returns its value edits that hold text
+// as "name=text name=text". `input` is hex bytes from `src` decoded with the
+// sample descriptions, or field values "1=3 4=5" of a record of packet
+// `name` (none: of no described packet).
 QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
                 TreeModel *tree, quint16 id, quint16 src, const QString &name,
                 const QString &input);
