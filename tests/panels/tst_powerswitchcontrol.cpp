@@ -161,7 +161,8 @@ private slots:
         }
         QVERIFY(!main->isChecked() && reserve->isChecked());
         // Tab never lands on one.
-        panel->spinBox->setFocus();
+        panel->pushButton->setFocus();
+        QCOMPARE(QApplication::focusWidget(), panel->pushButton);
         for (int i = 0; i < 400; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QVERIFY(!qobject_cast<QCheckBox *>(QApplication::focusWidget()));
