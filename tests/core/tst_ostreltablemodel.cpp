@@ -185,6 +185,7 @@ private slots:
 
         // A record from another table is copied with a fresh time and outlives it.
         OstrelTableRecord *rec = command(*fx, 9);
+        QVERIFY(rec->fromStr(rec->toStr(), fx->tree)); // its old buffer goes: no leak
         rec->created = QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
         model.slotInsertFromTable(rec);
         OstrelTableRecord *copy = model.itemAtRow(2);
