@@ -208,6 +208,18 @@ private slots:
             QRegularExpression("^Can't create file " + QRegularExpression::escape(bad) + "\n.+"));
         cfg.saveToFile(bad);
         QVERIFY(!QFile::exists(bad));
+
+        // A save that fails midway, as on a full disk, keeps the old file.
+        QFile before(out);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray old = before.readAll();
+        before.close();
+        QTest::ignoreMessage(
+            QtCriticalMsg,
+            QRegularExpression("^Error writing to " + QRegularExpression::escape(out) + "\n.+"));
+        withFileSizeLimit(16, [&] { cfg.saveToFile(out); });
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        QCOMPARE(before.readAll(), old);
     }
 
     void dialogOkAndCancel()
