@@ -85,28 +85,17 @@ private slots:
         QCOMPARE(watch.text(), shown);
     }
 
-    void takesOnlyItsOwnMessageDeviceAndField_data()
-    {
-        QTest::addColumn<unsigned int>("msgId");
-        QTest::addColumn<unsigned int>("src");
-        QTest::addColumn<bool>("withField");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("its own") << 0x480u << 7u << true << "12";
-        QTest::newRow("other message") << 0x481u << 7u << true << "";
-        QTest::newRow("other sender") << 0x480u << 8u << true << "";
-        QTest::newRow("without the field") << 0x480u << 7u << false << "";
-    }
     void takesOnlyItsOwnMessageDeviceAndField()
     {
-        QFETCH(unsigned int, msgId);
-        QFETCH(unsigned int, src);
-        QFETCH(bool, withField);
-        QFETCH(QString, shown);
         WatchedMessage msg(OstrelFieldRecord::TypeInt, false);
         DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
-        watch.slotNewData(record(msgId, src, withField ? msg.fieldId : 0, 12).get());
+        watch.slotNewData(record(0x481, 7, msg.fieldId, 1).get()); // other message
+        watch.slotNewData(record(0x480, 8, msg.fieldId, 2).get()); // other sender
+        watch.slotNewData(record(0x480, 7, 0, 3).get());           // without the field
         watch.slotNewData(nullptr);
-        QCOMPARE(watch.text(), shown);
+        QCOMPARE(watch.text(), QString());
+        watch.slotNewData(record(0x480, 7, msg.fieldId, 12).get());
+        QCOMPARE(watch.text(), QStringLiteral("12"));
     }
 };
 
