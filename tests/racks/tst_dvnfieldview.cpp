@@ -97,6 +97,18 @@ private slots:
         watch.slotNewData(record(0x480, 7, msg.fieldId, 12).get());
         QCOMPARE(watch.text(), QStringLiteral("12"));
     }
+    void repeatedValueKeepsTheOperatorsSelection()
+    {
+        WatchedMessage msg(OstrelFieldRecord::TypeInt, false);
+        DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
+        const auto same = record(0x480, 7, msg.fieldId, 12);
+        watch.slotNewData(same.get());
+        watch.selectAll();
+        watch.slotNewData(same.get());
+        QCOMPARE(watch.selectedText(), QStringLiteral("12"));
+        watch.slotNewData(record(0x480, 7, msg.fieldId, 13).get());
+        QCOMPARE(watch.text(), QStringLiteral("13"));
+    }
 };
 
 QTEST_MAIN(TestDvnFieldView)
