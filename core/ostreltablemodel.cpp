@@ -129,9 +129,7 @@ bool OstrelTableModel::insertRows(int row, int count, const QModelIndex &parent)
         removeRows(currentIndex.isValid() && currentIndex.row() == 0 ? 1 : 0, 1);
     }
 
-    // Rows are in ascending id order: an id beyond the last row's is free.
-    while (nextRecordId == 0 || ((!records.empty() && records.back()->recordId >= nextRecordId) &&
-                                 rowOfId(nextRecordId) >= 0))
+    while (nextRecordId == 0 || rowOfId(nextRecordId) >= 0)
         ++nextRecordId;
     rec->recordId = nextRecordId++;
     int pos = int(records.size());
@@ -531,6 +529,9 @@ void OstrelTableModel::slotCommandSent()
 
 int OstrelTableModel::rowOfId(unsigned int id) const
 {
+    // New records ask for ids beyond the last row's: no search for those.
+    if (records.empty() || id < records.front()->recordId || id > records.back()->recordId)
+        return -1;
     const auto it = std::lower_bound(
         records.begin(), records.end(), id,
         [](const OstrelTableRecord *r, unsigned int v) { return r->recordId < v; });

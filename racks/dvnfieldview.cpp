@@ -67,5 +67,9 @@ void DvnFieldView::slotNewData(OstrelTableRecord *rec)
         return;
     if (!rec->fieldValues.contains(fieldId))
         return;
-    setText(formatValue(field, rec->fieldValues.value(fieldId)));
+    // Telemetry repeats itself far more often than it changes; laying out
+    // the same text again for every record is wasted at radio rates.
+    const QString value = formatValue(field, rec->fieldValues.value(fieldId));
+    if (value != text())
+        setText(value);
 }

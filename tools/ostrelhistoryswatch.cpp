@@ -60,8 +60,8 @@ public:
 
     void setModel(QAbstractItemModel *model) override
     {
-        if (QAbstractItemModel *old = this->model())
-            disconnect(old, nullptr, this, nullptr);
+        disconnect(m_cut);
+        disconnect(m_headerData);
         QHeaderView::setModel(model);
         m_hint = QSize();
         if (!model)
@@ -71,8 +71,9 @@ public:
         // and the count below is already right: slower, never wrong.
         disconnect(model, SIGNAL(rowsRemoved(QModelIndex, int, int)), this,
                    SLOT(_q_sectionsRemoved(QModelIndex, int, int)));
-        connect(model, &QAbstractItemModel::rowsRemoved, this, &RowHeader::cutToRowCount);
-        connect(model, &QAbstractItemModel::headerDataChanged, this, [this] { m_hint = QSize(); });
+        m_cut = connect(model, &QAbstractItemModel::rowsRemoved, this, &RowHeader::cutToRowCount);
+        m_headerData = connect(model, &QAbstractItemModel::headerDataChanged, this,
+                               [this] { m_hint = QSize(); });
     }
 
 protected:
@@ -99,6 +100,36 @@ private:
 
     mutable QSize m_hint;
     mutable bool m_hintEmpty = true;
+    QMetaObject::Connection m_cut;
+    QMetaObject::Connection m_headerData;
+};
+
+// The history's table. While the dock holds its paint, laying the rows out
+// again for every burst would only serve a picture that nobody sees yet; the
+// layout waits for the paint.
+class HistoryView : public QTableView
+{
+public:
+    void holdLayout(bool hold)
+    {
+        m_held = hold;
+        if (!hold && m_pending) {
+            m_pending = false;
+            QTableView::doItemsLayout();
+        }
+    }
+
+    void doItemsLayout() override
+    {
+        if (m_held)
+            m_pending = true;
+        else
+            QTableView::doItemsLayout();
+    }
+
+private:
+    bool m_held = false;
+    bool m_pending = false;
 };
 
 // A counter in the status bar. A label that changes its size asks the status
@@ -122,7 +153,7 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
 {
     groupBox = new QGroupBox;
     boxLayout = new QVBoxLayout;
-    tableView = new QTableView;
+    tableView = new HistoryView;
     tableView->setVerticalHeader(new RowHeader(tableView));
     tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView->setSortingEnabled(true);
@@ -307,6 +338,7 @@ void OstrelHistorySwatch::holdPaint()
         paintHeld = true;
         tableView->setUpdatesEnabled(false);
         innerWindow->statusBar()->setUpdatesEnabled(false);
+        static_cast<HistoryView *>(tableView)->holdLayout(true);
     }
 }
 
@@ -315,17 +347,15 @@ void OstrelHistorySwatch::releasePaint()
     if (!paintHeld)
         return;
     paintHeld = false;
+    static_cast<HistoryView *>(tableView)->holdLayout(false);
+    scrollIfPending();
     tableView->setUpdatesEnabled(true);
     innerWindow->statusBar()->setUpdatesEnabled(true);
-    scrollIfPending();
-    // The view keeps its row header from painting between a removal and
-    // the next layout, and cannot let it paint again while the whole view
-    // is held: that layout may have run meanwhile.
+    // After a removal the view keeps its row header from painting until its
+    // next layout, which cannot let it paint again while the view is held.
     QHeaderView *rows = tableView->verticalHeader();
-    if (!rows->updatesEnabled()) {
-        tableView->doItemsLayout();
+    if (!rows->updatesEnabled())
         rows->setUpdatesEnabled(true);
-    }
     paintTimer->start();
 }
 

@@ -144,6 +144,20 @@ private slots:
         watch.slotNewData(nullptr);
         QCOMPARE(watch.text(), shown);
     }
+    void repeatedValueKeepsTheOperatorsSelection()
+    {
+        WatchedMessage msg;
+        const unsigned int id = msg.addField(OstrelFieldRecord::TypeInt, false);
+        DvnFieldView watch(&msg.item, id, nullptr);
+        QScopedPointer<OstrelTableRecord> same(record(0x480, 7, id, 12));
+        QScopedPointer<OstrelTableRecord> next(record(0x480, 7, id, 13));
+        watch.slotNewData(same.data());
+        watch.selectAll();
+        watch.slotNewData(same.data());
+        QCOMPARE(watch.selectedText(), QStringLiteral("12"));
+        watch.slotNewData(next.data());
+        QCOMPARE(watch.text(), QStringLiteral("13"));
+    }
 };
 
 QTEST_MAIN(TestDvnFieldView)

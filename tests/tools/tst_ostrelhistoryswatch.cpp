@@ -119,6 +119,48 @@ private slots:
         QCOMPARE(html.count(QStringLiteral("<td>")), 26);
         QVERIFY(html.contains(QStringLiteral("<td>ops&lt;a&amp;b&gt;<br>shift</td>")));
     }
+    void counterLabelsFollowTheirDigits()
+    {
+        for (int i = 0; i < 9; ++i)
+            receive(history);
+        const int width = dock->inLabel->width();
+        receive(history);
+        QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 10"));
+        QVERIFY(dock->inLabel->width() > width);
+        // A fixed size: a new count repaints the label and lays nothing out.
+        QCOMPARE(dock->inLabel->minimumSize(), dock->inLabel->maximumSize());
+    }
+    void liveRows_data()
+    {
+        QTest::addColumn<bool>("autoscroll");
+        QTest::newRow("autoscroll") << true;
+        QTest::newRow("no autoscroll") << false;
+    }
+    void liveRows()
+    {
+        QFETCH(bool, autoscroll);
+        dock->autoscrollBox->setChecked(autoscroll);
+        dock->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dock));
+        QTableView *view = dock->tableView;
+        QScrollBar *bar = view->verticalScrollBar();
+        history->slotSetDepth(50);
+        for (int i = 0; i < 200; ++i)
+            receive(history);
+        // The row header follows the rows the depth takes out of the top.
+        QCOMPARE(view->verticalHeader()->count(), history->rowCount());
+        QCOMPARE(view->rowViewportPosition(50) - view->rowViewportPosition(0), 50 * 20);
+        // A burst is painted when it is over, then scrolled as asked.
+        QVERIFY(!view->updatesEnabled());
+        QTRY_VERIFY(view->updatesEnabled());
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), autoscroll ? bar->maximum() : 0);
+        dock->autoscrollBox->setChecked(true);
+        receive(history);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+        history->slotClearTable();
+        QCOMPARE(view->verticalHeader()->count(), 0);
+    }
     void hexViewOfARecord()
     {
         // The 16-bit length is shown as it stands, not compared with the bytes.
