@@ -301,6 +301,8 @@ void InstrumentRackSwatch::slotAddCustomPlot()
         b->setFixedWidth(60);
         buttonsRow->addWidget(b, 0, Qt::AlignCenter);
     }
+    // Enter after typing a title means "make it", not "throw it away".
+    ok->setDefault(true);
     layout->addLayout(buttonsRow);
     connect(ok, &QPushButton::released, this, &InstrumentRackSwatch::slotAddCustomPlotFromDialog);
     connect(ok, &QPushButton::released, dialog, &QDialog::close);

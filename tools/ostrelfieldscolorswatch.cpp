@@ -7,6 +7,7 @@
 #include "treeitem.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -209,6 +210,11 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
     layout->updatePacketFields();
     work->composeOstrelMessage();
 
+    // The rebuild below deletes the field editor that has the focus; the
+    // focus goes to the same field's new editor, or the operator's next
+    // Return would reach nothing and send nothing.
+    const uint focusedField = fieldWithFocus();
+
     // From here on the record is the declared taker's; without one it stays
     // ours and is freed once every receiver has copied it.
     layout->releaseWorkRecord();
@@ -221,6 +227,17 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
     setCurrentRecordCopy(work);
     if (!taken)
         delete work;
+    if (QWidget *editor = layout->fieldEditors.value(focusedField))
+        editor->setFocus();
+}
+
+uint OstrelFieldsColorSwatch::fieldWithFocus() const
+{
+    const QWidget *focus = QApplication::focusWidget();
+    for (auto it = layout->fieldEditors.cbegin(); focus && it != layout->fieldEditors.cend(); ++it)
+        if (it.value() == focus || it.value()->isAncestorOf(focus))
+            return it.key();
+    return 0;
 }
 
 void OstrelFieldsColorSwatch::slotUpdateCmdInQue()

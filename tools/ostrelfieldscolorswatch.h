@@ -78,6 +78,8 @@ private:
     void rebuild(TreeItem *item, OstrelTableRecord *rec);
     void setCurrentRecordCopy(OstrelTableRecord *rec);
     void readHeaderInto(OstrelTableRecord *rec) const;
+    // Number of the field whose editor holds the focus; 0 for none.
+    uint fieldWithFocus() const;
 };
 
 #endif // OSTRELFIELDSCOLORSWATCH_H

@@ -17,19 +17,15 @@
 namespace
 {
 
-// Leading KISS byte, destination and source addresses, control and PID.
-QByteArray frameOf(const QList<QByteArray> &messages)
+// A frame (leading KISS byte, addresses, control, PID) holding one 0x480
+// feeders_state message from device 7 to the ground per byte of `firsts`,
+// each the first of its four data bytes.
+QByteArray frameOf(const QByteArray &firsts)
 {
     QByteArray f = QByteArray::fromHex("00") + QByteArray(14, '@') + QByteArray::fromHex("03f0");
-    for (const QByteArray &m : messages)
-        f += m;
+    for (char first : firsts)
+        f += QByteArray::fromHex("8004070001000400") + first + QByteArray(3, '\0');
     return f;
-}
-
-// 0x480 (feeders_state) from device 7 to the ground, four data bytes.
-QByteArray feeders(quint8 first)
-{
-    return QByteArray::fromHex("8004070001000400") + char(first) + QByteArray(3, '\0');
 }
 
 QByteArray timeRecord(const char *text)
@@ -58,18 +54,18 @@ class TestLogReplay : public QObject
     Q_OBJECT
 
 private slots:
-    void kissLog_data()
+    // The KISS reader on ".kss" logs; rows named "csv" go to the SatNOGS reader.
+    void readers_data()
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("frames");
         QTest::addColumn<QStringList>("warnings");
         const QByteArray t1 = timeRecord("2021-03-02 12:00:00.250 UTC");
         const QByteArray t2 = timeRecord("2021-03-02 12:00:01.500 UTC");
-        const QByteArray f1 = frameRecord(frameOf({feeders(1)}));
-        const QByteArray f2 = frameRecord(frameOf({feeders(0xc0), feeders(0xdb)}));
+        const QByteArray f1 = frameRecord(frameOf("\x01"));
+        const QByteArray f2 = frameRecord(frameOf("\xc0\xdb"));
         QTest::newRow("two pairs")
             << t1 + f1 + t2 + f2 << "12:00:00.250/29 12:00:01.500/41" << QStringList{};
-        QTest::newRow("empty") << QByteArray() << "" << QStringList{};
         QTest::newRow("trailing time record")
             << t1 + f1 + t2 << "12:00:00.250/29"
             << QStringList{"KISS log: time record 3 has no frame record; skipped"};
@@ -90,44 +86,26 @@ private slots:
             << QStringList{"KISS log: time record 1 has no frame record; skipped",
                            "KISS log: record 2 of unknown type 0x05; skipped",
                            "KISS log: frame record 3 has no time record; skipped"};
-    }
-    void kissLog()
-    {
-        QFETCH(QByteArray, bytes);
-        QFETCH(QString, frames);
-        QFETCH(QStringList, warnings);
-        const LogReadResult r = readKissLog(bytes);
-        QCOMPARE(times(r), frames);
-        QCOMPARE(r.warnings, warnings);
-        for (const LoggedFrame &f : r.frames)
-            QCOMPARE(f.time.timeSpec(), Qt::UTC);
-    }
-
-    void csvLog_data()
-    {
-        QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("frames");
-        QTest::addColumn<QStringList>("warnings");
-        const QByteArray hex = frameOf({feeders(1)}).mid(1).toHex().toUpper();
-        QTest::newRow("two lines")
+        const QByteArray hex = frameOf("\x01").mid(1).toHex().toUpper();
+        QTest::newRow("csv: two lines")
             << "2021-03-02 12:00:00|" + hex + "\n2021-03-02 12:00:05|" + hex + "\r\n"
             << "12:00:00.000/29 12:00:05.000/29" << QStringList{};
-        QTest::newRow("no bar") << "just text\n\n2021-03-02 12:00:00|" + hex + "\n"
-                                << "12:00:00.000/29"
-                                << QStringList{"SatNOGS log: line 1 has no \"|\"; skipped"};
-        QTest::newRow("three parts") << "2021-03-02 12:00:00|" + hex + "|ignored\n"
-                                     << "12:00:00.000/29" << QStringList{};
-        QTest::newRow("bad time") << "yesterday|" + hex + "\n"
-                                  << ""
-                                  << QStringList{
-                                         "SatNOGS log: line 1 has no readable time; skipped"};
+        QTest::newRow("csv: no bar")
+            << "just text\n\n2021-03-02 12:00:00|" + hex + "\n"
+            << "12:00:00.000/29" << QStringList{"SatNOGS log: line 1 has no \"|\"; skipped"};
+        QTest::newRow("csv: three parts") << "2021-03-02 12:00:00|" + hex + "|ignored\n"
+                                          << "12:00:00.000/29" << QStringList{};
+        QTest::newRow("csv: bad time")
+            << "yesterday|" + hex + "\n"
+            << "" << QStringList{"SatNOGS log: line 1 has no readable time; skipped"};
     }
-    void csvLog()
+    void readers()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, frames);
         QFETCH(QStringList, warnings);
-        const LogReadResult r = readCsvLog(bytes);
+        const bool csv = QByteArray(QTest::currentDataTag()).startsWith("csv");
+        const LogReadResult r = csv ? readCsvLog(bytes) : readKissLog(bytes);
         QCOMPARE(times(r), frames);
         QCOMPARE(r.warnings, warnings);
     }
@@ -136,33 +114,10 @@ private slots:
     {
         QByteArray bytes;
         for (int i = 0; i < 100; ++i)
-            bytes += frameRecord(frameOf({feeders(1)}));
+            bytes += frameRecord(frameOf("\x01"));
         const LogReadResult r = readKissLog(bytes);
         QCOMPARE(r.warnings.size(), 21);
         QCOMPARE(r.warnings.last(), QStringLiteral("... and 80 more damaged records"));
-    }
-
-    void stampsCountPerList()
-    {
-        const QDateTime t(QDate(2021, 3, 2), QTime(12, 0, 0, 250), Qt::UTC);
-        const QVector<LoggedFrame> frames{{t, frameOf({feeders(1), feeders(2)})},
-                                          {t.addSecs(1), frameOf({feeders(3)})}};
-        for (int run = 0; run < 2; ++run) {
-            QStringList got;
-            deliverLoggedMessages(
-                frames, [&got](ostrel_message m, QByteArray bytes, zvs_ostrel_to_app_t b) {
-                    QVERIFY(!m.data);
-                    got << QString("%1:%2:%3:%4:%5:%6")
-                               .arg(b.stamp)
-                               .arg(b.timeMs % 100000)
-                               .arg(b.header.msg_id, 0, 16)
-                               .arg(b.header.length)
-                               .arg(b.direction + b.tag + b.txStatus)
-                               .arg(QString(bytes.toHex()));
-                });
-            QCOMPARE(got, (QStringList{"1:250:480:4:0:01000000", "2:250:480:4:0:02000000",
-                                       "3:1250:480:4:0:03000000"}));
-        }
     }
 
     void replaysWhatTheRadioLogged_data()
@@ -184,10 +139,8 @@ private slots:
         QVERIFY(QDir::setCurrent(dir.path()));
         QString noFile = "none.xml";
         OstrelConfigData config(&noFile);
-        char *argv[] = {
-            (char *)"t",     (char *)"SiDS_CallSign",  (char *)"QZ9XK", (char *)"SiDS_latitude",
-            (char *)"55.75", (char *)"SiDS_longitude", (char *)"37.61"};
-        config.appendFromArgs(7, argv);
+        Args args({"SiDS_CallSign", "QZ9XK", "SiDS_latitude", "55.75", "SiDS_longitude", "37.61"});
+        config.appendFromArgs(args.argv.size(), args.argv.data());
         QString base;
         QVector<QDateTime> arrived;
         {
@@ -195,76 +148,56 @@ private slots:
             radio.SiDS_init(&config);
             QVERIFY(radio.logsOpen());
             base = dir.filePath(radio.logBaseName());
-            radio.OnPacketArrived(frameOf({feeders(0xc0), feeders(0xdb)}));
+            radio.OnPacketArrived(frameOf("\xc0\xdb"));
             arrived << QDateTime::currentDateTimeUtc();
-            radio.OnPacketArrived(frameOf({feeders(3)}));
+            radio.OnPacketArrived(frameOf("\x03"));
             arrived << QDateTime::currentDateTimeUtc();
         }
         QDir::setCurrent(old);
         history->slotClearTable();
-        QCOMPARE(history->rowCount(), 0);
 
         c.window()->openLogFile(base + ending);
         QCOMPARE(history->rowCount(), 3);
-        const QList<int> frameOfRow{0, 0, 1};
         const QByteArray firsts = QByteArray::fromHex("c0db03");
         for (int row = 0; row < 3; ++row) {
             OstrelTableRecord *rec = history->itemAtRow(uint(row));
             QVERIFY(rec->treeItem && rec->packet);
             QCOMPARE(rec->packet->name, QStringLiteral("feeders_state"));
-            QCOMPARE(rec->direction, uint(OstrelTableRecord::In));
             QCOMPARE(rec->data.at(0), firsts.at(row));
-            const QDateTime when = arrived[frameOfRow[row]];
+            const QDateTime when = arrived[row / 2];
             QVERIFY2(rec->created <= when && rec->created.msecsTo(when) < precisionMs + 200,
                      qPrintable(rec->created.toString(Qt::ISODateWithMs)));
         }
     }
 
-    void logThatCannotBeUsed_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("box");
-        QTest::newRow("missing") << "no-such.kss"
-                                 << "Error|Failed to open";
-        QTest::newRow("other ending") << "log.txt"
-                                      << "";
-    }
     void logThatCannotBeUsed()
     {
-        QFETCH(QString, name);
-        QFETCH(QString, box);
         Console c({});
         QTemporaryDir dir;
-        if (!name.startsWith("no-such")) {
-            QFile f(dir.filePath(name));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frameOf({feeders(1)})));
-        }
-        QString seen;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&]() {
-            if (auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen = b->windowTitle() + "|" + b->text();
-                b->accept();
-            }
-        });
-        closer.start(10);
-        const int rows = c.startup->historyModel->rowCount();
-        c.window()->openLogFile(dir.filePath(name));
-        QCOMPARE(seen.section('|', 0, 0) + "|" + seen.section('|', 1).left(14),
-                 box == "" ? "|" : box);
-        QCOMPARE(c.startup->historyModel->rowCount(), rows);
+        QFile other(dir.filePath("log.txt"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frameOf("\x01")));
+        other.close();
+        ModalAnswerer answer;
+        c.window()->openLogFile(other.fileName()); // neither log kind: ignored
+        QCOMPARE(answer.seen, QString());
+        c.window()->openLogFile(dir.filePath("no-such.kss"));
+        QVERIFY2(answer.seen.startsWith("Error|Failed to open"), qPrintable(answer.seen));
+        QCOMPARE(c.startup->historyModel->rowCount(), 0);
     }
 
-    void submitThroughTheRadio_data()
+    void submit_data()
     {
-        QTest::addColumn<bool>("empty");
-        QTest::newRow("a frame from the satellite") << false;
-        QTest::newRow("empty log: the box all the same") << true;
+        QTest::addColumn<bool>("radio");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("through the radio")
+            << true << "Requests sent...|Check for success through web interface!";
+        QTest::newRow("no radio reader") << false << "Error|No radio reader is configured";
     }
-    void submitThroughTheRadio()
+    void submit()
     {
-        QFETCH(bool, empty);
+        QFETCH(bool, radio);
+        QFETCH(QString, box);
         QTcpServer endpoint;
         QVERIFY(endpoint.listen(QHostAddress::LocalHost, 0));
         QSignalSpy posted(&endpoint, &QTcpServer::newConnection);
@@ -273,49 +206,25 @@ private slots:
         // The reader opens its radio logs under the working directory.
         QVERIFY(QFile::link(old + "/resources", dir.filePath("resources")));
         QVERIFY(QDir::setCurrent(dir.path()));
-        Console c({"Interface", "KISSTCP", "KISSTCP_Port", "1", "SiDS_CallSign", "QZ9XK",
-                   "SiDS_latitude", "55.75", "SiDS_longitude", "37.61", "SiDS_SatCallSign0",
-                   "RS99S", "SiDS_NORAD_id0", "99999", "SiDS_URL_main",
-                   QString("http://127.0.0.1:%1/m").arg(endpoint.serverPort())});
+        const QStringList sids =
+            QString("SiDS_CallSign QZ9XK SiDS_latitude 55.75 SiDS_longitude 37.61 "
+                    "SiDS_SatCallSign0 RS99S SiDS_NORAD_id0 99999 SiDS_URL_main "
+                    "http://127.0.0.1:%1/m")
+                .arg(endpoint.serverPort())
+                .split(' ');
+        Console c(radio ? QStringList{"Interface", "KISSTCP", "KISSTCP_Port", "1"} + sids : sids);
         QFile log(dir.filePath("frames.kss"));
         QVERIFY(log.open(QIODevice::WriteOnly));
-        QByteArray frame = frameOf({feeders(1)});
+        QByteArray frame = frameOf("\x01");
         frame.replace(8, 6, "\xa4\xa6\x72\x72\xa6\x40"); // from RS99S
-        if (!empty)
-            log.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frame));
+        log.write(timeRecord("2021-03-02 12:00:00.250 UTC") + frameRecord(frame));
         log.close();
-        QString seen;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&]() {
-            if (auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen = b->windowTitle() + "|" + b->text();
-                b->accept();
-            }
-        });
-        closer.start(10);
+        ModalAnswerer answer;
         c.window()->submitLogFile(log.fileName());
         QDir::setCurrent(old);
-        QCOMPARE(seen, QStringLiteral("Requests sent...|Check for success through web interface!"));
-        if (!empty)
+        QVERIFY2(answer.seen.startsWith(box), qPrintable(answer.seen));
+        if (radio)
             QVERIFY(posted.size() == 1 || posted.wait(10000));
-    }
-
-    void submitWithoutRadioSaysSo()
-    {
-        Console c({}); // no "Interface": the null reader
-        QTemporaryFile log(QDir::tempPath() + "/XXXXXX.kss");
-        QVERIFY(log.open());
-        QString seen;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, this, [&]() {
-            if (auto *b = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen = b->windowTitle() + "|" + b->text();
-                b->accept();
-            }
-        });
-        closer.start(10);
-        c.window()->submitLogFile(log.fileName());
-        QVERIFY2(seen.startsWith("Error|No radio reader is configured"), qPrintable(seen));
     }
 };
 

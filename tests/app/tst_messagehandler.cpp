@@ -1,11 +1,16 @@
+// The message handler, its error log and the windows that show messages.
+
 #include "messagehandler.h"
+#include "scrollmessagedialog.h"
 #include "scrollmessagedlg.h"
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTextStream>
@@ -32,28 +37,23 @@ QString readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-// A failing disk complains on every write, straight to the handler as a chained
-// handler would, past the toolkit's own re-entry check.
-struct NoisyDevice : QIODevice {
+// A disk that fills up, or that complains on every write straight to the
+// handler as a chained handler would, past the toolkit's own re-entry check.
+struct Disk : QIODevice {
+    bool full = false;
+    bool noisy = false;
     QByteArray written;
     qint64 readData(char *, qint64) override { return -1; }
     qint64 writeData(const char *data, qint64 len) override
     {
-        messageOutput(QtWarningMsg, QMessageLogContext(), QStringLiteral("complaint"));
+        if (noisy)
+            messageOutput(QtWarningMsg, QMessageLogContext(), QStringLiteral("complaint"));
+        if (full) {
+            setErrorString(QStringLiteral("No space left on device"));
+            return -1;
+        }
         written.append(data, int(len));
         return len;
-    }
-};
-
-// A disk that fills up and is cleared again.
-struct FullDisk : QIODevice {
-    bool full = true;
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *, qint64 len) override
-    {
-        if (full)
-            setErrorString(QStringLiteral("No space left on device"));
-        return full ? -1 : len;
     }
 };
 
@@ -129,9 +129,7 @@ private slots:
     {
         qDebug("one");
         qWarning("two");
-        QPushButton *clear = m_box->findChild<QPushButton *>();
-        QCOMPARE(clear->text(), QStringLiteral("Clear"));
-        clear->click();
+        m_box->findChild<QPushButton *>()->click(); // "Clear"
         QCOMPARE(paneText(), QString());
         QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 2 Message(s) >"));
 
@@ -145,7 +143,8 @@ private slots:
     // per spell of failures.
     void failedLogWritesReportedOncePerSpell()
     {
-        FullDisk disk;
+        Disk disk;
+        disk.full = true;
         QVERIFY(disk.open(QIODevice::WriteOnly));
         QTextStream stream(&disk);
         errLogName = QStringLiteral("error.log");
@@ -161,6 +160,19 @@ private slots:
         setMessageOutputLog(nullptr);
         QCOMPARE(unstamped(paneText()), QStringList({failure, "WARNING: one", "WARNING: two",
                                                      "WARNING: three", failure, "WARNING: four"}));
+    }
+
+    void messageWhileWritingDoesNotRecurse()
+    {
+        Disk disk;
+        disk.noisy = true;
+        QVERIFY(disk.open(QIODevice::WriteOnly));
+        QTextStream stream(&disk);
+        setMessageOutputLog(&stream);
+        qDebug("outer");
+        setMessageOutputLog(nullptr);
+        QCOMPARE(unstamped(QString::fromUtf8(disk.written)), QStringList({"outer"}));
+        QCOMPARE(unstamped(paneText()), QStringList({"outer"}));
     }
 
     void messagesFromOtherThreads()
@@ -181,27 +193,13 @@ private slots:
         QCOMPARE(QSet<QString>(lines.begin(), lines.end()).size(), 400);
         QCOMPARE(paneText(), QString());
         QTRY_COMPARE(m_box->windowTitle(), QStringLiteral("Messages < 400 Message(s) >"));
-    }
 
-    void windowGoneBeforeQueuedMessage()
-    {
+        // A message still queued for a window that has gone reaches nothing.
         std::thread([]() { qWarning("late"); }).join();
         m_box.reset();
         QCoreApplication::processEvents();
         qWarning("after the window");
-        QCOMPARE(unstamped(logText()), QStringList({"late", "after the window"}));
-    }
-
-    void messageWhileWritingDoesNotRecurse()
-    {
-        NoisyDevice device;
-        QVERIFY(device.open(QIODevice::WriteOnly));
-        QTextStream stream(&device);
-        setMessageOutputLog(&stream);
-        qDebug("outer");
-        setMessageOutputLog(nullptr);
-        QCOMPARE(unstamped(QString::fromUtf8(device.written)), QStringList({"outer"}));
-        QCOMPARE(unstamped(paneText()), QStringList({"outer"}));
+        QCOMPARE(unstamped(logText()).mid(400), QStringList({"late", "after the window"}));
     }
 
     void fatalIsLoggedLastAndAborts()
@@ -214,6 +212,21 @@ private slots:
         QVERIFY(child.waitForFinished(60000));
         QCOMPARE(child.exitStatus(), QProcess::CrashExit);
         QCOMPARE(unstamped(readAll(path)), QStringList({"before fatal", "fatal end"}));
+    }
+
+    void scrollMessageDialogLayersEachMessage()
+    {
+        ScrollMessageDialog dialog(nullptr, QStringLiteral("Note"), QStringLiteral("first"));
+        dialog.warning(nullptr, QStringLiteral("Second"), QStringLiteral("second"));
+        dialog.critical(nullptr, QStringLiteral("Third"), QStringLiteral("third"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Third"));
+        auto areas = dialog.findChildren<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
+        QCOMPARE(areas.size(), 3);
+        QCOMPARE(qobject_cast<QLabel *>(areas[2]->widget())->text(), QStringLiteral("third"));
+        // The layer added to a shown dialog is shown too; its button closes the dialog.
+        QVERIFY(areas[2]->isVisible());
+        dialog.findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)[2]->click();
+        QVERIFY(!dialog.isVisible());
     }
 };
 

@@ -9,22 +9,9 @@ class TstAtomicWrite : public QObject
     Q_OBJECT
 
 private slots:
-    void replacesWholeFile();
     void failedOpenKeepsNothingAndReports();
     void failedWriteKeepsOldFile();
 };
-
-void TstAtomicWrite::replacesWholeFile()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("config.xml");
-    QVERIFY(writeFileAtomicallyOrReport(path, "first, and longer than the second"));
-    QVERIFY(writeFileAtomicallyOrReport(path, "second"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), QByteArray("second"));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"config.xml"});
-}
 
 void TstAtomicWrite::failedOpenKeepsNothingAndReports()
 {

@@ -98,11 +98,6 @@ private slots:
         ostrelSetRxRoute(nullptr);
     }
 
-    void crcCheckValue()
-    {
-        QCOMPARE(crc16(reinterpret_cast<const uint8_t *>("123456789"), 9), uint16_t(0x31C3));
-    }
-
     void cutting_data()
     {
         QTest::addColumn<QList<int>>("header"); // src, dst, msg_id

@@ -185,6 +185,7 @@ private slots:
 
         // A record from another table is copied with a fresh time and outlives it.
         OstrelTableRecord *rec = command(*fx, 9);
+        QVERIFY(rec->fromStr(rec->toStr(), fx->tree)); // its old buffer goes: no leak
         rec->created = QDateTime::fromMSecsSinceEpoch(0, Qt::UTC);
         model.slotInsertFromTable(rec);
         OstrelTableRecord *copy = model.itemAtRow(2);
@@ -214,22 +215,6 @@ private slots:
         model.slotDeleteFromBtn(view.selectionModel()->selectedIndexes());
         QCOMPARE(ids(model), (QList<unsigned int>{1, 3}));
         QCOMPARE(model.recordCountGet(), 2u);
-    }
-
-    void changedSwappedAndChosenRows()
-    {
-        OstrelTableModel model(fx->tree);
-        for (int i = 0; i < 3; ++i)
-            model.insertPacket(command(*fx, quint32(i)));
-        model.swapRows(1, 3);
-        QCOMPARE(int(model.itemAtRow(0)->message.data[0]), 2);
-        QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
-        QSignalSpy chosen(&model, &OstrelTableModel::signalNewCmdPacketEdit);
-        model.slotCommandChanged(model.itemAtRow(1));
-        model.slotNewCmdPacketEditFromSel(model.index(1, 3), QModelIndex());
-        QCOMPARE(changed.count() + chosen.count(), 2);
-        QCOMPARE(changed.at(0).at(0).value<QModelIndex>().row(), 1);
-        QCOMPARE(chosen.at(0).at(0).value<OstrelTableRecord *>(), model.itemAtRow(1));
     }
 
     void insertWhileEmitting_data()

@@ -1,8 +1,6 @@
 #include "ostreldatamodel.h"
 #include "ostreltablerecord.h"
 #include "support_fixture.h"
-#include "treeitem.h"
-#include "treemodel.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -74,13 +72,11 @@ private slots:
         QTest::addColumn<int>("length"); // message length; -1: the byte count
         QTest::addColumn<QVariant>("expected");
 
-        const QVariant min32(std::numeric_limits<qint32>::min());
         QTest::newRow("uint16 LE at 8") << "u 16 8 L" << hex("003412") << -1 << QVariant(0x1234u);
         QTest::newRow("uint16 BE at 8") << "u 16 8 B" << hex("003412") << -1 << QVariant(0x3412u);
         QTest::newRow("uint40 LE: first four bytes")
             << "u 40 0 L" << hex("0102030405") << -1 << QVariant(0x04030201u);
         QTest::newRow("int3 101") << "i 3 0 L" << hex("a0") << -1 << QVariant(-3);
-        QTest::newRow("int32 LE min") << "i 32 0 L" << hex("00000080") << -1 << min32;
         QTest::newRow("int width 0") << "i 0 0 L" << hex("ff") << -1 << QVariant(0);
         QTest::newRow("int40 LE") << "i 40 0 L" << hex("ffffffff00") << -1 << QVariant(-1);
         QTest::newRow("uint4 across bytes") << "u 4 6 L" << hex("03c0") << -1 << QVariant(15u);
@@ -227,46 +223,6 @@ private slots:
         QCOMPARE(int(rec.message.data[64999]), 0);
     }
 
-    void roundTrip()
-    {
-        // Every type and width between odd-sized neighbours, off byte boundaries.
-        for (const QString &type : {"u L", "u B", "i L", "i B", "f B", "d L", "x L"}) {
-            for (int w = 1; w <= 64; ++w) {
-                QVariantList values;
-                const quint32 max = w >= 32 ? 0xffffffffu : ((1u << w) - 1);
-                const qint64 smax = (qint64(1) << (qMin(w, 32) - 1)) - 1;
-                if (type[0] == 'u' && w <= 32)
-                    values << 0u << max << (max >> 1) + 1 << (0xa5a5a5a5u & max);
-                else if (type[0] == 'i' && w <= 32)
-                    values << int(smax) << int(-smax - 1) << -1;
-                else if (type[0] == 'f' && w == 32)
-                    values << -2.25e-7f << std::numeric_limits<float>::max();
-                else if (type[0] == 'd' && w == 64)
-                    values << 3.141592653589793 << -1e300;
-                else if (type[0] == 'x' && w % 8 == 0)
-                    values << hex("a1b2c3d4e5f60718").left(w / 8);
-                const QString layout = QString("u 3 0 L, %1 %2 3 %3, u 5 %4 L")
-                                           .arg(type[0])
-                                           .arg(w)
-                                           .arg(type[2])
-                                           .arg(3 + w);
-                for (const QVariant &v : values) {
-                    Packet pkt(layout, (w + 15) / 8);
-                    OstrelTableRecord rec;
-                    attach(rec, pkt);
-                    rec.fieldValues[1] = 5u;
-                    rec.fieldValues[2] = v;
-                    rec.fieldValues[3] = 0x11u;
-                    rec.composeOstrelMessage();
-                    rec.fieldValues[2] = QVariant();
-                    rec.decomposeOstrelMessage();
-                    QVERIFY2(rec.fieldValues.values() == (QVariantList{5u, v, 0x11u}),
-                             qPrintable(layout + " " + v.toString()));
-                }
-            }
-        }
-    }
-
     void expandBits_data()
     {
         QTest::addColumn<QByteArray>("in");
@@ -292,24 +248,6 @@ private slots:
         for (QChar c : expected)
             bits += char(c == QLatin1Char('1'));
         QCOMPARE(out, bits);
-    }
-
-    void commandTextLine()
-    {
-        // Looked up by the receiver, edited, composed.
-        RecFixture fx;
-        QVERIFY(fx.tree);
-        const QString line = "SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000";
-        OstrelTableRecord cmd;
-        QVERIFY(cmd.fromStr(line, fx.tree));
-        QCOMPARE(cmd.packetHeader.name, QStringLiteral("set_ports"));
-        cmd.fieldValues[1] = 0x80000001u;
-        cmd.composeOstrelMessage();
-        QCOMPARE(cmd.toStr(),
-                 QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000080"));
-        QVERIFY(!cmd.fromStr("SRC=0X1, DST=0X7, DLEN=0X0", fx.tree));
-        QVERIFY(cmd.fromStr(line, fx.tree)); // replaces the buffer: the sanitizer sees leaks
-        QCOMPARE(messageBytes(cmd), hex("01000000"));
     }
 };
 

@@ -75,36 +75,23 @@ QString messageOf(const OstrelTableRecord &record)
            QString::fromLatin1(bytes.toHex());
 }
 
-void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
-                  const QByteArray &slot, const QString &message)
+void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &command)
 {
-    QVERIFY(QMetaObject::invokeMethod(panel, slot.constData()));
-    QTest::mouseClick(panel->findChild<QPushButton *>(button), Qt::LeftButton);
+    for (QSpinBox *spin : panel->findChildren<QSpinBox *>())
+        spin->setValue(1999);
+    auto *button = panel->findChild<QPushButton *>(command.button);
+    if (auto *own = button->parentWidget()->findChild<QSpinBox *>())
+        own->setValue(command.value);
+    QVERIFY(QMetaObject::invokeMethod(panel, command.slot));
+    QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(sent.records.size(), size_t(2));
-    QCOMPARE(messageOf(*sent.records[0]), message);
-    QCOMPARE(messageOf(*sent.records[1]), message);
+    QCOMPARE(messageOf(*sent.records[0]), QString(command.message));
+    QCOMPARE(messageOf(*sent.records[1]), QString(command.message));
     QCOMPARE(sent.records[1]->direction, unsigned(OstrelTableRecord::Out));
 }
 
 namespace
 {
-QString describe(QWidget *w)
-{
-    if (auto *box = qobject_cast<QGroupBox *>(w))
-        return box->title();
-    if (auto *button = qobject_cast<QAbstractButton *>(w))
-        return button->text();
-    if (auto *label = qobject_cast<QLabel *>(w))
-        return label->text() + (label->wordWrap() ? QStringLiteral(", wrapped") : QString());
-    if (auto *spin = qobject_cast<QSpinBox *>(w))
-        return QStringLiteral("%1..%2").arg(spin->minimum()).arg(spin->maximum());
-    if (auto *edit = qobject_cast<QTextEdit *>(w))
-        return edit->toPlainText() + (edit->isReadOnly() ? "read-only" : "");
-    if (auto *edit = qobject_cast<QLineEdit *>(w))
-        return edit->text() + (edit->isReadOnly() ? "read-only" : "");
-    return QStringLiteral("?");
-}
-
 bool isOwn(QWidget *w)
 {
     return !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"));
@@ -114,26 +101,11 @@ bool isOwn(QWidget *w)
 QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
                 TreeModel *tree, quint16 id, quint16 src, const QString &name, const QString &input)
 {
-    // Each value edit shows its own name, so that a change stands out; the
-    // others get their text back.
-    auto setText = [](QWidget *w, const QString &text) {
-        if (auto *edit = qobject_cast<QTextEdit *>(w))
-            edit->setText(text);
-        else
-            qobject_cast<QLineEdit *>(w)->setText(text);
-    };
-    QMap<QWidget *, QString> edits;
-    for (QWidget *w : panel->findChildren<QWidget *>()) {
-        if ((qobject_cast<QTextEdit *>(w) || qobject_cast<QLineEdit *>(w)) && isOwn(w)) {
-            edits[w] = describe(w);
-            setText(w, w->objectName());
-        }
-    }
     if (!input.contains('=')) {
         OstrelTableModel history(tree);
         QObject::connect(&history, &OstrelTableModel::signalIncomingMsg, panel, display);
         const QByteArray data = QByteArray::fromHex(input.toLatin1());
-        auto *buffer = new uint8_t[size_t(data.size())];
+        auto *buffer = new uint8_t[size_t(data.size())]; // the record's from here on
         std::copy(data.begin(), data.end(), buffer);
         history.slotNewFromOstrel(ostrel_message{id, src, 0x1, quint16(data.size()), buffer}, data);
         if (history.rowCount() != 1)
@@ -150,25 +122,27 @@ QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &
             record.fieldValues.insert(value.section('=', 0, 0).toUInt(), value.section('=', 1));
         display(&record);
     }
-    QStringList changed;
-    for (auto it = edits.cbegin(); it != edits.cend(); ++it) {
-        if (describe(it.key()) != it.key()->objectName())
-            changed << it.key()->objectName() + QLatin1Char('=') + describe(it.key());
-        else
-            setText(it.key(), it.value());
+    QStringList shown;
+    for (QWidget *w : panel->findChildren<QWidget *>()) {
+        const auto *textEdit = qobject_cast<QTextEdit *>(w);
+        const auto *lineEdit = qobject_cast<QLineEdit *>(w);
+        const QString text = textEdit ? textEdit->toPlainText() : lineEdit ? lineEdit->text() : "";
+        if (!text.isEmpty() && isOwn(w))
+            shown << w->objectName() + QLatin1Char('=') + text;
     }
-    changed.sort();
-    return changed.join(' ');
+    shown.sort();
+    return shown.join(' ');
 }
 
-void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, int order, const QRect &rect, const QString &cell,
-                     const QString &text)
+void checkFormObject(QWidget *panel, const QString &name, const QString &parentName, int order,
+                     const QRect &rect, const QString &cell, const QString &text)
 {
     const QList<QWidget *> found = panel->findChildren<QWidget *>(name);
     QCOMPARE(found.size(), 1);
     QWidget *w = found.first();
-    QCOMPARE(QString::fromLatin1(w->metaObject()->className()), className);
+    const QString prefix = name.section('_', 0, 0);
+    QCOMPARE(QString::fromLatin1(w->metaObject()->className()),
+             "Q" + prefix.left(1).toUpper() + prefix.mid(1));
     QCOMPARE(w->parentWidget()->objectName(), parentName);
     QCOMPARE(w->parent()->children().indexOf(w), order);
     if (!rect.isNull())
@@ -179,7 +153,16 @@ void checkFormObject(QWidget *panel, const QString &name, const QString &classNa
         grid->getItemPosition(grid->indexOf(w), &row, &column, &rows, &columns);
         QCOMPARE(QString::asprintf("%d,%d %dx%d", row, column, rows, columns), cell);
     }
-    QCOMPARE(describe(w), text);
+    QString shown;
+    if (auto *box = qobject_cast<QGroupBox *>(w))
+        shown = box->title();
+    else if (auto *button = qobject_cast<QAbstractButton *>(w))
+        shown = button->text();
+    else if (auto *label = qobject_cast<QLabel *>(w))
+        shown = label->text() + (label->wordWrap() ? QStringLiteral(", wrapped") : QString());
+    else if (auto *spin = qobject_cast<QSpinBox *>(w))
+        shown = QStringLiteral("%1..%2").arg(spin->minimum()).arg(spin->maximum());
+    QCOMPARE(shown, text);
 }
 
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected)

@@ -8,6 +8,7 @@
 #include "treemodel.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -71,30 +72,53 @@ private:
 };
 
 // A record's message as "0x380 1->7 [4] 01000000": id, source, destination,
-// length and the bytes its data pointer holds.
+// length and data.
 QString messageOf(const OstrelTableRecord &record);
 
-// Starts the slot by name, then clicks the button: each must send `message`.
-void checkCommand(QWidget *panel, CommandCatcher &sent, const QString &button,
-                  const QByteArray &slot, const QString &message);
+// A command of a panel: the button, its slot, the value of the spin box
+// beside the button (the other spin boxes hold 1999) and the message.
+struct CommandRow {
+    const char *row, *button, *slot;
+    int value;
+    const char *message;
+};
+// Starts the slot by name, then clicks the button: each sends the message once.
+void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &command);
 
-// Shows a record on the panel through `display`; returns the value edits it
-// changed, sorted, as "name=text name=text". `input` is either hex bytes
-// from `src`, decoded by a history model with the sample descriptions, or
-// field values "1=3 4=5" of a record of packet `name`, as a shorter
-// description leaves it (no name: a record of no described packet).
+// Unconnected, the panel frees its records (the sanitizer build fails on a
+// leak); connected, the history model takes the record over and sends it.
+template <class Panel>
+void checkRecordOwnership(Panel *panel, TreeModel *tree, void (Panel::*send)(),
+                          const QString &message)
+{
+    for (QPushButton *b : panel->template findChildren<QPushButton *>())
+        QTest::mouseClick(b, Qt::LeftButton);
+    panel->setTreeModel(tree);
+    OstrelTableModel history(tree);
+    QObject::connect(panel, &Panel::recordReady, &history, &OstrelTableModel::slotInsertFromQue);
+    QSignalSpy sending(&history, &OstrelTableModel::signalSendFromHistory);
+    (panel->*send)();
+    QCOMPARE(history.rowCount(), 1);
+    QCOMPARE(sending.count(), 1);
+    QCOMPARE(sending.at(0).at(0).value<OstrelTableRecord *>(), history.itemAtRow(0));
+    QCOMPARE(messageOf(*history.itemAtRow(0)), message);
+}
+
+// Shows a record on a fresh panel; returns its value edits that hold text
+// as "name=text name=text". `input` is hex bytes from `src` decoded with the
+// sample descriptions, or field values "1=3 4=5" of a record of packet
+// `name` (none: of no described packet).
 QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
                 TreeModel *tree, quint16 id, quint16 src, const QString &name,
                 const QString &input);
 
-// Checks one form object: the only one of its name, its class, parent,
-// place among the parent's children, rectangle (unless null), grid cell
-// "row,column rowsxcolumns" (unless empty) and text: a box's title, a
-// button's or label's text (", wrapped" with word wrap), a spin box's range
-// "0..2000", an edit's text.
-void checkFormObject(QWidget *panel, const QString &name, const QString &className,
-                     const QString &parentName, int order, const QRect &rect, const QString &cell,
-                     const QString &text);
+// Checks one form object: the only one of its name, its class (that of the
+// name's prefix: "spinBox_3" is a QSpinBox), parent, place among the
+// parent's children, rectangle (unless null), grid cell "row,column
+// rowsxcolumns" (unless empty) and text: a box's title, a button's or
+// label's text (", wrapped" with word wrap), a spin box's range "0..2000".
+void checkFormObject(QWidget *panel, const QString &name, const QString &parentName, int order,
+                     const QRect &rect, const QString &cell, const QString &text);
 // The number of the form's own widgets (not Qt's inner ones) of each class
 // that `expected` counts.
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);

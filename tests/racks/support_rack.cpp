@@ -1,6 +1,7 @@
 #include "support_rack.h"
 
 #include <QApplication>
+#include <QInputDialog>
 #include <QTimer>
 
 RackSamples::RackSamples()
@@ -22,6 +23,14 @@ std::unique_ptr<OstrelTableRecord> pswRecord(TreeModel *tree, quint16 msgId, con
     rec->fillFromOstrelMsg(tree);
     rec->created = QDateTime::fromMSecsSinceEpoch(ms, Qt::UTC);
     return rec;
+}
+
+QByteArray feeders(std::initializer_list<int> ports)
+{
+    QByteArray b(4, '\0'); // bits count from the most significant of the first byte
+    for (int p : ports)
+        b[(p - 1) / 8] = char(b[(p - 1) / 8] | (0x80 >> ((p - 1) % 8)));
+    return b;
 }
 
 QStringList actionTexts(const QMenu *menu)
@@ -51,4 +60,39 @@ void onNextModal(const std::function<void(QWidget *)> &answer)
         else
             onNextModal(answer); // the caller has not blocked in it yet
     });
+}
+
+QString answerInput(const std::function<void()> &ask, const QString &text)
+{
+    QString asked;
+    onNextModal([&asked, text](QWidget *w) {
+        auto *input = qobject_cast<QInputDialog *>(w);
+        if (input)
+            asked = input->windowTitle() + '|' + input->labelText() + '|' + input->textValue();
+        if (input && !text.isNull()) {
+            input->setTextValue(text);
+            input->accept();
+        } else {
+            w->close();
+        }
+    });
+    ask();
+    return asked;
+}
+
+QStringList MessageLog::take(const QString &fileName)
+{
+    QStringList out = lines;
+    lines.clear();
+    if (!fileName.isEmpty())
+        out.replaceInStrings(fileName, QStringLiteral("F"));
+    return out;
+}
+
+void MessageLog::collect(QtMsgType type, const QMessageLogContext &, const QString &text)
+{
+    const char kind = type == QtWarningMsg                      ? 'W'
+                      : type == QtDebugMsg || type == QtInfoMsg ? 'D'
+                                                                : 'C';
+    lines << QString(QLatin1Char(kind)) + QLatin1Char(' ') + text;
 }

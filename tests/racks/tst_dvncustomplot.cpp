@@ -1,58 +1,42 @@
 #include "cappedgraph.h"
 #include "dvncustomplot.h"
 #include "instrumentrackswatch.h"
+#include "msecdatetimeticker.h"
 #include "support_rack.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
+#include <limits>
+
 namespace
 {
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+struct LabelProbe : MSecDateTimeTicker {
+    using MSecDateTimeTicker::getTickLabel;
+};
+QStringList readLines(const QString &path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly | QIODevice::Text);
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+}
+
 void selectGraph(QCPGraph *g)
 {
     g->setSelection(QCPDataSelection(g->data()->dataRange()));
-}
-
-// Answers the next input dialog with `text` (cancels it when null) and
-// returns what it asked: title, label and prefilled text.
-QStringList answerInput(const std::function<void()> &ask, const QString &text)
-{
-    QStringList asked;
-    onNextModal([&asked, text](QWidget *w) {
-        auto *input = qobject_cast<QInputDialog *>(w);
-        if (input)
-            asked = QStringList{input->windowTitle(), input->labelText(), input->textValue()};
-        if (input && !text.isNull()) {
-            input->setTextValue(text);
-            input->accept();
-        } else {
-            w->close();
-        }
-    });
-    ask();
-    return asked;
 }
 } // namespace
 
 class TestDvnCustomPlot : public QObject
 {
     Q_OBJECT
+    QTemporaryDir dir;
     std::unique_ptr<InstrumentRackSwatch> rack;
     DvnCustomPlot *plot = nullptr;
 
-    // A graph "G" with points at 100, 200 and 400 on an X axis of one key
-    // unit per pixel, so a press lands on an exact key.
-    CappedGraph *pixelGraph()
-    {
-        plot->resize(600, 400);
-        plot->replot();
-        plot->xAxis->setRange(0, plot->axisRect()->width());
-        CappedGraph *g = plot->addCappedGraph();
-        g->setName(QStringLiteral("G"));
-        for (double k : {100.0, 200.0, 400.0})
-            g->addPoint(k, k / 100);
-        return g;
-    }
     void press(double key)
     {
         const QPointF at(plot->xAxis->coordToPixel(key), plot->axisRect()->center().y());
@@ -66,47 +50,77 @@ private slots:
     {
         rack.reset(new InstrumentRackSwatch(QStringLiteral("R")));
         plot = rack->addCustomPlot({QStringLiteral("Plot"), true, QStringLiteral("Time"), 0, 1000,
-                                    QStringLiteral("Value"), 0, 10, 3000, 0});
+                                    QStringLiteral("mA"), 0, 10, 3000, 0});
     }
     void cleanup() { rack.reset(); }
 
-    void contextMenu_data()
+    void capKeepsNewest_data()
     {
-        QTest::addColumn<int>("graphs");
-        QTest::addColumn<bool>("selected");
-        QTest::addColumn<bool>("legend");
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<QString>("legendFirst");
-        const QStringList base{"Legend",       "Save plot...", "Save plot data...",
-                               "Refresh plot", "Clear data",   "Change data depth"};
-        QTest::newRow("no graph") << 0 << false << true << base << "Hide";
-        QTest::newRow("legend hidden") << 0 << false << false << base << "Show";
-        QTest::newRow("a graph") << 1 << false << true << base + QStringList{"Remove all graphs"}
-                                 << "Hide";
-        QTest::newRow("a selected graph")
-            << 2 << true << true << base + QStringList{"Remove selected graph", "Remove all graphs"}
-            << "Hide";
+        QTest::addColumn<double>("cap");
+        QTest::addColumn<int>("adds");
+        QTest::addColumn<int>("held");
+        QTest::newRow("3000 after 5000") << 3000.0 << 5000 << 3001;
+        QTest::newRow("1") << 1.0 << 10 << 2;
+        QTest::newRow("0 unlimited") << 0.0 << 50 << 50;
+        QTest::newRow("NaN unlimited") << kNaN << 50 << 50;
+        QTest::newRow("-1") << -1.0 << 10 << 1;
+        // count - cap beyond any integer: clamped to the points held.
+        QTest::newRow("huge negative") << -1e300 << 10 << 1;
+        QTest::newRow("minus infinity") << -kInf << 10 << 1;
+    }
+    void capKeepsNewest()
+    {
+        QFETCH(double, cap);
+        QFETCH(int, adds);
+        QFETCH(int, held);
+        auto *g = new CappedGraph(plot->xAxis, plot->yAxis); // the plot owns it
+        g->setDataMaxSize(cap);
+        for (int i = 0; i < adds; ++i)
+            g->addPoint(i, -i);
+        QCOMPARE(g->dataCount(), held);
+        QCOMPARE(g->data()->constBegin()->key, double(adds - held));
+        QCOMPARE(g->data()->constBegin()->value, -double(adds - held));
+        // A lowered cap trims at the next add.
+        g->setDataMaxSize(1);
+        g->addPoint(adds, 0);
+        QCOMPARE(g->dataCount(), 2);
+    }
+
+    void millisecondLabels_data()
+    {
+        QTest::addColumn<double>("key");
+        QTest::addColumn<QString>("label");
+        QTest::newRow("epoch") << 0.0 << "1970-01-01 00:00:00.000";
+        QTest::newRow("61 s") << 61000.0 << "1970-01-01 00:01:01.000";
+        QTest::newRow("no time") << kNaN << "1970-01-01 00:00:00.000";
+    }
+    void millisecondLabels()
+    {
+        QFETCH(double, key);
+        QFETCH(QString, label);
+        LabelProbe ticker;
+        ticker.setDateTimeFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
+        QCOMPARE(ticker.getTickLabel(key, QLocale::c(), 'g', 6), label);
+        // The axis's own ticks stand at whole milliseconds.
+        QVector<double> ticks;
+        QVector<QString> labels;
+        MSecDateTimeTicker().generate(QCPRange(0, 61000), QLocale::c(), 'g', 6, ticks, nullptr,
+                                      &labels);
+        QCOMPARE(labels.value(ticks.indexOf(60000.0)), QStringLiteral("00:01:00\n000"));
     }
     void contextMenu()
     {
-        QFETCH(int, graphs);
-        QFETCH(bool, selected);
-        QFETCH(bool, legend);
-        QFETCH(QStringList, entries);
-        QFETCH(QString, legendFirst);
-        for (int i = 0; i < graphs; ++i)
-            plot->addCappedGraph()->addPoint(1, 1);
-        if (selected)
-            selectGraph(plot->graph(graphs - 1));
-        plot->legend->setVisible(legend);
+        plot->addCappedGraph()->addPoint(1, 1);
+        selectGraph(plot->graph(0));
         std::unique_ptr<QMenu> menu(plot->createStandardContextMenu());
         QVERIFY(menu->testAttribute(Qt::WA_DeleteOnClose));
-        QCOMPARE(actionTexts(menu.get()), entries);
-        QMenu *sub = menu->actions().first()->menu();
-        QCOMPARE(actionTexts(sub),
-                 QStringList({legendFirst, "Move to top left", "Move to top center",
-                              "Move to top right", "Move to bottom right", "Move to bottom left"}));
-        QCOMPARE(sub->actions().at(4)->data().toInt(), 66);
+        QCOMPARE(actionTexts(menu.get()),
+                 QStringList({"Legend", "Save plot...", "Save plot data...", "Refresh plot",
+                              "Clear data", "Change data depth", "Remove selected graph",
+                              "Remove all graphs"}));
+        QCOMPARE(actionTexts(menu->actions().first()->menu()),
+                 QStringList({"Hide", "Move to top left", "Move to top center", "Move to top right",
+                              "Move to bottom right", "Move to bottom left"}));
     }
 
     void tracerTakesNearestPoint_data()
@@ -115,14 +129,18 @@ private slots:
         QTest::addColumn<double>("key");
         QTest::newRow("nearer the earlier") << 140.0 << 100.0;
         QTest::newRow("halfway takes the later") << 150.0 << 200.0;
-        QTest::newRow("left of the first") << 20.0 << 100.0;
-        QTest::newRow("right of the last") << 550.0 << 400.0;
     }
     void tracerTakesNearestPoint()
     {
         QFETCH(double, pressKey);
         QFETCH(double, key);
-        CappedGraph *g = pixelGraph();
+        plot->resize(600, 400);
+        plot->replot();
+        plot->xAxis->setRange(0, plot->axisRect()->width()); // one key per pixel
+        CappedGraph *g = plot->addCappedGraph();
+        g->setName(QStringLiteral("G"));
+        for (double k : {100.0, 200.0, 400.0})
+            g->addPoint(k, k / 100);
         rack->innerWindow->statusBar()->showMessage(QStringLiteral("before"));
         press(pressKey); // nothing selected: the status bar keeps its text
         QCOMPARE(status(), QStringLiteral("before"));
@@ -130,26 +148,16 @@ private slots:
         press(pressKey);
         press(pressKey);
         QCOMPARE(plot->itemCount(), 1);
-        QCOMPARE(plot->tracers.value(g)->position->key(), key);
-        QCOMPARE(status(), QStringLiteral("G: Time = %1, Value = %2")
+        QCOMPARE(status(), QStringLiteral("G: Time = %1, mA = %2")
                                .arg(QDateTime::fromMSecsSinceEpoch(qint64(key))
                                         .toString(QStringLiteral("hh:mm:ss.zzz")))
                                .arg(key / 100));
-    }
-
-    void clearedGraphGetsAFreshTracer()
-    {
-        CappedGraph *g = pixelGraph();
-        selectGraph(g);
-        press(100);
+        // Clearing the data takes the tracer with it; the next press makes one.
         QPointer<QCPItemTracer> old(plot->tracers.value(g));
         plot->slotResetPlotData();
         QVERIFY(!old);
-        QCOMPARE(g->dataCount(), 0);
-        g->setName(QString());
-        press(100);
+        press(pressKey);
         QCOMPARE(plot->itemCount(), 1);
-        QVERIFY(status().startsWith(QStringLiteral(": Time = ")));
     }
 
     void dataDepth_data()
@@ -166,9 +174,8 @@ private slots:
         QFETCH(double, cap);
         CappedGraph *g = plot->addCappedGraph();
         g->setDataMaxSize(3000);
-        QCOMPARE(
-            answerInput([this] { plot->slotSetMaxSize(); }, typed),
-            QStringList({"Graph data length", "Maximum data size (0 for unlimited):", "3000"}));
+        QCOMPARE(answerInput([this] { plot->slotSetMaxSize(); }, typed),
+                 QStringLiteral("Graph data length|Maximum data size (0 for unlimited):|3000"));
         QCOMPARE(plot->plotSettings.maxPoints, cap);
         QCOMPARE(g->dataMaxSize(), cap);
     }
@@ -179,8 +186,6 @@ private slots:
         TreeItem *item = samples.node(0x7, 0x480);
         QCPGraph *a = rack->addGraphFromField(plot, item, 1);
         rack->addGraphFromField(plot, item, 2);
-        plot->removeSelectedGraph(); // none selected
-        QCOMPARE(plot->graphCount(), 2);
         rack->addPoint2Graph(a, 1, 1); // an empty graph cannot be selected
         selectGraph(a);
         plot->removeSelectedGraph();
@@ -190,6 +195,101 @@ private slots:
         QCOMPARE(plot->graphCount(), 0);
         QVERIFY(rack->graphOfField.isEmpty() && rack->fieldsOfItem.isEmpty() &&
                 rack->plotOfGraph.isEmpty());
+    }
+
+    void picturesBySuffix_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QByteArray>("format");
+        QTest::newRow("png upper case") << "b.PNG"
+                                        << "b.PNG" << QByteArray("png");
+        QTest::newRow("jpg") << "c.Jpg"
+                             << "c.Jpg" << QByteArray("jpeg");
+        QTest::newRow("pdf") << "e.pdf"
+                             << "e.pdf" << QByteArray("pdf");
+        QTest::newRow("jpeg is not known") << "f.jpeg"
+                                           << "f.jpeg.png" << QByteArray("png");
+        QTest::newRow("no suffix") << "g"
+                                   << "g.png" << QByteArray("png");
+    }
+    void picturesBySuffix()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        QFETCH(QByteArray, format);
+        plot->addCappedGraph()->addData(1000, 5);
+        QVERIFY(plot->savePlotImage(dir.filePath(chosen)));
+        QFile file(dir.filePath(written));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        if (format == "pdf")
+            QCOMPARE(file.read(4), QByteArray("%PDF"));
+        else
+            QCOMPARE(QImageReader(&file).format(), format);
+    }
+
+    void plotDataAsText()
+    {
+        rack->setObjectName(QStringLiteral("Power"));
+        QCPGraph *a = plot->addCappedGraph();
+        a->setName(QStringLiteral("current"));
+        a->addData(1700000000123.9, 0.1 + 0.2);
+        a->addData(1700000001000.0, 1250000.25);
+        a->addData(1699999999999.0, -7);
+        plot->addCappedGraph()->setName(QStringLiteral("empty"));
+        plot->xAxis->setLabel(QStringLiteral("t"));
+        const QString path = dir.filePath(QStringLiteral("data.csv"));
+        MessageLog log;
+        QVERIFY(plot->savePlotData(path));
+        QVERIFY(plot->savePlotData(path)); // appended
+        const QStringList lines = readLines(path);
+        const QStringList one{"",
+                              "current - t;current - mA",
+                              "23-11-14 22:13:19:999;-7",
+                              "23-11-14 22:13:20:123;0.3",
+                              "23-11-14 22:13:21:000;1.25e+06",
+                              "empty - t;empty - mA"};
+        QCOMPARE(lines.size(), 2 * 7 + 1);
+        for (int at : {0, 7}) {
+            const QString head = QStringLiteral("Plot Plot data from rack Power ");
+            QCOMPARE(lines.at(at).left(head.size()), head);
+            QVERIFY(QDateTime::fromString(lines.at(at).mid(head.size()), "yyyy-MM-dd hh:mm:ss")
+                        .isValid());
+            QCOMPARE(lines.mid(at + 1, 6), one);
+        }
+        const QStringList messages{
+            "D Plot data file created: F", "D Exported 3 points for graph \"current\"",
+            "D Exported 0 points for graph \"empty\"", "D Export plot data completed"};
+        QCOMPARE(log.take(path), messages + messages);
+    }
+
+    void exportFailuresAreReported_data()
+    {
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("text, no folder") << false << "/no/such/x.csv"
+                                         << "C Plot data file creation failed: /no/such/x.csv";
+        QTest::newRow("text, disk full") << false << "/dev/full"
+                                         << "W Plot data file /dev/full could not be written: ";
+        QTest::newRow("picture, no folder")
+            << true << "/no/such/x"
+            << "W Plot picture /no/such/x.png could not be written: ";
+    }
+    void exportFailuresAreReported()
+    {
+        QFETCH(bool, picture);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        plot->addCappedGraph()->addData(1000, 5);
+        MessageLog log;
+        QVERIFY(!(picture ? plot->savePlotImage(path) : plot->savePlotData(path)));
+        // Qt itself complains that /dev/full cannot seek to its end.
+        const QStringList problems = log.take().filter(QRegularExpression("^[WC] Plot"));
+        QCOMPARE(problems.size(), 1);
+        QVERIFY2(problems.at(0).startsWith(message), qPrintable(problems.at(0)));
+        // The reason follows the file name where the message gives one.
+        QVERIFY(!message.endsWith(": ") || problems.at(0).size() > message.size() + 2);
     }
 };
 
