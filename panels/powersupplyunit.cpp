@@ -199,6 +199,24 @@ void PowerSupplyUnit::sendSetpoint(int module)
             packetDataGen(unsigned(module - 1), unsigned(millivolts)));
 }
 
+void PowerSupplyUnit::showText(QLineEdit *edit, const QString &text)
+{
+    if (!isVisible())
+        unshown.insert(edit, text);
+    // Telemetry repeats itself mostly; an edit given the text it already
+    // shows would still redo its layout and repaint.
+    else if (edit->text() != text)
+        edit->setText(text);
+}
+
+void PowerSupplyUnit::showEvent(QShowEvent *event)
+{
+    for (auto i = unshown.cbegin(); i != unshown.cend(); ++i)
+        i.key()->setText(i.value());
+    unshown.clear();
+    QWidget::showEvent(event);
+}
+
 void PowerSupplyUnit::showDataInLineEdit(OstrelTableRecord *record)
 {
     if (!record || !record->packet)
@@ -208,15 +226,10 @@ void PowerSupplyUnit::showDataInLineEdit(OstrelTableRecord *record)
     const OstrelFieldValues &values = record->fieldValues;
     // A description with fewer fields than the unit's leaves the edits of
     // the missing ones as they were.
-    // Telemetry repeats itself mostly; an edit given the text it already
-    // shows would still redo its layout and repaint.
-    auto showField = [&values](QLineEdit *edit, unsigned int field) {
+    auto showField = [this, &values](QLineEdit *edit, unsigned int field) {
         const auto value = values.constFind(field);
-        if (value == values.constEnd())
-            return;
-        const QString text = value->toString();
-        if (edit->text() != text)
-            edit->setText(text);
+        if (value != values.constEnd())
+            showText(edit, value->toString());
     };
 
     if (id == 0x582 && name == QLatin1String("charger_state")) {

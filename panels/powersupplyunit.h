@@ -1,6 +1,7 @@
 #ifndef POWERSUPPLYUNIT_H
 #define POWERSUPPLYUNIT_H
 
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -111,7 +112,16 @@ public:
              *spinBox_12 = nullptr, *spinBox_15 = nullptr, *spinBox_18 = nullptr,
              *spinBox_21 = nullptr, *spinBox_24 = nullptr;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // The newest telemetry text of each value edit that changed while the
+    // panel was out of sight: laying out text nobody sees cost more than all
+    // the rest of a record, so it is written when the panel is shown.
+    QHash<QLineEdit *, QString> unshown;
+    void showText(QLineEdit *edit, const QString &text);
+
     void switchModule(int module, bool on);
     void sendSetpoint(int module);
 

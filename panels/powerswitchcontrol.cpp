@@ -416,6 +416,24 @@ void PowerSwitchControl::sendRequestCurrentThresholdTelemetry()
     setPort(QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X384, DLEN=0X2, data:0000"));
 }
 
+void PowerSwitchControl::showText(QTextEdit *edit, const QString &text)
+{
+    if (!isVisible())
+        unshown.insert(edit, text);
+    // Telemetry repeats itself mostly; rebuilding an edit's document for the
+    // text it already shows is most of the cost of a record here.
+    else if (edit->toPlainText() != text)
+        edit->setText(text);
+}
+
+void PowerSwitchControl::showEvent(QShowEvent *event)
+{
+    for (auto i = unshown.cbegin(); i != unshown.cend(); ++i)
+        i.key()->setText(i.value());
+    unshown.clear();
+    QWidget::showEvent(event);
+}
+
 void PowerSwitchControl::showDataInTextEdit(OstrelTableRecord *record)
 {
     if (!record || !record->packet)
@@ -425,15 +443,10 @@ void PowerSwitchControl::showDataInTextEdit(OstrelTableRecord *record)
     const OstrelFieldValues &values = record->fieldValues;
     // A description with fewer fields than the unit's leaves the widgets of
     // the missing ones as they were.
-    // Telemetry repeats itself mostly; rebuilding an edit's document for the
-    // text it already shows is most of the cost of a record here.
-    auto showField = [&values](QTextEdit *edit, unsigned int field) {
+    auto showField = [this, &values](QTextEdit *edit, unsigned int field) {
         const auto value = values.constFind(field);
-        if (value == values.constEnd())
-            return;
-        const QString text = value->toString();
-        if (edit->toPlainText() != text)
-            edit->setText(text);
+        if (value != values.constEnd())
+            showText(edit, value->toString());
     };
 
     if (id >= 0x482 && id <= 0x491) {

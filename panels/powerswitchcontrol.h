@@ -1,6 +1,7 @@
 #ifndef POWERSWITCHCONTROL_H
 #define POWERSWITCHCONTROL_H
 
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -271,7 +272,16 @@ public:
              *spinBox_21 = nullptr, *spinBox_23 = nullptr, *spinBox_25 = nullptr,
              *spinBox_27 = nullptr, *spinBox_29 = nullptr, *spinBox_31 = nullptr;
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // The newest telemetry text of each value edit that changed while the
+    // panel was out of sight: laying out text nobody sees cost more than all
+    // the rest of a record, so it is written when the panel is shown.
+    QHash<QTextEdit *, QString> unshown;
+    void showText(QTextEdit *edit, const QString &text);
+
     enum Channel { MainChannel, ReserveChannel };
     void setChannel(int port, Channel channel, bool on);
     void sendCurrentThreshold(int port);

@@ -122,6 +122,8 @@ QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &
             record.fieldValues.insert(value.section('=', 0, 0).toUInt(), value.section('=', 1));
         display(&record);
     }
+    // A hidden panel keeps its value texts until it is opened.
+    panel->show();
     QStringList shown;
     for (QWidget *w : panel->findChildren<QWidget *>()) {
         const auto *textEdit = qobject_cast<QTextEdit *>(w);

@@ -104,8 +104,8 @@ void checkRecordOwnership(Panel *panel, TreeModel *tree, void (Panel::*send)(),
     QCOMPARE(messageOf(*history.itemAtRow(0)), message);
 }
 
-// Shows a record on a fresh panel; returns its value edits that hold text
-// as "name=text name=text". `input` is hex bytes from `src` decoded with the
+// Shows a record on a fresh panel, then opens the panel; returns its value
+// edits that hold text as "name=text name=text". `input` is hex bytes from `src` decoded with the
 // sample descriptions, or field values "1=3 4=5" of a record of packet
 // `name` (none: of no described packet).
 QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,

@@ -107,6 +107,12 @@ private slots:
         QCOMPARE(shown(kTelemetry[i]), QString(kTelemetry[i].changed));
     }
 
+    void openPanelWritesAtOnce()
+    {
+        panel->show();
+        QCOMPARE(shown(kTelemetry[0]), QString(kTelemetry[0].changed));
+    }
+
     void formObjects_data()
     {
         QTest::addColumn<int>("sample");
