@@ -648,6 +648,14 @@ void MainWindow::submitLogFile(const QString &fileName)
                                  .arg(fileName));
         return;
     }
+    if (!ax25->sidsSubmissionConfigured()) {
+        QMessageBox::warning(
+            this, tr("Error"),
+            tr("No SiDS satellite or endpoint is configured (\"SiDS_SatCallSign0\", "
+               "\"SiDS_URL_main\"); nothing was submitted from %1.")
+                .arg(fileName));
+        return;
+    }
     LogReadResult log;
     if (!readLog(this, fileName, &log))
         return;

@@ -63,6 +63,11 @@ public slots:
     void OnPacketArrived(QByteArray frame);
     void handleEndOfRequest(QNetworkReply *reply);
 
+public:
+    // True when a frame could be posted at all: a satellite to recognise
+    // and an endpoint to post to.
+    bool sidsSubmissionConfigured() const;
+
 private:
     void writeLogs(const QByteArray &frame, const QDateTime &time);
 

@@ -97,6 +97,11 @@ void AX25_connector::SiDS_init(OstrelConfigData *config)
     m_kssStream = std::make_unique<QDataStream>(m_kssFile.get());
 }
 
+bool AX25_connector::sidsSubmissionConfigured() const
+{
+    return !m_satellites.isEmpty() && (!m_urlMain.isEmpty() || !m_urlReserve.isEmpty());
+}
+
 void AX25_connector::SiDS_submit(QByteArray &frame, QDateTime time)
 {
     // A frame too short to hold a source address names no satellite.
