@@ -65,11 +65,22 @@ void DvnFieldView::slotNewData(OstrelTableRecord *rec)
     // have been rewritten from the map when it was decoded.
     if (rec->message.src != item->deviceTag.devAddress)
         return;
-    if (!rec->fieldValues.contains(fieldId))
+    const auto value = rec->fieldValues.constFind(fieldId);
+    if (value == rec->fieldValues.constEnd())
         return;
+    pendingValue = *value;
+    hasPending = true;
+}
+
+void DvnFieldView::showPending()
+{
+    if (!hasPending)
+        return;
+    hasPending = false;
     // Telemetry repeats itself far more often than it changes; laying out
-    // the same text again for every record is wasted at radio rates.
-    const QString value = formatValue(field, rec->fieldValues.value(fieldId));
+    // the same text again is wasted.
+    const QString value = formatValue(field, pendingValue);
+    pendingValue.clear();
     if (value != text())
         setText(value);
 }

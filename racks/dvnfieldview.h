@@ -31,6 +31,10 @@ public:
     // The watch's text for a value of `field`, as slotNewData shows it.
     static QString formatValue(OstrelFieldRecord *field, const QVariant &value);
 
+    // Shows the newest value taken since the last call, if it differs from
+    // what the watch shows. The rack calls it on its replot tick.
+    void showPending();
+
     QLabel *label = nullptr;
     TreeItem *item = nullptr;
     OstrelFieldRecord *field = nullptr;
@@ -38,6 +42,12 @@ public:
 
 public slots:
     void slotNewData(OstrelTableRecord *rec);
+
+private:
+    // Records may come by the thousand per second; the watch keeps only the
+    // newest one's value and shows it on the rack's tick.
+    QVariant pendingValue;
+    bool hasPending = false;
 };
 
 #endif // DVNFIELDVIEW_H

@@ -504,6 +504,8 @@ void InstrumentRackSwatch::handleTimeoutReplot()
     for (QWidget *w : qAsConst(plots))
         if (auto *plot = qobject_cast<DvnCustomPlot *>(w); plot && plot->isStale())
             plot->replot(QCustomPlot::rpRefreshHint);
+    for (DvnFieldView *watch : qAsConst(watches))
+        watch->showPending();
     replotTimer->start(kReplotMs);
 }
 
@@ -633,6 +635,9 @@ DvnFieldView *InstrumentRackSwatch::addWatchFromField(TreeItem *item, unsigned i
     watchLayout->insertWidget(watchLayout->count() - 1, watch);
     watches.append(watch);
     connect(this, &InstrumentRackSwatch::signalNewFieldData, watch, &DvnFieldView::slotNewData);
+    // A rack of watches alone still needs the tick that shows their values.
+    if (!replotTimer->isActive())
+        replotTimer->start(kReplotMs);
     watch->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(watch, &QWidget::customContextMenuRequested, this,
             &InstrumentRackSwatch::contextMenuRequestField);

@@ -31,7 +31,8 @@ class TreeModel;
 // fields over time, watches of single fields and buttons that replay stored
 // commands. The main window hands it every incoming record (slotNewData);
 // the rack turns the fields it has bound into plot points and passes the
-// record on to its watches. Plots redraw only on the rack's 50 ms tick.
+// record on to its watches. Plots redraw and watches show their newest
+// value only on the rack's 50 ms tick.
 //
 // Ownership: the rack owns its instruments, their captions, its dialogs and
 // menus through its widget tree, and its own copies of records offered for

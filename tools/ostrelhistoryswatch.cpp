@@ -198,6 +198,7 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
     connect(autoscrollBox, &QCheckBox::toggled, this, &OstrelHistorySwatch::slotAutoscrollChanged);
 
     paintTimer = new QTimer(this);
+    paintTimer->setObjectName(QStringLiteral("paintTimer"));
     paintTimer->setSingleShot(true);
     paintTimer->setInterval(kPaintIntervalMs);
     connect(paintTimer, &QTimer::timeout, this, &OstrelHistorySwatch::releasePaint);
@@ -347,6 +348,8 @@ void OstrelHistorySwatch::releasePaint()
     if (!paintHeld)
         return;
     paintHeld = false;
+    if (countersPending)
+        showCounters();
     static_cast<HistoryView *>(tableView)->holdLayout(false);
     scrollIfPending();
     tableView->setUpdatesEnabled(true);
@@ -446,13 +449,23 @@ void OstrelHistorySwatch::slotIncreaseCounters(OstrelTableRecord *rec)
     if (!rec)
         return;
     holdPaint();
-    if (rec->direction == OstrelTableRecord::In) {
+    if (rec->direction == OstrelTableRecord::In)
         ++inCount;
-        setCounterText(inLabel, tr("In: %1").arg(inCount));
-    } else {
+    else
         ++outCount;
-        setCounterText(outLabel, tr("Out: %1").arg(outCount));
-    }
+    // While the paint is held nothing of the dock is drawn; the counters are
+    // written once, with the newest counts, when it is released.
+    if (paintHeld)
+        countersPending = true;
+    else
+        showCounters();
+}
+
+void OstrelHistorySwatch::showCounters()
+{
+    countersPending = false;
+    setCounterText(inLabel, tr("In: %1").arg(inCount));
+    setCounterText(outLabel, tr("Out: %1").arg(outCount));
     updateFreeCounter();
 }
 

@@ -88,6 +88,7 @@ private:
     void scrollIfPending();
     void holdPaint();
     void releasePaint();
+    void showCounters();
 
     // Records may arrive by the thousand per second; the dock shows them at
     // most this often while they keep coming.
@@ -97,6 +98,7 @@ private:
     bool scrollPending = false;
     QTimer *paintTimer = nullptr;
     bool paintHeld = false;
+    bool countersPending = false;
 };
 
 #endif // OSTRELHISTORYSWATCH_H

@@ -365,6 +365,8 @@ private slots:
         // rack's four watches show its fields.
         emit ostrelIF->ostrel_RX_message(ostrel_message{0x582, 0x18, 0x1, 8, nullptr},
                                          QByteArray(8, '\x11'));
+        for (InstrumentRackSwatch *rack : qAsConst(w->racks))
+            rack->handleTimeoutReplot();
         QString changed;
         for (int i = 0; i < watches.size(); ++i)
             changed += watches[i]->text() != before[i] ? '1' : '0';

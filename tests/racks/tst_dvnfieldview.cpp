@@ -82,6 +82,7 @@ private slots:
         WatchedMessage msg(type, hex);
         DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
         watch.slotNewData(record(0x480, 7, msg.fieldId, value).get());
+        watch.showPending();
         QCOMPARE(watch.text(), shown);
     }
 
@@ -93,8 +94,10 @@ private slots:
         watch.slotNewData(record(0x480, 8, msg.fieldId, 2).get()); // other sender
         watch.slotNewData(record(0x480, 7, 0, 3).get());           // without the field
         watch.slotNewData(nullptr);
+        watch.showPending();
         QCOMPARE(watch.text(), QString());
         watch.slotNewData(record(0x480, 7, msg.fieldId, 12).get());
+        watch.showPending();
         QCOMPARE(watch.text(), QStringLiteral("12"));
     }
     void repeatedValueKeepsTheOperatorsSelection()
@@ -103,11 +106,28 @@ private slots:
         DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
         const auto same = record(0x480, 7, msg.fieldId, 12);
         watch.slotNewData(same.get());
+        watch.showPending();
         watch.selectAll();
         watch.slotNewData(same.get());
+        watch.showPending();
         QCOMPARE(watch.selectedText(), QStringLiteral("12"));
         watch.slotNewData(record(0x480, 7, msg.fieldId, 13).get());
+        watch.showPending();
         QCOMPARE(watch.text(), QStringLiteral("13"));
+    }
+    void showsOnlyTheNewestValueOnItsTick()
+    {
+        WatchedMessage msg(OstrelFieldRecord::TypeInt, false);
+        DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
+        QSignalSpy written(&watch, &QLineEdit::textChanged);
+        for (int v = 1; v <= 50; ++v)
+            watch.slotNewData(record(0x480, 7, msg.fieldId, v).get());
+        watch.slotNewData(record(0x480, 8, msg.fieldId, 99).get()); // not its device
+        QCOMPARE(written.count(), 0);
+        watch.showPending();
+        watch.showPending(); // nothing new since
+        QCOMPARE(written.count(), 1);
+        QCOMPARE(watch.text(), QStringLiteral("50"));
     }
 };
 

@@ -200,6 +200,7 @@ private slots:
         QCOMPARE(watch->label->text(),
                  feedersItem->data(0).toString().mid(6) + QStringLiteral("-port5_main"));
         deliver(0x480, feeders({5}), T, &b);
+        b.handleTimeoutReplot();
         QCOMPARE(watch->text(), QStringLiteral("Set"));
     }
 

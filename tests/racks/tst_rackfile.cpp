@@ -134,6 +134,7 @@ private slots:
         QCOMPARE(currents->graph(0)->data()->size(), 0);
         QCOMPARE(currents->graph(1)->data()->begin()->value, 750.0);
         receive(0x18, 0x582, "0150fb0000f04015"); // battery: -1200 mA, 7.5 V, 21 degC
+        r.handleTimeoutReplot();
         QStringList shown;
         for (DvnFieldView *w : r.watches)
             shown << w->text();

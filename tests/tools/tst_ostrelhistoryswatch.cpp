@@ -26,6 +26,13 @@ private slots:
         dock = new OstrelHistorySwatch(QStringLiteral("History"));
         dock->setModel(history);
     }
+    // The end of the dock's paint interval, which shows what came within it.
+    void tick()
+    {
+        auto *timer = dock->findChild<QTimer *>(QStringLiteral("paintTimer"));
+        QVERIFY(timer);
+        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+    }
     void cleanup()
     {
         delete dock;
@@ -45,6 +52,7 @@ private slots:
         history->slotSetDepth(3);
         for (int i = 0; i < 5; ++i)
             receive(history);
+        tick();
         // A depth of 3 holds 4 rows: the free count never goes negative.
         QCOMPARE(dock->inLabel->text() + dock->outLabel->text() + dock->freeLabel->text(),
                  QStringLiteral("In: 5Out: 0Free: 0"));
@@ -53,14 +61,31 @@ private slots:
         block.txStatus = 1;
         history->slotNewFromQRX(ostrel_message{0x380, 0x1, 0x7, 4, new uint8_t[4]{1, 0, 0, 0}},
                                 QByteArray::fromHex("01000000"), block);
+        tick();
         QCOMPARE(dock->outLabel->text(), QStringLiteral("Out: 1"));
         QTest::mouseClick(dock->clearButton, Qt::LeftButton);
+        tick();
         QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0")); // until the next record
         receive(history);
+        tick();
         QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 2"));
         history->slotSetDepth(0); // no limit
         receive(history);
+        tick();
         QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0"));
+    }
+    void countersShowTheNewestCountsOnce()
+    {
+        receive(history);
+        tick();
+        receive(history); // the first after a quiet spell may show at once
+        const QString shown = dock->inLabel->text();
+        for (int i = 0; i < 50; ++i) {
+            receive(history);
+            QCOMPARE(dock->inLabel->text(), shown);
+        }
+        tick();
+        QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 52"));
     }
     void depthOnOffAndKeys()
     {
@@ -77,6 +102,7 @@ private slots:
         QTest::mouseClick(dock->enableButton, Qt::LeftButton);
         QCOMPARE(dock->enableButton->text(), QStringLiteral("On"));
         receive(history);
+        tick();
         QCOMPARE(history->recordCountGet(), 0u);
         QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 1")); // still counted
         QTest::keyClick(dock, Qt::Key_Space);
@@ -120,8 +146,10 @@ private slots:
     {
         for (int i = 0; i < 9; ++i)
             receive(history);
+        tick();
         const int width = dock->inLabel->width();
         receive(history);
+        tick();
         QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 10"));
         QVERIFY(dock->inLabel->width() > width);
         // A fixed size: a new count repaints the label and lays nothing out.
