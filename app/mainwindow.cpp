@@ -232,7 +232,7 @@ void MainWindow::createDockFromXMLFile(const QString &fileName)
     rack->setHistoryModel(historyModel);
     addRackEntries(rack);
     addDockWidget(Qt::RightDockWidgetArea, rack);
-    rack->rackPath = defaultRackPath;
+    rack->rackFolder = defaultRackPath;
     // A file that does not read still leaves its rack, named as far as the
     // file got; the rack reports the file's faults.
     rack->importRackFromFile(fileName);
@@ -283,7 +283,7 @@ InstrumentRackSwatch *MainWindow::createNamedRack(const QString &name, Qt::DockW
     } else {
         addDockWidget(area, rack);
     }
-    rack->rackPath = defaultRackPath;
+    rack->rackFolder = defaultRackPath;
     rack->setHistoryModel(historyModel);
     keepRack(rack);
     return rack;

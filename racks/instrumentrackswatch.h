@@ -80,8 +80,6 @@ public:
     using FieldKey = QPair<TreeItem *, quint32>;
 
     QString rackFolder;
-    // The main window's name for the same folder.
-    QString &rackPath = rackFolder;
     QMainWindow *innerWindow = nullptr;
 
     QList<QWidget *> plots;

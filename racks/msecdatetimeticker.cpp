@@ -2,13 +2,13 @@
 
 #include <cmath>
 
-QDateTime MSecDateTimeTicker::keyToDateTime(double key, Qt::TimeSpec spec)
+QDateTime MSecDateTimeTicker::keyToDateTime(double key, Qt::TimeSpec zone)
 {
     // A key outside the range of a 64-bit integer (or NaN) has no time; it
     // is shown as the epoch rather than converted with undefined behaviour.
     const double ms = std::trunc(key);
     const bool fits = ms >= -9.2e18 && ms <= 9.2e18;
-    return QDateTime::fromMSecsSinceEpoch(fits ? qint64(ms) : 0, spec);
+    return QDateTime::fromMSecsSinceEpoch(fits ? qint64(ms) : 0, zone);
 }
 
 QString MSecDateTimeTicker::getTickLabel(double tick, const QLocale &locale, QChar formatChar,
@@ -16,5 +16,5 @@ QString MSecDateTimeTicker::getTickLabel(double tick, const QLocale &locale, QCh
 {
     Q_UNUSED(formatChar)
     Q_UNUSED(precision)
-    return locale.toString(keyToDateTime(tick, mSpec), mFormat);
+    return locale.toString(keyToDateTime(tick, mZone), mFormat);
 }

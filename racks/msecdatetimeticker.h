@@ -6,7 +6,7 @@
 // Tick labels for a time axis whose keys are milliseconds since the epoch,
 // the keys of every rack graph. The library's own date-time ticker reads
 // keys as seconds; here a key is truncated to whole milliseconds and shown
-// in the given time spec (UTC unless set otherwise) with the given format,
+// in the given zone (UTC unless set otherwise) with the given format,
 // in the plot's locale. Tick positions are chosen as on any numeric axis.
 class MSecDateTimeTicker : public QCPAxisTicker
 {
@@ -14,11 +14,11 @@ public:
     MSecDateTimeTicker() = default;
 
     QString dateTimeFormat() const { return mFormat; }
-    Qt::TimeSpec dateTimeSpec() const { return mSpec; }
+    Qt::TimeSpec dateTimeSpec() const { return mZone; }
     void setDateTimeFormat(const QString &format) { mFormat = format; }
-    void setDateTimeSpec(Qt::TimeSpec spec) { mSpec = spec; }
+    void setDateTimeSpec(Qt::TimeSpec zone) { mZone = zone; }
 
-    static QDateTime keyToDateTime(double key, Qt::TimeSpec spec);
+    static QDateTime keyToDateTime(double key, Qt::TimeSpec zone);
 
 protected:
     QString getTickLabel(double tick, const QLocale &locale, QChar formatChar,
@@ -26,7 +26,7 @@ protected:
 
 private:
     QString mFormat = QStringLiteral("hh:mm:ss\nzzz");
-    Qt::TimeSpec mSpec = Qt::UTC;
+    Qt::TimeSpec mZone = Qt::UTC;
 };
 
 #endif // MSECDATETIMETICKER_H

@@ -305,7 +305,7 @@ private slots:
         QCOMPARE(w->racks.size(), 1);
         InstrumentRackSwatch *power = w->racks.first();
         QCOMPARE(power->QObject::objectName(), QStringLiteral("Power"));
-        QCOMPARE(power->rackPath, QString());
+        QCOMPARE(power->rackFolder, QString());
         QVERIFY(w->tabifiedDockWidgets(c.dock<QDockWidget>("History")).contains(power));
 
         // "New instrument panel...", as the operator fills it in.
@@ -326,7 +326,7 @@ private slots:
         InstrumentRackSwatch *left = w->racks.at(1), *bottom = w->racks.at(2);
         QCOMPARE(w->dockWidgetArea(left), Qt::LeftDockWidgetArea);
         QCOMPARE(w->dockWidgetArea(bottom), Qt::BottomDockWidgetArea);
-        QCOMPARE(left->rackPath, QStringLiteral("/tmp/velkaro-racks"));
+        QCOMPARE(left->rackFolder, QStringLiteral("/tmp/velkaro-racks"));
 
         // Every rack adds its entries to a field's menu, in rack order.
         QMenu menu;
