@@ -5,13 +5,11 @@
 #include "ax25_interface.h"
 
 #include <QByteArray>
-#include <QDataStream>
 #include <QDateTime>
 #include <QFile>
 #include <QMap>
 #include <QNetworkAccessManager>
 #include <QString>
-#include <QTextStream>
 #include <QVector>
 #include <memory>
 
@@ -48,7 +46,7 @@ public:
     void SiDS_submit(const QByteArray &bareFrame, const QDateTime &time, const QString &noradId,
                      const QString &url);
 
-    bool logsOpen() const { return m_csvStream && m_kssStream; }
+    bool logsOpen() const { return m_csvFile && m_kssFile; }
     QString logBaseName() const { return m_logBase; }
 
 public slots:
@@ -85,8 +83,6 @@ private:
     QString m_logBase;
     std::unique_ptr<QFile> m_csvFile;
     std::unique_ptr<QFile> m_kssFile;
-    std::unique_ptr<QTextStream> m_csvStream;
-    std::unique_ptr<QDataStream> m_kssStream;
     bool m_logWriteFailed = false;
 };
 

@@ -30,17 +30,17 @@ QString logTime(const QDateTime &time, const char *format)
 
 // The whole seconds of a UTC log time, as "yyyy-MM-dd hh:mm:ss". Frames may
 // come by the thousand per second; each second's text is made once.
-QString logSecond(const QDateTime &time, int *msOfSecond)
+QByteArray logSecond(const QDateTime &time, int *msOfSecond)
 {
     static qint64 second = std::numeric_limits<qint64>::min();
-    static QString text;
+    static QByteArray text;
     const qint64 ms = time.toMSecsSinceEpoch();
     const qint64 s = ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
     *msOfSecond = int(ms - s * 1000);
     if (time.timeSpec() != Qt::UTC)
-        return logTime(time, "yyyy-MM-dd hh:mm:ss");
+        return logTime(time, "yyyy-MM-dd hh:mm:ss").toLatin1();
     if (s != second) {
-        text = logTime(time, "yyyy-MM-dd hh:mm:ss");
+        text = logTime(time, "yyyy-MM-dd hh:mm:ss").toLatin1();
         second = s;
     }
     return text;
@@ -84,8 +84,12 @@ void AX25_connector::SiDS_init(OstrelConfigData *config)
                 logTime(QDateTime::currentDateTimeUtc(), "yyyy-MM-ddThh-mm-ss");
     auto csv = std::make_unique<QFile>(m_logBase + QStringLiteral(".satnogs.csv"));
     auto kss = std::make_unique<QFile>(m_logBase + QStringLiteral(".kss"));
-    if (!csv->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text) ||
-        !kss->open(QIODevice::WriteOnly | QIODevice::Append)) {
+    // Unbuffered: each frame's line and records leave in one write of their
+    // own, so a frame is on disk as soon as it is handled and a failed write
+    // is seen at once.
+    const QIODevice::OpenMode mode =
+        QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered;
+    if (!csv->open(mode | QIODevice::Text) || !kss->open(mode)) {
         qWarning("Can't open the radio logs %s: %s; radio frames will not be logged\n",
                  qPrintable(m_logBase),
                  qPrintable(csv->isOpen() ? kss->errorString() : csv->errorString()));
@@ -93,8 +97,6 @@ void AX25_connector::SiDS_init(OstrelConfigData *config)
     }
     m_csvFile = std::move(csv);
     m_kssFile = std::move(kss);
-    m_csvStream = std::make_unique<QTextStream>(m_csvFile.get());
-    m_kssStream = std::make_unique<QDataStream>(m_kssFile.get());
 }
 
 bool AX25_connector::sidsSubmissionConfigured() const
@@ -146,14 +148,17 @@ void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
 {
     const QByteArray bare = frame.mid(1);
     int ms = 0;
-    const QString second = logSecond(time, &ms);
-    *m_csvStream << second << '|' << QString::fromLatin1(bare.toHex().toUpper()) << Qt::endl;
+    const QByteArray second = logSecond(time, &ms);
+    QByteArray line;
+    line.reserve(second.size() + 2 + bare.size() * 2);
+    line.append(second).append('|').append(bare.toHex().toUpper()).append('\n');
 
     QByteArray records;
+    records.reserve(second.size() + 12 + bare.size() * 2);
     records.append(char(KISS::FEND));
     records.append(char(0x09));
     if (time.timeSpec() == Qt::UTC) {
-        records.append(second.toLatin1());
+        records.append(second);
         records.append('.');
         records.append(QByteArray::number(ms).rightJustified(3, '0'));
         records.append(" UTC");
@@ -169,10 +174,8 @@ void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
     KISS::escape(data, 2);
     data.append(char(KISS::FEND));
     records.append(data);
-    const bool kssWritten =
-        m_kssStream->writeRawData(records.constData(), records.size()) == records.size() &&
-        m_kssFile->flush();
-    const bool csvWritten = m_csvStream->status() == QTextStream::Ok;
+    const bool csvWritten = m_csvFile->write(line) == line.size();
+    const bool kssWritten = m_kssFile->write(records) == records.size();
 
     // A full disk or a vanished file must not drop frames from the logs
     // unseen; one warning per spell of failures, and every later frame is
@@ -186,5 +189,4 @@ void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
                  qPrintable(m_logBase),
                  qPrintable(kssWritten ? m_csvFile->errorString() : m_kssFile->errorString()));
     m_logWriteFailed = true;
-    m_csvStream->resetStatus();
 }

@@ -199,20 +199,23 @@ void PowerSupplyUnit::sendSetpoint(int module)
             packetDataGen(unsigned(module - 1), unsigned(millivolts)));
 }
 
-void PowerSupplyUnit::showText(QLineEdit *edit, const QString &text)
+void PowerSupplyUnit::showValue(QLineEdit *edit, const QVariant &value)
 {
-    if (!isVisible())
-        unshown.insert(edit, text);
+    if (!isVisible()) {
+        unshown.insert(edit, value);
+        return;
+    }
+    const QString text = value.toString();
     // Telemetry repeats itself mostly; an edit given the text it already
     // shows would still redo its layout and repaint.
-    else if (edit->text() != text)
+    if (edit->text() != text)
         edit->setText(text);
 }
 
 void PowerSupplyUnit::showEvent(QShowEvent *event)
 {
     for (auto i = unshown.cbegin(); i != unshown.cend(); ++i)
-        i.key()->setText(i.value());
+        i.key()->setText(i.value().toString());
     unshown.clear();
     QWidget::showEvent(event);
 }
@@ -229,7 +232,7 @@ void PowerSupplyUnit::showDataInLineEdit(OstrelTableRecord *record)
     auto showField = [this, &values](QLineEdit *edit, unsigned int field) {
         const auto value = values.constFind(field);
         if (value != values.constEnd())
-            showText(edit, value->toString());
+            showValue(edit, *value);
     };
 
     if (id == 0x582 && name == QLatin1String("charger_state")) {

@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariant>
 #include <QWidget>
 
 #include <array>
@@ -116,11 +117,12 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // The newest telemetry text of each value edit that changed while the
+    // The newest telemetry value of each value edit that changed while the
     // panel was out of sight: laying out text nobody sees cost more than all
-    // the rest of a record, so it is written when the panel is shown.
-    QHash<QLineEdit *, QString> unshown;
-    void showText(QLineEdit *edit, const QString &text);
+    // the rest of a record, so it is written when the panel is shown, and
+    // made into text only then.
+    QHash<QLineEdit *, QVariant> unshown;
+    void showValue(QLineEdit *edit, const QVariant &value);
 
     void switchModule(int module, bool on);
     void sendSetpoint(int module);

@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QString>
+#include <QVariant>
 #include <QWidget>
 
 #include <array>
@@ -276,11 +277,12 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // The newest telemetry text of each value edit that changed while the
+    // The newest telemetry value of each value edit that changed while the
     // panel was out of sight: laying out text nobody sees cost more than all
-    // the rest of a record, so it is written when the panel is shown.
-    QHash<QTextEdit *, QString> unshown;
-    void showText(QTextEdit *edit, const QString &text);
+    // the rest of a record, so it is written when the panel is shown, and
+    // made into text only then.
+    QHash<QTextEdit *, QVariant> unshown;
+    void showValue(QTextEdit *edit, const QVariant &value);
 
     enum Channel { MainChannel, ReserveChannel };
     void setChannel(int port, Channel channel, bool on);

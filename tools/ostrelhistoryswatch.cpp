@@ -184,6 +184,10 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
     inLabel = new QLabel(tr("In: %1").arg(inCount));
     outLabel = new QLabel(tr("Out: %1").arg(outCount));
     freeLabel = new QLabel(tr("Free: %1").arg(freeCount));
+    // A counter that fills its own background repaints alone when its text
+    // changes, not the status bar and the dock under it.
+    for (QLabel *counter : {inLabel, outLabel, freeLabel})
+        counter->setAutoFillBackground(true);
 
     actionShow->setIcon(toolsIcon(QStringLiteral("clock_24x24.png")));
 
@@ -337,10 +341,18 @@ void OstrelHistorySwatch::holdPaint()
         paintTimer->start();
     } else if (!paintHeld) {
         paintHeld = true;
-        tableView->setUpdatesEnabled(false);
-        innerWindow->statusBar()->setUpdatesEnabled(false);
+        setRowPaintEnabled(false);
         static_cast<HistoryView *>(tableView)->holdLayout(true);
     }
+}
+
+void OstrelHistorySwatch::setRowPaintEnabled(bool enabled)
+{
+    // Only the cells and the row numbers change with the rows. Holding the
+    // whole table would repaint its frame when released, and with it the
+    // box and the dock behind the frame, every interval.
+    tableView->viewport()->setUpdatesEnabled(enabled);
+    tableView->verticalHeader()->viewport()->setUpdatesEnabled(enabled);
 }
 
 void OstrelHistorySwatch::releasePaint()
@@ -352,8 +364,7 @@ void OstrelHistorySwatch::releasePaint()
         showCounters();
     static_cast<HistoryView *>(tableView)->holdLayout(false);
     scrollIfPending();
-    tableView->setUpdatesEnabled(true);
-    innerWindow->statusBar()->setUpdatesEnabled(true);
+    setRowPaintEnabled(true);
     // After a removal the view keeps its row header from painting until its
     // next layout, which cannot let it paint again while the view is held.
     QHeaderView *rows = tableView->verticalHeader();

@@ -88,6 +88,7 @@ private:
     void scrollIfPending();
     void holdPaint();
     void releasePaint();
+    void setRowPaintEnabled(bool enabled);
     void showCounters();
 
     // Records may arrive by the thousand per second; the dock shows them at

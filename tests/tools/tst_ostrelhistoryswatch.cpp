@@ -176,8 +176,8 @@ private slots:
         QCOMPARE(view->verticalHeader()->count(), history->rowCount());
         QCOMPARE(view->rowViewportPosition(50) - view->rowViewportPosition(0), 50 * 20);
         // A burst is painted when it is over, then scrolled as asked.
-        QVERIFY(!view->updatesEnabled());
-        QTRY_VERIFY(view->updatesEnabled());
+        QVERIFY(!view->viewport()->updatesEnabled());
+        QTRY_VERIFY(view->viewport()->updatesEnabled());
         QVERIFY(bar->maximum() > 0);
         QCOMPARE(bar->value(), autoscroll ? bar->maximum() : 0);
         dock->autoscrollBox->setChecked(true);
