@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTableView>
@@ -158,6 +159,12 @@ OstrelHistorySwatch::OstrelHistorySwatch(const QString &name, QWidget *parent,
     tableView->setSelectionBehavior(QAbstractItemView::SelectRows);
     tableView->setSortingEnabled(true);
     tableView->installEventFilter(this);
+    // Each layout of the rows lays the table's scroll bars out again, and Qt
+    // then marks them for repaint even where nothing moved. Scroll bars that
+    // fill their own background keep that repaint to themselves, instead of
+    // repainting the frame, the box and the dock behind them as well.
+    for (QScrollBar *bar : {tableView->verticalScrollBar(), tableView->horizontalScrollBar()})
+        bar->setAutoFillBackground(true);
 
     auto fixedButton = [](const QString &text) {
         auto *button = new QPushButton(text);
