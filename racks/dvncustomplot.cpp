@@ -111,6 +111,16 @@ CappedGraph *DvnCustomPlot::addCappedGraph()
     return graph;
 }
 
+void DvnCustomPlot::paintEvent(QPaintEvent *event)
+{
+    // The rack's tick leaves plots out of sight undrawn; one that comes into
+    // sight (its tab chosen, or scrolled to) draws what it missed before it
+    // is painted, rather than showing an old picture until the next tick.
+    if (stale)
+        replot(QCustomPlot::rpQueuedRefresh);
+    QCustomPlot::paintEvent(event);
+}
+
 QMenu *DvnCustomPlot::createStandardContextMenu()
 {
     auto *menu = new QMenu(this);

@@ -72,6 +72,9 @@ public slots:
     void graphClicked(QCPAbstractPlottable *plottable);
     void slotSetMaxSize();
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     Qt::Orientations followedOrientation() const;
 

@@ -500,9 +500,12 @@ void InstrumentRackSwatch::addPoint2Graph(QCPGraph *graph, double x, double y)
 
 void InstrumentRackSwatch::handleTimeoutReplot()
 {
-    // An unchanged plot is not drawn again: an idle rack costs nothing.
+    // An unchanged plot is not drawn again, nor one out of sight (a rack
+    // behind another dock's tab, a plot scrolled away): it draws when it
+    // comes to be painted.
     for (QWidget *w : qAsConst(plots))
-        if (auto *plot = qobject_cast<DvnCustomPlot *>(w); plot && plot->isStale())
+        if (auto *plot = qobject_cast<DvnCustomPlot *>(w);
+            plot && plot->isStale() && !plot->visibleRegion().isEmpty())
             plot->replot(QCustomPlot::rpRefreshHint);
     for (DvnFieldView *watch : qAsConst(watches))
         watch->showPending();

@@ -213,16 +213,22 @@ private slots:
         QTest::newRow("record without bound field") << 2 << 0;
         QTest::newRow("legend hidden") << 3 << 1;
         QTest::newRow("range moved") << 4 << 1;
+        QTest::newRow("point while out of sight, then shown") << 5 << 0;
+        QTest::newRow("painted before the tick") << 6 << 0;
     }
     void tickDrawsOnlyChanges()
     {
         QFETCH(int, change);
         QFETCH(int, replots);
+        rack->show();
+        QVERIFY(QTest::qWaitForWindowExposed(rack.get()));
+        QTRY_VERIFY(!plot->isStale());
         rack->addGraphFromField(plot, feedersItem, 1);
         deliver(0x480, feeders({1}), T);
         QSignalSpy drawn(plot, &QCustomPlot::afterReplot);
         rack->handleTimeoutReplot();
         QCOMPARE(drawn.count(), 1);
+        int drawnBefore = 1;
         switch (change) {
         case 1:
             deliver(0x480, feeders({}), T + 100);
@@ -236,11 +242,28 @@ private slots:
         case 4:
             plot->yAxis->setRange(-5, 5);
             break;
+        case 5:
+            rack->hide();
+            deliver(0x480, feeders({}), T + 100);
+            rack->handleTimeoutReplot();
+            QCOMPARE(drawn.count(), 1);
+            rack->show();
+            QVERIFY(QTest::qWaitForWindowExposed(rack.get()));
+            QTRY_VERIFY(drawn.count() > 1 && !plot->isStale());
+            drawnBefore = drawn.count();
+            break;
+        case 6:
+            deliver(0x480, feeders({}), T + 100);
+            rack->replotTimer->stop();
+            plot->repaint(); // never shows an older picture than it holds
+            QCOMPARE(drawn.count(), 2);
+            drawnBefore = 2;
+            break;
         }
         rack->handleTimeoutReplot();
-        QCOMPARE(drawn.count(), 1 + replots);
+        QCOMPARE(drawn.count(), drawnBefore + replots);
         rack->handleTimeoutReplot();
-        QCOMPARE(drawn.count(), 1 + replots);
+        QCOMPARE(drawn.count(), drawnBefore + replots);
     }
 
     void renderRack()
