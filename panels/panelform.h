@@ -2,8 +2,12 @@
 #define PANELFORM_H
 
 #include <QCoreApplication>
+#include <QHash>
+#include <QLineEdit>
 #include <QRect>
 #include <QString>
+#include <QTextEdit>
+#include <QVariant>
 #include <QWidget>
 
 // The power panels build their fixed forms from tables: each object is the
@@ -38,5 +42,40 @@ inline QString formText(const QString &text)
 {
     return formText(text.toUtf8().constData());
 }
+
+// The telemetry values of a panel's value edits. Laying out text nobody sees
+// cost more than all the rest of a record, so while the panel is out of sight
+// only the newest value of each edit is kept, made into text and written
+// when the panel is shown.
+template <class Edit> class PanelValues
+{
+public:
+    void show(const QWidget *panel, Edit *edit, const QVariant &value)
+    {
+        if (!panel->isVisible()) {
+            m_unshown.insert(edit, value);
+            return;
+        }
+        // Telemetry repeats itself mostly; an edit given the text it already
+        // shows would still redo its layout (a text edit its whole document).
+        const QString text = value.toString();
+        if (shownText(edit) != text)
+            edit->setText(text);
+    }
+
+    // For the panel's showEvent.
+    void writeUnshown()
+    {
+        for (auto i = m_unshown.cbegin(); i != m_unshown.cend(); ++i)
+            i.key()->setText(i.value().toString());
+        m_unshown.clear();
+    }
+
+private:
+    static QString shownText(const QLineEdit *edit) { return edit->text(); }
+    static QString shownText(const QTextEdit *edit) { return edit->toPlainText(); }
+
+    QHash<Edit *, QVariant> m_unshown;
+};
 
 #endif // PANELFORM_H

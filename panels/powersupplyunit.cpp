@@ -199,24 +199,9 @@ void PowerSupplyUnit::sendSetpoint(int module)
             packetDataGen(unsigned(module - 1), unsigned(millivolts)));
 }
 
-void PowerSupplyUnit::showValue(QLineEdit *edit, const QVariant &value)
-{
-    if (!isVisible()) {
-        unshown.insert(edit, value);
-        return;
-    }
-    const QString text = value.toString();
-    // Telemetry repeats itself mostly; an edit given the text it already
-    // shows would still redo its layout and repaint.
-    if (edit->text() != text)
-        edit->setText(text);
-}
-
 void PowerSupplyUnit::showEvent(QShowEvent *event)
 {
-    for (auto i = unshown.cbegin(); i != unshown.cend(); ++i)
-        i.key()->setText(i.value().toString());
-    unshown.clear();
+    shownValues.writeUnshown();
     QWidget::showEvent(event);
 }
 
@@ -232,7 +217,7 @@ void PowerSupplyUnit::showDataInLineEdit(OstrelTableRecord *record)
     auto showField = [this, &values](QLineEdit *edit, unsigned int field) {
         const auto value = values.constFind(field);
         if (value != values.constEnd())
-            showValue(edit, *value);
+            shownValues.show(this, edit, *value);
     };
 
     if (id == 0x582 && name == QLatin1String("charger_state")) {

@@ -1,9 +1,9 @@
 #ifndef POWERSUPPLYUNIT_H
 #define POWERSUPPLYUNIT_H
 
-#include <QHash>
+#include "panelform.h"
+
 #include <QString>
-#include <QVariant>
 #include <QWidget>
 
 #include <array>
@@ -117,12 +117,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // The newest telemetry value of each value edit that changed while the
-    // panel was out of sight: laying out text nobody sees cost more than all
-    // the rest of a record, so it is written when the panel is shown, and
-    // made into text only then.
-    QHash<QLineEdit *, QVariant> unshown;
-    void showValue(QLineEdit *edit, const QVariant &value);
+    PanelValues<QLineEdit> shownValues;
 
     void switchModule(int module, bool on);
     void sendSetpoint(int module);

@@ -416,24 +416,9 @@ void PowerSwitchControl::sendRequestCurrentThresholdTelemetry()
     setPort(QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X384, DLEN=0X2, data:0000"));
 }
 
-void PowerSwitchControl::showValue(QTextEdit *edit, const QVariant &value)
-{
-    if (!isVisible()) {
-        unshown.insert(edit, value);
-        return;
-    }
-    const QString text = value.toString();
-    // Telemetry repeats itself mostly; rebuilding an edit's document for the
-    // text it already shows is most of the cost of a record here.
-    if (edit->toPlainText() != text)
-        edit->setText(text);
-}
-
 void PowerSwitchControl::showEvent(QShowEvent *event)
 {
-    for (auto i = unshown.cbegin(); i != unshown.cend(); ++i)
-        i.key()->setText(i.value().toString());
-    unshown.clear();
+    shownValues.writeUnshown();
     QWidget::showEvent(event);
 }
 
@@ -449,7 +434,7 @@ void PowerSwitchControl::showDataInTextEdit(OstrelTableRecord *record)
     auto showField = [this, &values](QTextEdit *edit, unsigned int field) {
         const auto value = values.constFind(field);
         if (value != values.constEnd())
-            showValue(edit, *value);
+            shownValues.show(this, edit, *value);
     };
 
     if (id >= 0x482 && id <= 0x491) {

@@ -1,9 +1,9 @@
 #ifndef POWERSWITCHCONTROL_H
 #define POWERSWITCHCONTROL_H
 
-#include <QHash>
+#include "panelform.h"
+
 #include <QString>
-#include <QVariant>
 #include <QWidget>
 
 #include <array>
@@ -277,12 +277,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    // The newest telemetry value of each value edit that changed while the
-    // panel was out of sight: laying out text nobody sees cost more than all
-    // the rest of a record, so it is written when the panel is shown, and
-    // made into text only then.
-    QHash<QTextEdit *, QVariant> unshown;
-    void showValue(QTextEdit *edit, const QVariant &value);
+    PanelValues<QTextEdit> shownValues;
 
     enum Channel { MainChannel, ReserveChannel };
     void setChannel(int port, Channel channel, bool on);
