@@ -123,12 +123,4 @@ void checkFormObject(QWidget *panel, const QString &name, const QString &parentN
 // that `expected` counts.
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);
 
-// The font the forms were laid out for, that of a plain desktop, while it
-// lives; the offscreen platform's own is 12 points.
-struct DesktopFont {
-    QFont platformFont = QApplication::font();
-    DesktopFont() { QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9)); }
-    ~DesktopFont() { QApplication::setFont(platformFont); }
-};
-
 #endif // SUPPORT_PANELS_H

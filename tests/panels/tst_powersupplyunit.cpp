@@ -155,16 +155,6 @@ private slots:
                                         {"QSpinBox", 8}};
         QCOMPARE(formObjectCounts(panel, counts), counts);
     }
-
-    void renderForm()
-    {
-        DesktopFont desktopFont;
-        panel->showForm();
-        QVERIFY(QTest::qWaitForWindowExposed(panel));
-        shown(kTelemetry[0]);
-        shown(kTelemetry[4]);
-        QVERIFY(panel->grab().save(QStringLiteral(VELKARO_BINARY_DIR "/powersupply.png")));
-    }
 };
 
 QTEST_MAIN(TestPowerSupplyUnit)

@@ -219,20 +219,6 @@ private slots:
                                         {"QPushButton", 82}, {"QCheckBox", 32}, {"QSpinBox", 16}};
         QCOMPARE(formObjectCounts(panel, counts), counts);
     }
-
-    void renderForms()
-    {
-        DesktopFont desktopFont;
-        panel->showForm();
-        QVERIFY(QTest::qWaitForWindowExposed(panel));
-        for (int i : {0, 2, 13})
-            shown(kTelemetry[i]);
-        for (int tab = 0; tab < 2; ++tab) {
-            panel->tabWidget->setCurrentIndex(tab);
-            QVERIFY(panel->grab().save(
-                QStringLiteral(VELKARO_BINARY_DIR "/powerswitch_tab%1.png").arg(tab + 1)));
-        }
-    }
 };
 
 QTEST_MAIN(TestPowerSwitchControl)

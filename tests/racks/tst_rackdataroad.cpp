@@ -265,28 +265,6 @@ private slots:
         rack->handleTimeoutReplot();
         QCOMPARE(drawn.count(), drawnBefore + replots);
     }
-
-    void renderRack()
-    {
-        rack->resize(1000, 700);
-        rack->removeCustomPlot(plot);
-        DvnCustomPlot *states = rack->addCustomPlot(plotSettings(QStringLiteral("Channel states")));
-        DvnCustomPlot *limits = rack->addCustomPlot(plotSettings(QStringLiteral("Current limit")));
-        rack->addGraphFromField(states, feedersItem, 1);
-        rack->addGraphFromField(states, feedersItem, 2);
-        rack->addGraphFromField(limits, thresholdItem, 1);
-        rack->addWatchFromField(feedersItem, 1);
-        rack->addWatchFromField(thresholdItem, 1);
-        for (int i = 0; i < 120; ++i) {
-            deliver(0x480, feeders({(i / 10) % 2 ? 1 : 2, 3}), T + i * 500);
-            deliver(0x481, QByteArray(1, char(100 + i % 40)) + QByteArray(5, '\0'), T + i * 500);
-        }
-        QVERIFY(states->xAxis->ticker().dynamicCast<MSecDateTimeTicker>());
-        rack->show();
-        rack->handleTimeoutReplot();
-        QCoreApplication::sendPostedEvents(); // pending layouts
-        QVERIFY(rack->grab().save(QStringLiteral(VELKARO_BINARY_DIR "/racks_rack.png")));
-    }
 };
 
 QTEST_MAIN(TestRackDataRoad)

@@ -67,13 +67,6 @@ QList<int> selectedRows(QTableView *view)
     return rows;
 }
 
-bool savedPicture(QWidget *widget, int width, int height, const QString &fileName)
-{
-    widget->resize(width, height);
-    widget->show();
-    return QTest::qWaitForWindowExposed(widget) &&
-           widget->grab().save(QStringLiteral(VELKARO_BINARY_DIR "/") + fileName);
-}
 
 namespace
 {

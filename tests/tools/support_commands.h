@@ -45,7 +45,6 @@ void selectRows(QTableView *view, const QList<int> &rows);
 QList<int> selectedRows(QTableView *view);
 
 // Shows the widget at that size and saves its picture in the build folder.
-bool savedPicture(QWidget *widget, int width, int height, const QString &fileName);
 
 // Every message that reaches the handler while it lives, in order.
 struct MessageLog {
