@@ -205,9 +205,17 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
     if (!work || !work->packet || work->packetHeader.type != OstrelPacketRecord::Command)
         return;
 
+    // A command with a value the operator did not type never goes out.
+    // The editors keep what was typed; the first field refused takes the
+    // focus, so it can be corrected and Return pressed again.
+    const QList<uint> refused = layout->updatePacketFields();
+    if (!refused.isEmpty()) {
+        if (QWidget *editor = layout->fieldEditors.value(refused.first()))
+            editor->setFocus();
+        return;
+    }
     work->status = OstrelTableRecord::Ready;
     readHeaderInto(work);
-    layout->updatePacketFields();
     work->composeOstrelMessage();
 
     // The rebuild below deletes the field editor that has the focus; the
@@ -245,7 +253,8 @@ void OstrelFieldsColorSwatch::slotUpdateCmdInQue()
     OstrelTableRecord *work = layout ? layout->workRecord : nullptr;
     if (!currentRecord || !work || work->packetHeader.type != OstrelPacketRecord::Command)
         return;
-    layout->updatePacketFields();
+    if (!layout->updatePacketFields().isEmpty())
+        return;
     currentRecord->status = OstrelTableRecord::Ready;
     readHeaderInto(currentRecord);
     currentRecord->copyFieldValues(work);

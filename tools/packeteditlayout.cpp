@@ -16,10 +16,13 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QSpacerItem>
 #include <QTextEdit>
 #include <QWidget>
+
+#include <climits>
 
 PacketEditLayout::PacketEditLayout(QWidget *parent, int margin, int hSpacing, int vSpacing)
     : QLayout(parent), hSpace(hSpacing), vSpace(vSpacing)
@@ -133,6 +136,8 @@ void PacketEditLayout::populateLayout()
             edit->setObjectName(QStringLiteral("fileName"));
             edit->setFixedSize(100, 25);
             boxRow->addWidget(edit);
+            // Focus given to the field lands where its text is typed.
+            box->setFocusProxy(edit);
             auto *button = new QPushButton(tr("File..."));
             button->setFixedSize(50, 25);
             boxRow->addWidget(button);
@@ -167,17 +172,102 @@ void PacketEditLayout::populateLayout()
     }
 }
 
-void PacketEditLayout::updatePacketFields()
+namespace
 {
+
+// The words a description names field types by.
+QString typeWord(OstrelFieldRecord::FieldType type)
+{
+    static const char *const words[] = {"int",    "uint", "float", "double",
+                                        "string", "data", "bit",   "file"};
+    return type <= OstrelFieldRecord::TypeFile ? QLatin1String(words[type])
+                                               : QStringLiteral("(Unknown)");
+}
+
+// Reads an editor's text as the value of its field. False when the value
+// would not go out as typed: a text that does not read, or one that reads
+// but does not fit the field's width, in which case *range names what fits.
+bool readFieldText(const OstrelFieldRecord &field, const QString &text, QVariant *value,
+                   QString *range)
+{
+    switch (field.type) {
+    case OstrelFieldRecord::TypeInt:
+    case OstrelFieldRecord::TypeUInt: {
+        bool ok = false;
+        const qint64 v = text.toLongLong(&ok, 0);
+        if (!ok)
+            return false;
+        // What fits the width as signed or as unsigned goes out as the same
+        // bits. The value travels in 32 bits; a wider field carries zeros
+        // above them, so there only what reads the same unsigned fits.
+        const int width = field.bitLen > 0 && field.bitLen < 32 ? field.bitLen : 32;
+        const qint64 lowest = field.bitLen > 32 ? 0 : -(qint64(1) << (width - 1));
+        const qint64 highest = (qint64(1) << width) - 1;
+        if (v < lowest || v > highest) {
+            *range = QObject::tr("%1 bits: %2..%3").arg(field.bitLen).arg(lowest).arg(highest);
+            return false;
+        }
+        const quint32 bits = quint32(quint64(v) & quint64(highest));
+        if (field.type == OstrelFieldRecord::TypeInt)
+            *value = QVariant(v <= INT_MAX ? int(v) : int(bits));
+        else
+            *value = QVariant(bits);
+        return true;
+    }
+    case OstrelFieldRecord::TypeData: {
+        // Hex digit pairs, blanks between them allowed: anything else would
+        // be skipped by the conversion and shift every byte after it.
+        QString digits = text;
+        if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+            digits.remove(0, 2);
+        digits.remove(QRegularExpression(QStringLiteral("\\s")));
+        static const QRegularExpression pairs(QStringLiteral("^([0-9A-Fa-f]{2})*$"));
+        if (!pairs.match(digits).hasMatch())
+            return false;
+        const QByteArray bytes = QByteArray::fromHex(digits.toLatin1());
+        const int room = (field.bitLen + 7) / 8;
+        if (field.bitLen > 0 && bytes.size() > room) {
+            *range = QObject::tr("%1 bits: at most %2 bytes").arg(field.bitLen).arg(room);
+            return false;
+        }
+        *value = QVariant(bytes);
+        return true;
+    }
+    case OstrelFieldRecord::TypeFile: {
+        // The file's bytes are what the field sends; without them the
+        // command would go out short.
+        QFile file(text);
+        if (text.isEmpty() || !file.open(QIODevice::ReadOnly))
+            return false;
+        *value = QVariant(text);
+        return true;
+    }
+    default: { // float, double, string
+        bool ok = true;
+        *value = OstrelFieldRecord::valFromStr(text, field.type, &ok);
+        return ok;
+    }
+    }
+}
+
+} // namespace
+
+QList<uint> PacketEditLayout::updatePacketFields()
+{
+    QList<uint> refused;
     if (!workRecord)
-        return;
+        return refused;
+    // Written only once every editor has read: a command is sent whole or
+    // not at all.
+    QMap<uint, QVariant> values;
     const QMap<uint, QWidget *> editors = fieldEditors;
     for (auto it = editors.constBegin(); it != editors.constEnd(); ++it) {
         OstrelFieldRecord *field =
             workRecord->packet ? workRecord->packet->fields.value(it.key()) : nullptr;
         if (!field) {
             qCritical("field not found in packet description!");
-            return;
+            refused << it.key();
+            break;
         }
         if (!workRecord->fieldValues.contains(it.key()))
             continue;
@@ -202,22 +292,29 @@ void PacketEditLayout::updatePacketFields()
             break;
         case OstrelFieldRecord::TypeBit:
             if (auto *box = qobject_cast<QCheckBox *>(it.value()))
-                workRecord->fieldValues[it.key()] = QVariant(box->isChecked());
+                values.insert(it.key(), QVariant(box->isChecked()));
             continue;
         default:
             continue;
         }
 
-        bool ok = true;
-        const QVariant value = OstrelFieldRecord::valFromStr(text, field->type, &ok);
-        // The fallback value is stored and sent all the same; the operator
-        // learns of it from the message.
-        workRecord->fieldValues[it.key()] = value;
-        if (!ok)
-            qCritical() << tr("field %1 has incompatible value (%2) for type %3")
-                               .arg(field->name, field->defaultText,
-                                    QString::fromLatin1(value.typeName()));
+        QVariant value;
+        QString range;
+        if (readFieldText(*field, text, &value, &range)) {
+            values.insert(it.key(), value);
+            continue;
+        }
+        refused << it.key();
+        QString type = typeWord(field->type);
+        if (!range.isEmpty())
+            type += QStringLiteral(" (%1)").arg(range);
+        qCritical()
+            << tr("field %1 has incompatible value (%2) for type %3").arg(field->name, text, type);
     }
+    if (refused.isEmpty())
+        for (auto it = values.constBegin(); it != values.constEnd(); ++it)
+            workRecord->fieldValues[it.key()] = it.value();
+    return refused;
 }
 
 uint PacketEditLayout::fieldNumOf(QWidget *editor, bool *found) const

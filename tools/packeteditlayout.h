@@ -15,7 +15,8 @@ class TreeItem;
 // The "Fields" layout of the field editor: one row per field of a work
 // record (name, an editor by field type, a description line), flowing left
 // to right and wrapping when the width runs out. updatePacketFields() writes
-// the editors back into the work record.
+// the editors back into the work record, or nothing at all when an editor
+// holds a value that would not go out as typed.
 //
 // Ownership: the layout owns its rows and its work record until the record
 // is handed on (releaseWorkRecord()); from then on the record belongs to
@@ -32,7 +33,9 @@ public:
     void fromOstrelTreeItem(TreeItem *item);
     void fromOstrelTableRecord(OstrelTableRecord *rec);
     void populateLayout();
-    void updatePacketFields();
+    // The numbers of the fields refused, in field order; empty when every
+    // editor was written.
+    QList<uint> updatePacketFields();
     // The work record has been handed to a new owner; the layout will no
     // longer free it.
     void releaseWorkRecord();

@@ -4,7 +4,7 @@
 #include "ostrelhistoryswatch.h"
 #include "ostreltablerecord.h"
 #include "packeteditlayout.h"
-#include "support_tools.h"
+#include "support_commands.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -43,6 +43,28 @@ class TestFieldEditor : public QObject
                             rec->direction == OstrelTableRecord::Out);
                     sent << payloadOf(rec->message);
                 });
+    }
+    // The text of a field's editor; with `text`, typed into it first.
+    QString typed(uint num, const QString *text = nullptr) const
+    {
+        QWidget *editor = dock->layout->fieldEditors.value(num);
+        if (auto *box = qobject_cast<QGroupBox *>(editor))
+            editor = box->findChild<QLineEdit *>();
+        if (auto *edit = qobject_cast<QTextEdit *>(editor)) {
+            if (text)
+                edit->setPlainText(*text);
+            return edit->toPlainText();
+        }
+        auto *edit = qobject_cast<QLineEdit *>(editor);
+        if (text)
+            edit->setText(*text);
+        return edit->text();
+    }
+    void showActive()
+    {
+        window->addDockWidget(Qt::RightDockWidgetArea, dock);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window));
     }
     static void settle()
     {
@@ -120,6 +142,99 @@ private slots:
         const QByteArray bytes = QByteArray::fromHex("420001002a0003000701ab");
         QCOMPARE(sent, (QList<QByteArray>{bytes, bytes}));
         QCOMPARE(history->recordCountGet(), 0u);
+    }
+
+    void valueSentOnlyAsTyped_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<int>("bitLen");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("data");  // after field a's 07; empty: refused
+        QTest::addColumn<QString>("typeText"); // in the message when refused
+        using F = OstrelFieldRecord;
+        const QByteArray no;
+        QTest::newRow("letters in int") << int(F::TypeInt) << 8 << "abc" << no << "int";
+        QTest::newRow("300 in 8 bits")
+            << int(F::TypeUInt) << 8 << "300" << no << "uint (8 bits: -128..255)";
+        QTest::newRow("-129 in 8 bits")
+            << int(F::TypeInt) << 8 << "-129" << no << "int (8 bits: -128..255)";
+        QTest::newRow("65536 in 16 bits")
+            << int(F::TypeUInt) << 16 << "65536" << no << "uint (16 bits: -32768..65535)";
+        QTest::newRow("-1 in 40 bits")
+            << int(F::TypeInt) << 40 << "-1" << no << "int (40 bits: 0..4294967295)";
+        QTest::newRow("0xFF unsigned 8 bits")
+            << int(F::TypeUInt) << 8 << "0xFF" << QByteArray::fromHex("ff") << "";
+        QTest::newRow("-1 unsigned 8 bits")
+            << int(F::TypeUInt) << 8 << "-1" << QByteArray::fromHex("ff") << "";
+        QTest::newRow("0xFFFFFFFF int 32 bits")
+            << int(F::TypeInt) << 32 << "0xFFFFFFFF" << QByteArray::fromHex("ffffffff") << "";
+        QTest::newRow("float 1.5e3")
+            << int(F::TypeFloat) << 32 << "1.5e3" << QByteArray::fromHex("0080bb44") << "";
+        QTest::newRow("float beyond range") << int(F::TypeFloat) << 32 << "1e39" << no << "float";
+        QTest::newRow("data spaced")
+            << int(F::TypeData) << 16 << "01 ab" << QByteArray::fromHex("01ab") << "";
+        QTest::newRow("data odd digits") << int(F::TypeData) << 16 << "0xabc" << no << "data";
+        QTest::newRow("data too long")
+            << int(F::TypeData) << 16 << "0xc0ffee" << no << "data (16 bits: at most 2 bytes)";
+        QTest::newRow("file missing")
+            << int(F::TypeFile) << 0 << "/nonexistent/x.bin" << no << "file";
+    }
+    void valueSentOnlyAsTyped()
+    {
+        QFETCH(int, type);
+        QFETCH(int, bitLen);
+        QFETCH(QString, text);
+        QFETCH(QByteArray, data);
+        QFETCH(QString, typeText);
+        HandMadePacket probe(0x42, 1 + (bitLen + 7) / 8,
+                             {{OstrelFieldRecord::TypeUInt, "a", 8, true, "7"},
+                              {OstrelFieldRecord::FieldType(type), "b", bitLen, true, "0"}});
+        showActive();
+        listen();
+        dock->slotUpdateFromTreeItem(probe.node);
+        typed(2, &text);
+        MessageLog log;
+        QTest::keyClick(dock, Qt::Key_Return);
+        if (!data.isEmpty()) {
+            QCOMPARE(sent.size(), 1);
+            QCOMPARE(sent.first().mid(8), QByteArray::fromHex("07") + data);
+            QVERIFY(log.seen.isEmpty());
+            return;
+        }
+        QVERIFY(sent.isEmpty());
+        QCOMPARE(history->rowCount(), 0);
+        QCOMPARE(log.seen, QStringList{QStringLiteral("\"field b has incompatible value (%1) "
+                                                      "for type %2\"")
+                                           .arg(text, typeText)});
+        QCOMPARE(typed(2), text);
+        QWidget *b = dock->layout->fieldEditors.value(2);
+        QTRY_VERIFY(QApplication::focusWidget() == b ||
+                    b->isAncestorOf(QApplication::focusWidget()));
+    }
+    void firstRefusedFieldTakesFocus()
+    {
+        HandMadePacket probe(0x42, 2,
+                             {{OstrelFieldRecord::TypeUInt, "a", 8, true, "7"},
+                              {OstrelFieldRecord::TypeInt, "b", 8, true, "0"}});
+        showActive();
+        listen();
+        dock->slotUpdateFromTreeItem(probe.node);
+        const QString zz = QStringLiteral("zz"), big = QStringLiteral("300");
+        typed(1, &zz);
+        typed(2, &big);
+        dock->layout->fieldEditors.value(2)->setFocus();
+        MessageLog log;
+        dock->slotPrepareCmd2Que();
+        QCOMPARE(log.seen.size(), 2);
+        QTRY_COMPARE(QApplication::focusWidget(), dock->layout->fieldEditors.value(1));
+        QVERIFY(sent.isEmpty());
+
+        const QString fixed = QStringLiteral("5"), minusOne = QStringLiteral("-1");
+        typed(1, &fixed);
+        typed(2, &minusOne);
+        dock->slotPrepareCmd2Que();
+        QCOMPARE(sent, QList<QByteArray>{QByteArray::fromHex("420001002a00020005ff")});
+        QCOMPARE(history->rowCount(), 1);
     }
 };
 

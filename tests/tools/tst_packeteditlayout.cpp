@@ -76,22 +76,16 @@ private slots:
 
         OstrelTableRecord *rec = l.layout->workRecord;
         l.editor<QLineEdit>(FInt)->setText(QStringLiteral("0x20"));
-        l.editor<QTextEdit>(FData)->setPlainText(QStringLiteral("0xc0ffee"));
+        l.editor<QTextEdit>(FData)->setPlainText(QStringLiteral("0xc0ff"));
         l.editor<QTextEdit>(FOdd)->setPlainText(QStringLiteral("changed"));
-        l.fileEdit()->setText(QStringLiteral("/tmp/x.bin"));
+        const QString file = QCoreApplication::applicationFilePath();
+        l.fileEdit()->setText(file);
         const QVariant oddBefore = rec->fieldValues.value(FOdd);
-        l.layout->updatePacketFields();
+        QVERIFY(l.layout->updatePacketFields().isEmpty());
         QCOMPARE(rec->fieldValues.value(FInt).toInt(), 0x20);
-        QCOMPARE(rec->fieldValues.value(FData).toByteArray(), QByteArray::fromHex("c0ffee"));
-        QCOMPARE(rec->fieldValues.value(FFile).toString(), QStringLiteral("/tmp/x.bin"));
+        QCOMPARE(rec->fieldValues.value(FData).toByteArray(), QByteArray::fromHex("c0ff"));
+        QCOMPARE(rec->fieldValues.value(FFile).toString(), file);
         QCOMPARE(rec->fieldValues.value(FOdd), oddBefore);
-
-        // Letters in an int field: the fallback is stored and the operator told.
-        l.editor<QLineEdit>(FInt)->setText(QStringLiteral("abc"));
-        QTest::ignoreMessage(QtCriticalMsg,
-                             "\"field f_int has incompatible value (0x10) for type int\"");
-        l.layout->updatePacketFields();
-        QCOMPARE(rec->fieldValues.value(FInt), QVariant(0));
     }
     void readOnlyBitAndPlotMenu()
     {
