@@ -1,5 +1,6 @@
 #include "cappedgraph.h"
 
+#include <algorithm>
 #include <cmath>
 
 void CappedGraphData::removeFirst(int n)
@@ -8,6 +9,17 @@ void CappedGraphData::removeFirst(int n)
     mPreallocSize += n;
     if (mAutoSqueeze)
         performAutoSqueeze();
+}
+
+void CappedGraphData::addBeforeEqualKeys(const QCPGraphData &point)
+{
+    // Above the last key (or NaN, which the library appends) and below the
+    // first one the library's quick append and prepend serve.
+    if (isEmpty() || !(point.key <= (constEnd() - 1)->key) || point.key < constBegin()->key) {
+        add(point);
+        return;
+    }
+    mData.insert(std::lower_bound(begin(), end(), point, qcpLessThanSortKey<QCPGraphData>), point);
 }
 
 CappedGraph::CappedGraph(QCPAxis *keyAxis, QCPAxis *valueAxis)
@@ -44,5 +56,5 @@ void CappedGraph::addPoint(double key, double value)
 {
     CappedGraphData *points = store();
     points->removeFirst(pointsOverCap(points->size(), mDataMaxSize));
-    points->add(QCPGraphData(key, value));
+    points->addBeforeEqualKeys(QCPGraphData(key, value));
 }

@@ -7,10 +7,16 @@
 // in front of its first point, so dropping the lowest keys is only a move of
 // that boundary; this gives the graph a way to drop exactly n points, which
 // the library offers only by key (and a key may be held more than once).
+//
+// Among points of one key the one added last comes first, so that the cap,
+// which drops from the front, takes the newer of two points at the lowest
+// key. (The library's own add puts a point of the last key after its equals
+// but one of any other key before them.)
 class CappedGraphData : public QCPGraphDataContainer
 {
 public:
     void removeFirst(int n);
+    void addBeforeEqualKeys(const QCPGraphData &point);
 };
 
 // A graph that holds at most its point cap plus one: before each single

@@ -46,20 +46,25 @@ void DvnCommandButton::setTextMultiline(QString text)
         }
     }
 
-    label = new QLabel(text);
-    label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
-    label->setWordWrap(true);
-    label->setTextInteractionFlags(Qt::NoTextInteraction);
-    label->setMouseTracking(false);
-    label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    // The label and its layout are made once; a later title only replaces
+    // the text (a second layout would not take).
+    if (!label) {
+        label = new QLabel;
+        label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+        label->setWordWrap(true);
+        label->setTextInteractionFlags(Qt::NoTextInteraction);
+        label->setMouseTracking(false);
+        label->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 
-    auto *box = new QHBoxLayout;
-    box->addWidget(label);
-    box->setSpacing(0);
-    box->setContentsMargins(5, 5, 5, 5);
+        auto *box = new QHBoxLayout;
+        box->addWidget(label);
+        box->setSpacing(0);
+        box->setContentsMargins(5, 5, 5, 5);
+        setLayout(box);
+    }
+    label->setText(text);
 
     QPushButton::setText(QString());
-    setLayout(box);
     setFixedSize(width(), kLineHeight * lines);
 }
 

@@ -150,7 +150,7 @@ QMenu *DvnCustomPlot::createStandardContextMenu()
     menu->addAction(tr("Refresh plot"), this, &DvnCustomPlot::slotReplot);
     menu->addAction(tr("Clear data"), this, &DvnCustomPlot::slotResetPlotData);
     menu->addAction(tr("Change data depth"), this, &DvnCustomPlot::slotSetMaxSize);
-    if (!selectedGraphs().isEmpty())
+    if (!chosenGraphs().isEmpty())
         menu->addAction(tr("Remove selected graph"), this, &DvnCustomPlot::removeSelectedGraph);
     if (graphCount() > 0)
         menu->addAction(tr("Remove all graphs"), this, &DvnCustomPlot::removeAllGraphs);
@@ -243,6 +243,18 @@ Qt::Orientations DvnCustomPlot::followedOrientation() const
     return Qt::Horizontal | Qt::Vertical;
 }
 
+QList<QCPGraph *> DvnCustomPlot::chosenGraphs() const
+{
+    QList<QCPGraph *> chosen;
+    for (int i = 0; i < graphCount(); ++i) {
+        QCPGraph *g = graph(i);
+        const QCPPlottableLegendItem *item = legend->itemWithPlottable(g);
+        if (g->selected() || (item && item->selected()))
+            chosen << g;
+    }
+    return chosen;
+}
+
 void DvnCustomPlot::mouseWheel()
 {
     axisRect()->setRangeZoom(followedOrientation());
@@ -251,7 +263,7 @@ void DvnCustomPlot::mouseWheel()
 void DvnCustomPlot::mousePress(QMouseEvent *event)
 {
     axisRect()->setRangeDrag(followedOrientation());
-    const QList<QCPGraph *> selected = selectedGraphs();
+    const QList<QCPGraph *> selected = chosenGraphs();
     if (selected.isEmpty() || !event)
         return;
     const double key = xAxis->pixelToCoord(qRound(event->localPos().x()));
@@ -349,7 +361,7 @@ void DvnCustomPlot::removeAllGraphs()
 
 void DvnCustomPlot::removeSelectedGraph()
 {
-    const QList<QCPGraph *> selected = selectedGraphs();
+    const QList<QCPGraph *> selected = chosenGraphs();
     if (selected.isEmpty())
         return;
     QCPGraph *g = selected.first();

@@ -77,6 +77,9 @@ protected:
 
 private:
     Qt::Orientations followedOrientation() const;
+    // The graphs the operator has selected. A graph without points cannot
+    // hold a selection of points, so its selected legend item stands for it.
+    QList<QCPGraph *> chosenGraphs() const;
 
     QCPTextElement *title = nullptr;
     bool stale = true;

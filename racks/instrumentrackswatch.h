@@ -76,6 +76,8 @@ public:
     // answer of the dialog stands for (empty: nothing to write).
     void exportRackToFile(QString fName);
     static QString exportFileName(const QString &answer);
+    // Where the export dialog starts: the rack's name in its folder.
+    QString exportProposal() const;
 
     using FieldKey = QPair<TreeItem *, quint32>;
 
@@ -148,6 +150,9 @@ public slots:
 private:
     void assembleLayout();
     void applyRackFile(const RackFileContents &contents);
+    // The commands of a button's text lines, those that parse and name a
+    // described message, each ready to send; the others are reported.
+    QList<OstrelTableRecord *> commandsOf(const QStringList &lines) const;
     int actionIndex(int count) const;
     void setPendingRecords(const QList<OstrelTableRecord *> &records);
 

@@ -6,8 +6,10 @@
 // Tick labels for a time axis whose keys are milliseconds since the epoch,
 // the keys of every rack graph. The library's own date-time ticker reads
 // keys as seconds; here a key is truncated to whole milliseconds and shown
-// in the given zone (UTC unless set otherwise) with the given format,
-// in the plot's locale. Tick positions are chosen as on any numeric axis.
+// in the given zone with the given format, in the plot's locale. The zone
+// is local time unless set otherwise, the zone in which the tracer and the
+// plot's text export show the same keys. Tick positions are chosen as on any
+// numeric axis.
 class MSecDateTimeTicker : public QCPAxisTicker
 {
 public:
@@ -26,7 +28,7 @@ protected:
 
 private:
     QString mFormat = QStringLiteral("hh:mm:ss\nzzz");
-    Qt::TimeSpec mZone = Qt::UTC;
+    Qt::TimeSpec mZone = Qt::LocalTime;
 };
 
 #endif // MSECDATETIMETICKER_H

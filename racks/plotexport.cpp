@@ -3,6 +3,7 @@
 #include "dvncustomplot.h"
 
 #include "instrumentrackswatch.h"
+#include "msecdatetimeticker.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -65,7 +66,9 @@ bool DvnCustomPlot::savePlotImage(QString fileName)
 void DvnCustomPlot::savePlotToCSV()
 {
     const QString fileName = QFileDialog::getSaveFileName(
-        this, tr("Choose a filename to save plot"), objectName(), tr("CSV(*.csv)"));
+        this, tr("Choose a filename to save plot"), objectName(), tr("CSV(*.csv)"), nullptr,
+        // The export is appended to a file that exists: nothing is replaced.
+        QFileDialog::DontConfirmOverwrite);
     if (fileName.isEmpty())
         return;
     savePlotData(fileName);
@@ -93,8 +96,9 @@ bool DvnCustomPlot::savePlotData(const QString &fileName)
         out << g->name() << " - " << xLabel << ';' << g->name() << " - " << yLabel << '\n';
         int lines = 0;
         for (auto it = g->data()->constBegin(); it != g->data()->constEnd(); ++it, ++lines) {
-            // Keys are milliseconds; a fraction of one is cut, not rounded.
-            const QDateTime at = QDateTime::fromMSecsSinceEpoch(qint64(it->key));
+            // Keys are milliseconds; a fraction of one is cut, not rounded,
+            // and a key that is no time at all is written as the epoch.
+            const QDateTime at = MSecDateTimeTicker::keyToDateTime(it->key, Qt::LocalTime);
             out << QStringLiteral("%1;%2\n")
                        .arg(at.toString(QStringLiteral("yy-MM-dd hh:mm:ss:zzz")))
                        .arg(it->value);

@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
@@ -51,6 +52,29 @@ void InstrumentRackSwatch::importRackFromFile(QString fName)
     qDebug("%s", qUtf8Printable(tr("finished loading %1").arg(fName)));
 }
 
+QList<OstrelTableRecord *> InstrumentRackSwatch::commandsOf(const QStringList &lines) const
+{
+    QList<OstrelTableRecord *> records;
+    for (const QString &line : lines) {
+        auto *rec = new OstrelTableRecord;
+        if (!rec->fromStr(line, treeModel)) {
+            qCritical("%s",
+                      qUtf8Printable(
+                          tr("Error reading queue file at \"%1\", insertion skipped").arg(line)));
+            delete rec;
+        } else if (!rec->treeItem) {
+            qCritical("%s", qUtf8Printable(tr("Unknown command %1 for device %2, skipped")
+                                               .arg(rec->message.msg_id)
+                                               .arg(rec->dst)));
+            delete rec;
+        } else {
+            rec->status = OstrelTableRecord::Ready;
+            records.append(rec);
+        }
+    }
+    return records;
+}
+
 void InstrumentRackSwatch::applyRackFile(const RackFileContents &contents)
 {
     for (const RackFileEntry &e : contents.entries) {
@@ -72,30 +96,15 @@ void InstrumentRackSwatch::applyRackFile(const RackFileContents &contents)
             break;
         }
         case RackFileEntry::Button: {
-            QList<OstrelTableRecord *> records;
-            for (const QString &line : e.commandLines) {
-                auto *rec = new OstrelTableRecord;
-                if (!rec->fromStr(line, treeModel)) {
-                    qCritical(
-                        "%s",
-                        qUtf8Printable(
-                            tr("Error reading queue file at \"%1\", insertion skipped").arg(line)));
-                    delete rec;
-                } else if (!rec->treeItem) {
-                    qCritical("%s", qUtf8Printable(tr("Unknown command %1 for device %2, skipped")
-                                                       .arg(rec->message.msg_id)
-                                                       .arg(rec->dst)));
-                    delete rec;
-                } else {
-                    rec->status = OstrelTableRecord::Ready;
-                    records.append(rec);
-                }
-            }
+            const QList<OstrelTableRecord *> records = commandsOf(e.commandLines);
             if (DvnCommandButton *button = addCommandButton(e.button))
                 button->setCommandQueue(records);
             qDeleteAll(records);
             break;
         }
+        case RackFileEntry::GivenUpButton:
+            qDeleteAll(commandsOf(e.commandLines));
+            break;
         case RackFileEntry::Watch:
             addWatchFromSettings(e.watch);
             break;
@@ -115,11 +124,21 @@ QString InstrumentRackSwatch::exportFileName(const QString &answer)
     return answer + QLatin1String(".dvk");
 }
 
+QString InstrumentRackSwatch::exportProposal() const
+{
+    // The folder comes from the configuration as the operator wrote it,
+    // with or without a separator at its end; an empty one leaves the name
+    // relative to the working folder.
+    QString path = rackFolder;
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')) && !path.endsWith(QDir::separator()))
+        path += QDir::separator();
+    return path + objectName() + QLatin1String(".dvk");
+}
+
 void InstrumentRackSwatch::slotExportRackToFile()
 {
     const QString answer = QFileDialog::getSaveFileName(
-        this, tr("Save queue to file"), rackFolder + objectName() + QLatin1String(".dvk"),
-        tr("Dorvane instrument rack (*.dvk)"));
+        this, tr("Save queue to file"), exportProposal(), tr("Dorvane instrument rack (*.dvk)"));
     const QString fName = exportFileName(answer);
     if (!fName.isEmpty())
         exportRackToFile(fName);

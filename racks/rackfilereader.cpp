@@ -7,8 +7,6 @@
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
 
-#include <cmath>
-
 namespace
 {
 
@@ -23,10 +21,11 @@ qint32 int32Of(const QString &text)
 
 double doubleOf(const QString &text)
 {
+    // "nan", "inf" and "-inf" are numbers too: a NaN cap never trims and a
+    // negative one keeps only the newest point.
     bool ok = false;
     const double v = text.toDouble(&ok);
-    // "nan" and "inf" read as numbers, but no point cap can be either.
-    return ok && std::isfinite(v) ? v : 0.0;
+    return ok ? v : 0.0;
 }
 
 QString tr(const char *text)
@@ -148,9 +147,10 @@ void RackFileReader::readRackSection()
             } else if (name == QLatin1String("RackName")) {
                 RackFileEntry e;
                 e.kind = RackFileEntry::Name;
+                // An element inside the name is an XML error that ends the
+                // reading; the text before it still names the rack.
                 e.text = xml->readElementText();
-                if (!xml->hasError())
-                    result.entries << e;
+                result.entries << e;
             } else if (name == QLatin1String("CommandButton")) {
                 readButtonSettingsElement(xml);
             } else if (name == QLatin1String("FieldView")) {
@@ -217,7 +217,9 @@ bool RackFileReader::readButtonSettingsElement(QXmlStreamReader *reader)
         else if (name == QLatin1String("CommandPacket"))
             e.commandLines << reader->readElementText();
     });
-    if (whole)
+    if (!whole)
+        e.kind = RackFileEntry::GivenUpButton;
+    if (whole || !e.commandLines.isEmpty())
         result.entries << e;
     return whole;
 }

@@ -11,9 +11,11 @@
 class QIODevice;
 class QXmlStreamReader;
 
-// One thing a rack file says, in the order the file says it.
+// One thing a rack file says, in the order the file says it. A button that
+// was given up (or cut off by an XML error) still carries the command lines
+// read before that, so that their faults are reported; no button is made.
 struct RackFileEntry {
-    enum Kind { Name, Plot, Button, Watch, Problem };
+    enum Kind { Name, Plot, Button, Watch, Problem, GivenUpButton };
     Kind kind = Problem;
     QString text; // Name: the rack's name; Problem: the critical message
 
@@ -62,7 +64,8 @@ private:
 
 // The bytes of a rack file: the XML declaration, then the root with the
 // last Name entry as RackName, every Plot, then every Button, then every
-// Watch entry, in their order; Problem entries are not written.
+// Watch entry, in their order; Problem and GivenUpButton entries are not
+// written.
 QByteArray writeRackFile(const RackFileContents &contents);
 
 #endif // RACKFILEREADER_H

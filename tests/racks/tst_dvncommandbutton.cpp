@@ -58,6 +58,10 @@ private slots:
         button.setHotKey(Qt::Key_0); // the caption joins the last line, the height stays
         QCOMPARE(button.label->text(), shown + "(0)");
         QCOMPARE(button.height(), height);
+        button.setTextMultiline(title); // again: the same label, in the button
+        QCOMPARE(button.label->text(), shown);
+        QCOMPARE(button.label->parentWidget(), &button);
+        QCOMPARE(button.height(), height);
     }
 
     void sendsOwnCopiesOnePerTick()

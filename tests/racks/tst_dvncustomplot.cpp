@@ -7,6 +7,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <ctime>
 #include <limits>
 
 namespace
@@ -28,6 +29,22 @@ void selectGraph(QCPGraph *g)
 {
     g->setSelection(QCPDataSelection(g->data()->dataRange()));
 }
+
+// The process's local zone for as long as it lives (CTest runs in UTC).
+struct LocalZone {
+    const bool wasSet = qEnvironmentVariableIsSet("TZ");
+    const QByteArray was = qgetenv("TZ");
+    explicit LocalZone(const char *zone)
+    {
+        qputenv("TZ", zone);
+        tzset();
+    }
+    ~LocalZone()
+    {
+        wasSet ? qputenv("TZ", was) : qunsetenv("TZ");
+        tzset();
+    }
+};
 } // namespace
 
 class TestDvnCustomPlot : public QObject
@@ -85,6 +102,16 @@ private slots:
         g->addPoint(adds, 0);
         QCOMPARE(g->dataCount(), 2);
     }
+    void equalKeysLastAddedFirst()
+    {
+        auto *g = new CappedGraph(plot->xAxis, plot->yAxis);
+        g->setDataMaxSize(1);
+        g->addPoint(5, 1);
+        g->addPoint(5, 2);
+        g->addPoint(9, 3); // the trim takes the later point at key 5
+        QCOMPARE(g->data()->constBegin()->value, 1.0);
+        QCOMPARE(g->dataCount(), 2);
+    }
 
     void millisecondLabels_data()
     {
@@ -99,6 +126,7 @@ private slots:
         QFETCH(double, key);
         QFETCH(QString, label);
         LabelProbe ticker;
+        ticker.setDateTimeSpec(Qt::UTC);
         ticker.setDateTimeFormat(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz"));
         QCOMPARE(ticker.getTickLabel(key, QLocale::c(), 'g', 6), label);
         // The axis's own ticks stand at whole milliseconds.
@@ -108,6 +136,30 @@ private slots:
                                       &labels);
         QCOMPARE(labels.value(ticks.indexOf(60000.0)), QStringLiteral("00:01:00\n000"));
     }
+    void timesShowInTheLocalZone()
+    {
+        LocalZone berlin("Europe/Berlin"); // one hour ahead of UTC in January 1970
+        CappedGraph *g = plot->addCappedGraph();
+        g->setName(QStringLiteral("G"));
+        g->addPoint(0, 5);
+        CappedGraph *odd = plot->addCappedGraph(); // keys that are no time: the epoch
+        for (double key : {1e300, kNaN})
+            odd->addPoint(key, 6);
+        QVector<double> ticks;
+        QVector<QString> labels;
+        plot->xAxis->ticker()->generate(QCPRange(0, 61000), QLocale::c(), 'g', 6, ticks, nullptr,
+                                        &labels);
+        QCOMPARE(labels.value(ticks.indexOf(0.0)), QStringLiteral("01:00:00\n000"));
+        selectGraph(g);
+        press(0);
+        QCOMPARE(status(), QStringLiteral("G: Time = 01:00:00.000, mA = 5"));
+        const QString path = dir.filePath(QStringLiteral("zone.csv"));
+        QVERIFY(plot->savePlotData(path));
+        QCOMPARE(readLines(path).mid(3, 4),
+                 QStringList({"70-01-01 01:00:00:000;5", "Graph 1 - Time;Graph 1 - mA",
+                              "70-01-01 01:00:00:000;6", "70-01-01 01:00:00:000;6"}));
+    }
+
     void contextMenu()
     {
         plot->addCappedGraph()->addPoint(1, 1);
@@ -158,6 +210,17 @@ private slots:
         QVERIFY(!old);
         press(pressKey);
         QCOMPARE(plot->itemCount(), 1);
+    }
+
+    void emptyGraphChosenByLegendGetsTracerAtOrigin()
+    {
+        CappedGraph *g = plot->addCappedGraph();
+        g->setName(QStringLiteral("G"));
+        plot->legend->itemWithPlottable(g)->setSelected(true);
+        plot->selectionChanged();
+        press(500);
+        QCOMPARE(plot->itemCount(), 1);
+        QCOMPARE(status(), QStringLiteral("G: Time = 00:00:00.000, mA = 0"));
     }
 
     void dataDepth_data()
@@ -261,6 +324,18 @@ private slots:
             "D Plot data file created: F", "D Exported 3 points for graph \"current\"",
             "D Exported 0 points for graph \"empty\"", "D Export plot data completed"};
         QCOMPARE(log.take(path), messages + messages);
+    }
+
+    void dataExportDoesNotAskToReplace()
+    {
+        bool asks = true; // appending replaces nothing
+        onNextModal([&asks](QWidget *w) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(w))
+                asks = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            w->close();
+        });
+        plot->savePlotToCSV();
+        QVERIFY(!asks);
     }
 
     void exportFailuresAreReported_data()

@@ -184,6 +184,18 @@ private slots:
         QTest::newRow("graph given up")
             << rack("<CustomPlot><Title>T</Title><CPGraph><Colour/></CPGraph></CustomPlot>")
             << QStringList{"C error parsing graph settings for pannel T", done} << "1/0/0/0/0";
+        // A button given up still reads its commands, and says what is wrong with them.
+        QTest::newRow("button given up")
+            << rack("<CommandButton><CommandPacket>hello</CommandPacket><Colour/></CommandButton>")
+            << QStringList{"C Error reading queue file at \"hello\", insertion skipped", done}
+            << "0/0/0/0/0";
+        QTest::newRow("button cut by an XML error")
+            << rack("<CommandButton><CommandPacket>SRC=0X1, DST=0X7, MSGID=0XFFF, DLEN=0X0, "
+                    "data:</CommandPacket><Title>x</Titel>")
+            << QStringList{"C Unknown command 4095 for device 7, skipped",
+                           "C Error: Failed to parse file F: Opening and ending tag mismatch.",
+                           done}
+            << "0/0/0/0/0";
     }
     void filesLoadWhatTheyCanAndSaySo()
     {
@@ -237,6 +249,12 @@ private slots:
                                      "</YMin><CPGraph><CPGDevAddr>" + n +
                                      "</CPGDevAddr></CPGraph></CustomPlot>")
                              << QStringList{"Loaded", "plot |1|0 0"};
+        for (const char *cap : {"nan", "inf", "-inf"})
+            QTest::newRow(cap) << rack(QByteArray("<CustomPlot><MaxPoints>") + cap +
+                                       "</MaxPoints></CustomPlot>")
+                               << QStringList{"Loaded", QStringLiteral("plot |1|") + cap};
+        QTest::newRow("element inside the name")
+            << QByteArray("<InstrumentRack><RackName>Gau<b/>ges</RackName>") << QStringList{"Gau"};
     }
     void readingRules()
     {
@@ -257,6 +275,16 @@ private slots:
             written << InstrumentRackSwatch::exportFileName(a);
         QCOMPARE(written, (QStringList{"rack1.dvk", "rack1.dvk", "rack1.DVK", "rack1.dvk.bak.dvk",
                                        "", "", ".DVK"}));
+        // The dialog starts in the rack folder, however the folder was written.
+        InstrumentRackSwatch r(QStringLiteral("Gauges"));
+        r.setObjectName(QStringLiteral("Gauges"));
+        QStringList proposed;
+        for (const char *folder : {"resources/racks", "resources/racks/", ""}) {
+            r.rackFolder = QString::fromLatin1(folder);
+            proposed << r.exportProposal();
+        }
+        QCOMPARE(proposed, (QStringList{"resources/racks/Gauges.dvk", "resources/racks/Gauges.dvk",
+                                        "Gauges.dvk"}));
     }
 
     void unwritablePathIsReported()
