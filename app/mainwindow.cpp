@@ -595,7 +595,10 @@ void MainWindow::submitLog()
         submitLogFile(fileName);
 }
 
-static bool readLog(QWidget *parent, const QString &fileName, LogReadResult *result)
+// Opens the log, hands each whole frame to `sink` as it is read and reports
+// the damage found; false when nothing could be read.
+static bool readLog(QWidget *parent, const QString &fileName, const LoggedFrameSink &sink,
+                    LogReadResult *result)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
@@ -606,10 +609,10 @@ static bool readLog(QWidget *parent, const QString &fileName, LogReadResult *res
     }
     switch (logKindOf(fileName)) {
     case LogKind::Kiss:
-        *result = readKissLog(file.readAll());
+        *result = readKissLog(file, sink);
         break;
     case LogKind::Csv:
-        *result = readCsvLog(file.readAll());
+        *result = readCsvLog(file, sink);
         break;
     case LogKind::Unknown:
         return false;
@@ -621,20 +624,25 @@ static bool readLog(QWidget *parent, const QString &fileName, LogReadResult *res
 
 void MainWindow::openLogFile(const QString &fileName)
 {
-    LogReadResult log;
-    if (readLog(this, fileName, &log))
-        deliverLoggedFrames(log.frames);
-}
-
-void MainWindow::deliverLoggedFrames(const QVector<LoggedFrame> &frames)
-{
-    if (!historyModel)
-        return;
     OstrelTableModel *history = historyModel;
-    deliverLoggedMessages(
-        frames, [history](ostrel_message msg, QByteArray bytes, zvs_ostrel_to_app_t block) {
+    const auto toHistory = [history](ostrel_message msg, QByteArray bytes,
+                                     zvs_ostrel_to_app_t block) {
+        if (history)
             history->slotNewFromQRX(msg, bytes, block);
-        });
+    };
+    quint64 stamp = 1;
+    LogReadResult log;
+    if (!readLog(
+            this, fileName,
+            [&](const LoggedFrame &frame) { deliverLoggedMessages(frame, stamp, toHistory); },
+            &log))
+        return;
+    if (log.untimed > 0) {
+        qWarning().noquote() << tr("%1: frames without a readable time: %2; they were replayed "
+                                   "with the time unknown, shown as 70-01-01 00:00:00.000")
+                                    .arg(fileName)
+                                    .arg(log.untimed);
+    }
 }
 
 void MainWindow::submitLogFile(const QString &fileName)
@@ -656,11 +664,24 @@ void MainWindow::submitLogFile(const QString &fileName)
                 .arg(fileName));
         return;
     }
+    // SatNOGS dates every frame, so a frame without a time is kept back.
     LogReadResult log;
-    if (!readLog(this, fileName, &log))
+    if (!readLog(
+            this, fileName,
+            [ax25](const LoggedFrame &logged) {
+                if (!logged.time.isValid())
+                    return;
+                QByteArray frame = logged.frame;
+                ax25->SiDS_submit(frame, logged.time);
+            },
+            &log))
         return;
-    for (LoggedFrame &logged : log.frames)
-        ax25->SiDS_submit(logged.frame, logged.time);
+    if (log.untimed > 0) {
+        qWarning().noquote()
+            << tr("%1: frames without a readable time: %2; they were not submitted")
+                   .arg(fileName)
+                   .arg(log.untimed);
+    }
     QMessageBox::warning(this, tr("Requests sent..."),
                          tr("Check for success through web interface!"));
 }

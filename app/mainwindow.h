@@ -29,7 +29,6 @@ class QToolBar;
 class ToolBar;
 class TreeItem;
 class TreeModel;
-struct LoggedFrame;
 
 // "New instrument panel...": the new rack's name and where it goes.
 class CreateDockWidgetDialog : public QDialog
@@ -141,7 +140,6 @@ private:
     void setupMenuBar();
     void setupDockWidgets();
     void addFixedDock(QDockWidget *dock, QMenu *menu, QAction *show, Qt::DockWidgetArea area);
-    void deliverLoggedFrames(const QVector<LoggedFrame> &frames);
     void clearHistoryChoice();
     void addRackEntries(InstrumentRackSwatch *rack);
     void keepRack(InstrumentRackSwatch *rack);
