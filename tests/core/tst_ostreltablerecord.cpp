@@ -77,7 +77,6 @@ private slots:
         QTest::newRow("uint40 LE: first four bytes")
             << "u 40 0 L" << hex("0102030405") << -1 << QVariant(0x04030201u);
         QTest::newRow("int3 101") << "i 3 0 L" << hex("a0") << -1 << QVariant(-3);
-        QTest::newRow("int width 0") << "i 0 0 L" << hex("ff") << -1 << QVariant(0);
         QTest::newRow("int40 LE") << "i 40 0 L" << hex("ffffffff00") << -1 << QVariant(-1);
         QTest::newRow("uint4 across bytes") << "u 4 6 L" << hex("03c0") << -1 << QVariant(15u);
         QTest::newRow("double64 BE ignores order")
@@ -221,33 +220,6 @@ private slots:
         QCOMPARE(int(rec.message.length), 65000);
         QCOMPARE(rec.data, hex("0102"));
         QCOMPARE(int(rec.message.data[64999]), 0);
-    }
-
-    void expandBits_data()
-    {
-        QTest::addColumn<QByteArray>("in");
-        QTest::addColumn<int>("count");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<QString>("expected");
-        // A whole byte first, then the lowest bits of the next.
-        QTest::newRow("12 bits") << hex("a5c3") << 12 << 0 << "101001010011";
-        // A partial final byte still needs its byte: nothing is read past the end.
-        QTest::newRow("partial byte missing") << hex("ff") << 12 << 0 << "";
-        QTest::newRow("start beyond input is clamped") << hex("ff") << 3 << 100 << "111";
-        QTest::newRow("too few whole bytes") << hex("ff") << 16 << 8 << "";
-        QTest::newRow("bits across bytes") << hex("0f80") << 4 << 6 << "0011";
-    }
-    void expandBits()
-    {
-        QFETCH(QByteArray, in);
-        QFETCH(int, count);
-        QFETCH(int, start);
-        QFETCH(QString, expected);
-        QByteArray out, bits; // "1010" as the bytes 1, 0, 1, 0
-        OstrelTableRecord::expandBit2ByteData(&out, &in, count, start);
-        for (QChar c : expected)
-            bits += char(c == QLatin1Char('1'));
-        QCOMPARE(out, bits);
     }
 };
 

@@ -144,8 +144,6 @@ private slots:
         const QString none = "Incorrect HW interface selected!\n";
         QTest::newRow("AGWPE defaults") << QStringList{"Interface", "AGWPE"} << "AGWPE_Reader"
                                         << agw << "\"127.0.0.1\" : 8000 ";
-        QTest::newRow("KISSTCP defaults") << QStringList{"Interface", "KISSTCP"} << "KISS_connector"
-                                          << kiss << "\"127.0.0.1\" : 8001 ";
         QTest::newRow("KISSTCP host and port")
             << QString("Interface KISSTCP KISSTCP_Hostname localhost KISSTCP_Port 9100").split(' ')
             << "KISS_connector" << kiss << "\"localhost\" : 9100 ";
