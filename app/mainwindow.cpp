@@ -504,12 +504,9 @@ void MainWindow::slotOnClose()
     // Quitting must not wait on a box: a failure goes to the message handler.
     if (layoutFile.isEmpty())
         return;
-    const QByteArray bytes = layoutBytes();
-    if (bytes.isEmpty()) {
-        qCritical().noquote() << tr("Error writing to %1").arg(layoutFile);
-        return;
-    }
-    writeFileAtomicallyOrReport(layoutFile, bytes);
+    const QString failure = LayoutFile::write(layoutFile, saveGeometry(), saveState(0));
+    if (!failure.isEmpty())
+        qCritical().noquote() << failure;
 }
 
 void MainWindow::slotPowerSwitch()
@@ -533,15 +530,9 @@ void MainWindow::saveLayoutToFile(const QString &fileName)
 {
     if (fileName.isEmpty())
         return;
-    const QByteArray bytes = layoutBytes();
-    QString error;
-    if (bytes.isEmpty()) {
-        QMessageBox::warning(this, tr("Error"),
-                             tr("Error writing to %1\n%2").arg(fileName, tr("Geometry too large")));
-        return;
-    }
-    if (!writeFileAtomically(fileName, bytes, &error))
-        QMessageBox::warning(this, tr("Error"), tr("Failed to open %1\n%2").arg(fileName, error));
+    const QString failure = LayoutFile::write(fileName, saveGeometry(), saveState(0));
+    if (!failure.isEmpty())
+        QMessageBox::warning(this, tr("Error"), failure);
 }
 
 bool MainWindow::loadLayoutFromFile(const QString &fileName)

@@ -3,6 +3,7 @@
 #include "messagehandler.h"
 
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -13,6 +14,13 @@ ScrollMessageDlg::ScrollMessageDlg(QWidget *parent, const QString &title, const 
 
     m_textEdit = new QTextEdit(this);
     m_textEdit->setReadOnly(true);
+    // QTextEdit keeps to the bottom only when it is already there at the
+    // moment of an append; a rewrap after a resize, or a burst arriving
+    // before the scroll bar is shown, leaves it short of the new bottom and
+    // it never catches up. The pane follows by its own record instead.
+    QScrollBar *bar = m_textEdit->verticalScrollBar();
+    connect(bar, &QScrollBar::rangeChanged, this, &ScrollMessageDlg::keepAtNewest);
+    connect(bar, &QScrollBar::valueChanged, this, &ScrollMessageDlg::scrolled);
 
     m_clearButton = new QPushButton(tr("Clear"), this);
     m_clearButton->setFixedWidth(60);
@@ -33,6 +41,7 @@ void ScrollMessageDlg::addMessage(const QString &line)
 {
     ++m_counter;
     m_textEdit->append(line);
+    keepAtNewest();
     updateTitle();
     show();
 }
@@ -58,6 +67,23 @@ void ScrollMessageDlg::about(const QString &title, const QString &text)
 void ScrollMessageDlg::information(const QString &title, const QString &text)
 {
     about(title, text);
+}
+
+void ScrollMessageDlg::keepAtNewest()
+{
+    if (!m_follow)
+        return;
+    QScrollBar *bar = m_textEdit->verticalScrollBar();
+    m_scrolling = true;
+    bar->setValue(bar->maximum());
+    m_scrolling = false;
+}
+
+void ScrollMessageDlg::scrolled(int value)
+{
+    // Scrolled up to read: stay there. Back at the bottom: follow again.
+    if (!m_scrolling)
+        m_follow = value >= m_textEdit->verticalScrollBar()->maximum();
 }
 
 void ScrollMessageDlg::updateTitle()

@@ -29,11 +29,17 @@ public slots:
 
 private:
     void addMessage(const QString &line);
+    void keepAtNewest();
+    void scrolled(int value);
 
     QString m_title;
     QTextEdit *m_textEdit;
     QPushButton *m_clearButton;
     unsigned int m_counter;
+    // Whether the pane shows the newest message; only the operator's own
+    // scrolling changes it, never a relayout or an append.
+    bool m_follow = true;
+    bool m_scrolling = false;
 };
 
 #endif // SCROLLMESSAGEDLG_H

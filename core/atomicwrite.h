@@ -16,6 +16,14 @@
 bool writeFileAtomically(const QString &fileName, const QByteArray &bytes,
                          QString *error = nullptr);
 
+// Which step of an atomic write failed.
+enum class AtomicWriteFailure { None, Open, Write };
+
+// The same, telling a file that cannot be opened from a write or a final
+// replace that failed, for callers whose reports word the two differently.
+AtomicWriteFailure writeFileAtomicallyFailure(const QString &fileName, const QByteArray &bytes,
+                                              QString *error = nullptr);
+
 // The same, and a failure is reported through the message handler as a
 // critical message: "Can't create file %1" when the file cannot be opened,
 // "Error writing to %1" when a write or the final replace fails, each

@@ -266,13 +266,16 @@ bool FwTransferEngine::transmitFiles(const FileTransmit &t)
     }
 
     clearPending();
-    const QByteArray folder = t.tempFileFolder.toLatin1();
+    // The folder goes through Latin-1 and back as Latin-1: a folder such
+    // as "Müller" is the folder named, and letters outside Latin-1 still
+    // become '?'. The file's name keeps only its ASCII letters.
+    const QString folder = QString::fromLatin1(t.tempFileFolder.toLatin1());
     const QByteArray name = QFileInfo(t.filePath).fileName().toLatin1();
     quint32 address = quint32(t.baseAddress);
     for (int i = 0, offset = 0; offset < bytes.size(); ++i) {
         const int n = std::min(t.blockSize, bytes.size() - offset);
-        const QString blockFile = QString::asprintf("%s_b%d_a0x%08x_s%d_%s", folder.constData(), i,
-                                                    address, n, name.constData());
+        const QString blockFile =
+            folder + QString::asprintf("_b%d_a0x%08x_s%d_%s", i, address, n, name.constData());
         QFile out(blockFile);
         const bool written = out.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                              out.write(bytes.constData() + offset, n) == n && out.flush();

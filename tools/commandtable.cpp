@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QRegularExpression>
@@ -101,14 +102,58 @@ void moveSelectedRecord(QTableView *view, OstrelTableModel *model, int step)
                                                 QItemSelectionModel::Rows);
 }
 
+namespace
+{
+
+QString withSuffix(const QString &fileName, const QString &suffix)
+{
+    if (fileName.right(suffix.size()).compare(suffix, Qt::CaseInsensitive) == 0)
+        return fileName;
+    return fileName + suffix;
+}
+
+// A save dialog that puts the suffix on the name before it checks it, so
+// that "Do you want to replace it?" is asked of the file really written:
+// "plan" typed with "plan.que" present asks about "plan.que". The
+// platform's own dialog would ask of the name as typed.
+class SuffixSaveDialog : public QFileDialog
+{
+public:
+    SuffixSaveDialog(QWidget *parent, const QString &caption, const QString &proposed,
+                     const QString &filter, const QString &suffix)
+        : QFileDialog(parent, caption, proposed, filter), m_suffix(suffix)
+    {
+        setOption(QFileDialog::DontUseNativeDialog);
+        setFileMode(QFileDialog::AnyFile);
+        setAcceptMode(QFileDialog::AcceptSave);
+    }
+
+    void accept() override
+    {
+        const QString typed = selectedFiles().value(0);
+        // A folder typed is entered by the dialog, not saved to.
+        if (!typed.isEmpty() && !QFileInfo(typed).isDir()) {
+            const QString named = withSuffix(typed, m_suffix);
+            if (named != typed)
+                selectFile(named);
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QString m_suffix;
+};
+
+} // namespace
+
 QString askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
                         const QString &filter, const QString &suffix)
 {
-    QString fileName = QFileDialog::getSaveFileName(parent, caption, proposed, filter);
-    if (!fileName.isEmpty() &&
-        fileName.right(suffix.size()).compare(suffix, Qt::CaseInsensitive) != 0)
-        fileName += suffix;
-    return fileName;
+    SuffixSaveDialog dialog(parent, caption, proposed, filter, suffix);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QString fileName = dialog.selectedFiles().value(0);
+    return fileName.isEmpty() ? fileName : withSuffix(fileName, suffix);
 }
 
 bool recordsToSave(QTableView *view, OstrelTableModel *model, QList<OstrelTableRecord *> *records)

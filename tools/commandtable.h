@@ -57,7 +57,8 @@ QModelIndex firstSelected(QTableView *view);
 void moveSelectedRecord(QTableView *view, OstrelTableModel *model, int step);
 
 // Asks where to save; an answer that does not end in `suffix` (in any
-// letter case) gets it. Empty when the operator cancels.
+// letter case) gets it before the dialog asks whether to replace an
+// existing file. Empty when the operator cancels.
 QString askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
                         const QString &filter, const QString &suffix);
 

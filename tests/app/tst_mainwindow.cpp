@@ -15,6 +15,9 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace
 {
 // Menu entries as the operator reads them, "-" for a separator.
@@ -24,6 +27,21 @@ QString texts(const QList<QAction *> &actions)
     for (QAction *a : actions)
         out << (a->isSeparator() ? QStringLiteral("-") : a->text());
     return out.join('|');
+}
+
+// Runs `fn` with files limited to `bytes` (0: no limit): writes past it
+// fail as on a full disk.
+void withFileSizeLimit(rlim_t bytes, const std::function<void()> &fn)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = bytes ? bytes : saved.rlim_cur;
+    setrlimit(RLIMIT_FSIZE, &small);
+    fn();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
 }
 } // namespace
 
@@ -140,6 +158,27 @@ private slots:
                  qPrintable(c.output()));
     }
 
+    void layoutThatDoesNotSave_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<QString>("box");
+        QTest::newRow("folder missing") << "no-such-dir/w.layout" << 0 << "Failed to open %1\n";
+        QTest::newRow("disk full") << "full.layout" << 8 << "Error writing to %1\n";
+    }
+    void layoutThatDoesNotSave()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, limit);
+        QFETCH(QString, box);
+        Console c({});
+        const QString name = tmp.filePath(file);
+        ModalAnswerer answer;
+        withFileSizeLimit(rlim_t(limit), [&] { c.window()->saveLayoutToFile(name); });
+        QVERIFY2(answer.seen.startsWith("Error|" + box.arg(name)), qPrintable(answer.seen));
+        QVERIFY(!QFile::exists(name));
+    }
+
     void layoutChoice_data()
     {
         QTest::addColumn<QStringList>("config");
@@ -223,7 +262,9 @@ private slots:
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         qApp->exec();
         QCOMPARE(QFile::exists(name), named && writable);
-        QCOMPARE(c.output().contains("ERROR: ") && c.output().contains(name), named && !writable);
+        QCOMPARE(c.output().contains(QRegularExpression(
+                     "ERROR: [0-9:]+: Failed to open " + QRegularExpression::escape(name) + "\n")),
+                 named && !writable);
     }
 
     void picksKeepDocksStillAndInStep()

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTextStream>
@@ -137,6 +138,41 @@ private slots:
         qCritical("no log");
         QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 1 Message(s) >"));
         QCOMPARE(unstamped(logText()), QStringList({"one", "two"}));
+    }
+
+    // The pane stays on the newest message through a burst of long wrapped
+    // lines and a resize; scrolled up it stays put until scrolled back down.
+    void paneShowsTheNewest()
+    {
+        QScrollBar *bar = m_box->findChild<QTextEdit *>()->verticalScrollBar();
+        m_box->resize(400, 200);
+        const QString words = QStringLiteral("a long warning that wraps ").repeated(60);
+        auto burst = [&words](int n) {
+            for (int i = 0; i < n; ++i)
+                qWarning("%d %s", i, qPrintable(words));
+        };
+        qWarning("first");
+        QVERIFY(QTest::qWaitForWindowExposed(m_box.get()));
+        burst(21);
+        QTRY_VERIFY(bar->isVisible() && bar->maximum() > 0);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+
+        const int wide = bar->maximum();
+        m_box->resize(250, 200);
+        QTRY_VERIFY(bar->maximum() > wide);
+        QTRY_COMPARE(bar->value(), bar->maximum());
+
+        bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+        const int reading = bar->value();
+        burst(3);
+        QTRY_VERIFY(bar->maximum() > reading + bar->pageStep());
+        QCOMPARE(bar->value(), reading);
+
+        bar->triggerAction(QAbstractSlider::SliderToMaximum);
+        const int bottom = bar->maximum();
+        burst(3);
+        QTRY_VERIFY(bar->maximum() > bottom);
+        QTRY_COMPARE(bar->value(), bar->maximum());
     }
 
     // Every message still reaches the window; the failing log is said once

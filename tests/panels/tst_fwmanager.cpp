@@ -169,6 +169,31 @@ private slots:
         QCOMPARE(m->sendTimer->interval(), 5000);
     }
 
+    // Block files go into the folder named, Latin-1 letters and all.
+    void blockFilesInTheFolder_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("ASCII") << "plain";
+        QTest::newRow("Latin-1 letters") << "M\u00fcller";
+    }
+    void blockFilesInTheFolder()
+    {
+        QFETCH(QString, folder);
+        QVERIFY(QDir(dir.path()).mkpath(folder));
+        m->tempFileFolder = dir.filePath(folder + "/fw");
+        pick(0x10);
+        m->chooseFile(patternFile(dir, "image.bin", 80));
+        m->blockSizeEdit->setText("50");
+        MessageLog log;
+        m->transmitButton->click();
+        QVERIFY2(!log.has("Can't create file"), qPrintable(log.texts.join('\n')));
+        const QString block = dir.filePath(folder + "/fw_b%1_a0x%2_s%3_image.bin");
+        QCOMPARE(m->engine.tempFiles, (QStringList{block.arg(0).arg("08008000").arg(50),
+                                                   block.arg(1).arg("08008032").arg(30)}));
+        for (const QString &file : m->engine.tempFiles)
+            QVERIFY2(QFile::exists(file), qPrintable(file));
+    }
+
     // Paused, then aborted by the button or by closing the dialog: nothing
     // more is sent and the block files go.
     void abortWhilePaused_data()

@@ -84,9 +84,39 @@ class TestCommandFileSave : public QObject
         QVERIFY(!QFile::exists(missing));
     }
 
+    // "plan" typed beside "plan.que": the dialog asks about "plan.que",
+    // and "No" keeps it.
+    template <typename Dock> void replaceAskedOfTheFileWritten(const QString &name)
+    {
+        CommandDock<Dock> f;
+        addCommand(&f.table, kOn, 40);
+        const QByteArray old = "the file as it was\n";
+        const QString path = f.write(name, old);
+        QString asked;
+        QObject scope;
+        auto *timer = new QTimer(&scope);
+        QObject::connect(timer, &QTimer::timeout, [&asked] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+                asked = box->text();
+                box->button(QMessageBox::No)->click();
+            } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
+                if (!asked.isEmpty())
+                    dialog->reject(); // the operator gives up after "No"
+            }
+        });
+        timer->start(10);
+        answerFileDialog(path.chopped(4));
+        f.dock->slotBtnSavePressed();
+        QCOMPARE(asked.section('\n', 0, 0), name + " already exists.");
+        QCOMPARE(contentOf(path), old);
+    }
+
 private slots:
     void queue() { failedSaves<OstrelQueSwatch>("plan.que"); }
     void schedule() { failedSaves<CommandSchedule>("pass.sch"); }
+    void queueReplace() { replaceAskedOfTheFileWritten<OstrelQueSwatch>("plan.que"); }
+    void scheduleReplace() { replaceAskedOfTheFileWritten<CommandSchedule>("pass.sch"); }
 };
 
 QTEST_MAIN(TestCommandFileSave)
