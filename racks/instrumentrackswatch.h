@@ -2,6 +2,7 @@
 #define INSTRUMENTRACKSWATCH_H
 
 #include "colorswatch.h"
+#include "keyrepeatguard.h"
 #include "racksettings.h"
 
 #include <QList>
@@ -153,6 +154,7 @@ private:
 
     TreeModel *treeModel = nullptr;
     OstrelTableModel *historyModel = nullptr;
+    KeyRepeatGuard keyRepeat;
 };
 
 #endif // INSTRUMENTRACKSWATCH_H
