@@ -377,7 +377,7 @@ void InstrumentRackSwatch::keyPressEvent(QKeyEvent *key)
     if (!key || key->key() == 0)
         return;
     // A held key repeats: one press is one click, never a burst of sends.
-    if (key->isAutoRepeat())
+    if (!keyRepeat.isHandPress(key))
         return;
     DvnCommandButton *button = buttonOfKey.value(Qt::Key(key->key()));
     if (!button)

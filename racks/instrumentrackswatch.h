@@ -2,6 +2,7 @@
 #define INSTRUMENTRACKSWATCH_H
 
 #include "colorswatch.h"
+#include "keyrepeatguard.h"
 #include "racksettings.h"
 
 #include <QList>
@@ -158,6 +159,7 @@ private:
 
     TreeModel *treeModel = nullptr;
     OstrelTableModel *historyModel = nullptr;
+    KeyRepeatGuard keyRepeat;
 };
 
 #endif // INSTRUMENTRACKSWATCH_H

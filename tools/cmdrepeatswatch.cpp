@@ -103,9 +103,11 @@ void CmdRepeatSwatch::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Copy))
         copyToClipBoard();
-    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        slotBtnSendPressed();
-    else
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A held Return sends once.
+        if (keyRepeat.isHandPress(event))
+            slotBtnSendPressed();
+    } else
         ColorSwatch::keyPressEvent(event);
 }
 

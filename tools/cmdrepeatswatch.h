@@ -2,6 +2,7 @@
 #define CMDREPEATSWATCH_H
 
 #include "colorswatch.h"
+#include "keyrepeatguard.h"
 
 #include <QPoint>
 
@@ -53,6 +54,8 @@ public slots:
 
 private:
     void sendCopyOf(OstrelTableRecord *record);
+
+    KeyRepeatGuard keyRepeat;
 };
 
 #endif // CMDREPEATSWATCH_H

@@ -91,7 +91,9 @@ void CmdTreeSwatch::keyPressEvent(QKeyEvent *event)
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Right:
-        slotItemDoubleClicked();
+        // A held key sends once.
+        if (keyRepeat.isHandPress(event))
+            slotItemDoubleClicked();
         break;
     case Qt::Key_Escape:
         filterEdit->setText(QString());

@@ -2,6 +2,7 @@
 #define CMDTREESWATCH_H
 
 #include "colorswatch.h"
+#include "keyrepeatguard.h"
 
 #include <QPoint>
 #include <QString>
@@ -53,6 +54,9 @@ public slots:
     void slotClearFilter();
     void slotFilterChanged(QString text);
     void slotFilterUnknownChanged(bool checked);
+
+private:
+    KeyRepeatGuard keyRepeat;
 };
 
 #endif // CMDTREESWATCH_H

@@ -271,7 +271,8 @@ void OstrelFieldsColorSwatch::slotAdd2Graph(QMenu *menu, TreeItem *item, uint re
 void OstrelFieldsColorSwatch::keyPressEvent(QKeyEvent *event)
 {
     // Other keys are swallowed here on purpose: they must not reach the
-    // main window.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+    // main window. A held Return sends once.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        keyRepeat.isHandPress(event))
         slotPrepareCmd2Que();
 }

@@ -2,6 +2,7 @@
 #define OSTRELFIELDSCOLORSWATCH_H
 
 #include "colorswatch.h"
+#include "keyrepeatguard.h"
 
 class OstrelTableRecord;
 class PacketEditLayout;
@@ -74,6 +75,7 @@ public slots:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    KeyRepeatGuard keyRepeat;
     bool commandTaken = false;
     void rebuild(TreeItem *item, OstrelTableRecord *rec);
     void setCurrentRecordCopy(OstrelTableRecord *rec);

@@ -215,9 +215,11 @@ void OstrelQueSwatch::keyPressEvent(QKeyEvent *event)
         copyToClipBoard();
     else if (event->matches(QKeySequence::Delete))
         slotBtnDeletePressed();
-    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
-        slotBtnSendPressed();
-    else
+    else if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        // A held Return sends once, not one selected row per repeat.
+        if (keyRepeat.isHandPress(event))
+            slotBtnSendPressed();
+    } else
         ColorSwatch::keyPressEvent(event);
 }
 

@@ -2,6 +2,7 @@
 #define OSTRELQUESWATCH_H
 
 #include "colorswatch.h"
+#include "keyrepeatguard.h"
 
 #include <QByteArray>
 #include <QList>
@@ -76,6 +77,9 @@ public slots:
     void keyPressEvent(QKeyEvent *event) override;
     void slotActOpenQue();
     void slotActOpenQueFromFile();
+
+private:
+    KeyRepeatGuard keyRepeat;
 };
 
 #endif // OSTRELQUESWATCH_H

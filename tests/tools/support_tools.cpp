@@ -1,5 +1,9 @@
 #include "support_tools.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWidget>
+
 SampleModels::SampleModels()
 {
     dataModel.loadDevXMLs();
@@ -46,4 +50,18 @@ void receive(OstrelTableModel *model, quint8 first)
     auto *buffer = new uint8_t[4]{first, 0, 0, 0};
     model->slotNewFromOstrel(ostrel_message{0x480, 0x7, 0x1, 4, buffer},
                              QByteArray(reinterpret_cast<char *>(buffer), 4));
+}
+
+void holdThenTap(QWidget *w, int key)
+{
+    const QList<QPair<QEvent::Type, ulong>> events{
+        {QEvent::KeyPress, 1000},   {QEvent::KeyRelease, 1700}, {QEvent::KeyPress, 1700},
+        {QEvent::KeyRelease, 1740}, {QEvent::KeyPress, 1740},   {QEvent::KeyRelease, 1780},
+        {QEvent::KeyPress, 1780},   {QEvent::KeyRelease, 1800}, {QEvent::KeyPress, 2300},
+        {QEvent::KeyRelease, 2400}};
+    for (const auto &e : events) {
+        QKeyEvent event(e.first, key, Qt::NoModifier);
+        event.setTimestamp(e.second);
+        QCoreApplication::sendEvent(w ? w : QApplication::focusWidget(), &event);
+    }
 }

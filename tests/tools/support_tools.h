@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class QWidget;
+
 // The sample device descriptions and satellite map from resources/.
 struct SampleModels {
     SampleModels();
@@ -38,5 +40,11 @@ QByteArray payloadOf(const ostrel_message &msg);
 
 // A received power switch telemetry message (0x480 from 7 to 1).
 void receive(OstrelTableModel *model, quint8 first = 0x0F);
+
+// A key held through three repeats as X11 gives them to an idle client (a
+// release and a press at one time, none flagged), then struck again half a
+// second after its release: two presses by hand. Each event goes to w, or to
+// the widget that has the focus at that moment when w is null.
+void holdThenTap(QWidget *w, int key);
 
 #endif // SUPPORT_TOOLS_H

@@ -38,6 +38,10 @@ private slots:
         QCOMPARE(focus, dock->layout->fieldEditors.value(1));
         QTest::keyClick(focus, Qt::Key_Return);
         QCOMPARE(sent, 2);
+
+        // Held, it sends once more, whichever editor has the focus by then.
+        holdThenTap(nullptr, Qt::Key_Return);
+        QCOMPARE(sent, 4);
     }
 };
 

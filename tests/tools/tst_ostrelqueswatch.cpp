@@ -133,10 +133,10 @@ private slots:
 
     void sendInRowOrder()
     {
-        fill(5);
+        fill(7);
         selectRows(f->dock->tableView, {0});
         f->dock->slotBtnSendPressed(); // without a taker the command stays
-        QCOMPARE(queue->rowCount(), 5);
+        QCOMPARE(queue->rowCount(), 7);
         QStringList sent;
         connect(f->dock, &OstrelQueSwatch::signalSendFromQue, this,
                 [&sent](OstrelTableRecord *rec) {
@@ -151,7 +151,11 @@ private slots:
         QTest::mouseClick(f->dock->sendButton, Qt::LeftButton);
         QTest::mouseClick(f->dock->sendButton, Qt::LeftButton); // nothing selected any more
         QCOMPARE(sent, commands({2, 4, 5}));
-        QCOMPARE(linesOf(queue), commands({1, 3}));
+        // A held Return sends one row, not one per repeat.
+        selectRows(f->dock->tableView, {0, 1, 2, 3});
+        holdThenTap(f->dock->tableView, Qt::Key_Return);
+        QCOMPARE(sent, commands({2, 4, 5, 1, 3}));
+        QCOMPARE(linesOf(queue), commands({6, 7}));
     }
     void upDown_data()
     {

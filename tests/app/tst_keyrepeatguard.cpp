@@ -1,0 +1,55 @@
+#include "keyrepeatguard.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+// Key events as the platform delivers them, at event times in milliseconds:
+// "P700" a press, "R700" a release, "A700" a press flagged as auto-repeat.
+class TestKeyRepeatGuard : public QObject
+{
+    Q_OBJECT
+private slots:
+    void handPresses_data()
+    {
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<int>("hand");
+        // Held under X11: after the repeat delay a release and press pair per
+        // repeat, none flagged, each pair at one time or a few ms apart.
+        QString x11 = "P1000", xdotool = "P1000";
+        for (int t = 1700; t < 2500; t += 40) {
+            x11 += QString(" R%1 P%1").arg(t);
+            xdotool += QString(" R%1 P%2").arg(t).arg(t + 12);
+        }
+        QTest::newRow("held, pairs at one time") << x11 + " R2500" << 1;
+        QTest::newRow("held, pairs 12 ms apart") << xdotool + " R2500" << 1;
+        QTest::newRow("two taps 400 ms apart") << "P1000 R1100 P1400 R1500" << 2;
+        QTest::newRow("held, flagged") << "P1000 A1500 A1540 R1580" << 1;
+        QTest::newRow("flagged only") << "A1000" << 0;
+        QTest::newRow("after another key's release") << "P1000 R1100 X1100 P1110" << 1;
+        QTest::newRow("held across the event time wrap") << "P4294966000 R4294967290 P4 R50" << 1;
+        QTest::newRow("untimed, made by the program") << "P0 R0 P0 R0" << 2;
+    }
+    void handPresses()
+    {
+        QFETCH(QString, events);
+        QFETCH(int, hand);
+        KeyRepeatGuard guard;
+        QWidget target;
+        int counted = 0;
+        for (const QString &e : events.split(' ')) {
+            const QChar kind = e.at(0);
+            // X is the release of another key.
+            const int key = kind == 'X' ? Qt::Key_1 : Qt::Key_0;
+            QKeyEvent event(kind == 'R' || kind == 'X' ? QEvent::KeyRelease : QEvent::KeyPress, key,
+                            Qt::NoModifier, QString(), kind == 'A');
+            event.setTimestamp(e.mid(1).toULong());
+            QCoreApplication::sendEvent(&target, &event);
+            if (event.type() == QEvent::KeyPress && guard.isHandPress(&event))
+                ++counted;
+        }
+        QCOMPARE(counted, hand);
+    }
+};
+
+QTEST_MAIN(TestKeyRepeatGuard)
+#include "tst_keyrepeatguard.moc"
