@@ -1,16 +1,9 @@
-// The message handler, its error log and the windows that show messages.
+// The message handler, its error log and the Output pane that shows messages.
 
 #include "messagehandler.h"
-#include "scrollmessagedialog.h"
 #include "scrollmessagedlg.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QLabel>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -27,15 +20,8 @@ const QString stamp = QStringLiteral("\\d\\d:\\d\\d:\\d\\d: ");
 // Lines with the time stamp taken out from behind any window prefix.
 QStringList unstamped(QString text)
 {
-    text.replace(QRegularExpression(QStringLiteral("(?m)^(WARNING: |ERROR: )?") + stamp),
-                 QStringLiteral("\\1"));
-    return text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-}
-
-QString readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    text.replace(QRegularExpression("(?m)^(WARNING: |ERROR: )?" + stamp), "\\1");
+    return text.split('\n', Qt::SkipEmptyParts);
 }
 
 // A disk that fills up, or that complains on every write straight to the
@@ -69,8 +55,19 @@ class TestMessageHandler : public QObject
     QTextStream m_stream;
     std::unique_ptr<ScrollMessageDlg> m_box;
 
-    QString logText() { return readAll(m_file.fileName()); }
+    QString logText()
+    {
+        QFile f(m_file.fileName());
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
     QString paneText() { return m_box->findChild<QTextEdit *>()->toPlainText(); }
+    // Sends the log to `disk` for the rest of the case.
+    void logTo(Disk &disk, QTextStream &stream)
+    {
+        QVERIFY(disk.open(QIODevice::WriteOnly));
+        stream.setDevice(&disk);
+        setMessageOutputLog(&stream);
+    }
 
 private slots:
     void init()
@@ -116,13 +113,11 @@ private slots:
         messageOutput(QtMsgType(type), QMessageLogContext(), text);
 
         // Written and flushed before the handler returns.
-        const QRegularExpression line(QLatin1Char('^') + stamp +
-                                      QRegularExpression::escape(logged) + QStringLiteral("\n$"));
+        const QRegularExpression line('^' + stamp + QRegularExpression::escape(logged) + "\n$");
         QVERIFY2(line.match(logText()).hasMatch(), qPrintable(logText()));
         const bool seen = !shown.isNull();
         QCOMPARE(unstamped(paneText()), seen ? QStringList(shown) : QStringList());
-        QCOMPARE(m_box->windowTitle(),
-                 seen ? QStringLiteral("Messages < 1 Message(s) >") : QString());
+        QCOMPARE(m_box->windowTitle(), seen ? "Messages < 1 Message(s) >" : QString());
         QCOMPARE(m_box->isVisible(), seen);
     }
 
@@ -132,8 +127,6 @@ private slots:
         qWarning("two");
         m_box->findChild<QPushButton *>()->click(); // "Clear"
         QCOMPARE(paneText(), QString());
-        QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 2 Message(s) >"));
-
         setMessageOutputLog(nullptr);
         qCritical("no log");
         QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 1 Message(s) >"));
@@ -180,13 +173,12 @@ private slots:
     void failedLogWritesReportedOncePerSpell()
     {
         Disk disk;
-        disk.full = true;
-        QVERIFY(disk.open(QIODevice::WriteOnly));
-        QTextStream stream(&disk);
+        QTextStream stream;
+        logTo(disk, stream);
         errLogName = QStringLiteral("error.log");
-        setMessageOutputLog(&stream);
         const QString failure =
             QStringLiteral("WARNING: Can't write the error log error.log: No space left on device");
+        disk.full = true;
         qWarning("one");
         qWarning("two");
         disk.full = false;
@@ -201,10 +193,9 @@ private slots:
     void messageWhileWritingDoesNotRecurse()
     {
         Disk disk;
+        QTextStream stream;
+        logTo(disk, stream);
         disk.noisy = true;
-        QVERIFY(disk.open(QIODevice::WriteOnly));
-        QTextStream stream(&disk);
-        setMessageOutputLog(&stream);
         qDebug("outer");
         setMessageOutputLog(nullptr);
         QCOMPARE(unstamped(QString::fromUtf8(disk.written)), QStringList({"outer"}));
@@ -222,7 +213,6 @@ private slots:
         }
         for (auto &w : workers)
             w.join();
-
         // Every line whole in the file; the window is only touched on its own thread.
         const QStringList lines = unstamped(logText());
         QCOMPARE(lines.filter(QRegularExpression("^worker \\d message \\d+$")).size(), 400);
@@ -237,48 +227,7 @@ private slots:
         qWarning("after the window");
         QCOMPARE(unstamped(logText()).mid(400), QStringList({"late", "after the window"}));
     }
-
-    void fatalIsLoggedLastAndAborts()
-    {
-        const QString path = m_dir.filePath(QStringLiteral("fatal.log"));
-        QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        child.start(QCoreApplication::applicationFilePath(),
-                    {QStringLiteral("--fatal-child"), path});
-        QVERIFY(child.waitForFinished(60000));
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-        QCOMPARE(unstamped(readAll(path)), QStringList({"before fatal", "fatal end"}));
-    }
-
-    void scrollMessageDialogLayersEachMessage()
-    {
-        ScrollMessageDialog dialog(nullptr, QStringLiteral("Note"), QStringLiteral("first"));
-        dialog.warning(nullptr, QStringLiteral("Second"), QStringLiteral("second"));
-        dialog.critical(nullptr, QStringLiteral("Third"), QStringLiteral("third"));
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Third"));
-        auto areas = dialog.findChildren<QScrollArea *>(QString(), Qt::FindDirectChildrenOnly);
-        QCOMPARE(areas.size(), 3);
-        QCOMPARE(qobject_cast<QLabel *>(areas[2]->widget())->text(), QStringLiteral("third"));
-        // The layer added to a shown dialog is shown too; its button closes the dialog.
-        QVERIFY(areas[2]->isVisible());
-        dialog.findChildren<QPushButton *>(QString(), Qt::FindDirectChildrenOnly)[2]->click();
-        QVERIFY(!dialog.isVisible());
-    }
 };
 
-int main(int argc, char **argv)
-{
-    if (argc == 3 && qstrcmp(argv[1], "--fatal-child") == 0) {
-        QFile file(QString::fromLocal8Bit(argv[2]));
-        QTextStream stream(&file);
-        setMessageOutputLog(file.open(QIODevice::WriteOnly) ? &stream : nullptr);
-        qInstallMessageHandler(messageOutput);
-        qDebug("before fatal");
-        qFatal("fatal end");
-    }
-    QApplication app(argc, argv);
-    TestMessageHandler test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestMessageHandler)
 #include "tst_messagehandler.moc"
