@@ -7,34 +7,22 @@
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QStringList>
 #include <QTextEdit>
 #include <QTimer>
 #include <QTreeView>
-#include <QVector>
 
 #include <functional>
 #include <memory>
 
-// A command line of NAME VALUE pairs, as `main` receives it.
-struct Args {
-    explicit Args(const QStringList &pairs)
+// The console as `main` builds it, on the sample resources/, given NAME VALUE pairs.
+struct Console {
+    explicit Console(const QStringList &pairs)
     {
-        bytes << QByteArray("velkaro");
-        for (const QString &p : pairs)
+        for (const QString &p : QStringList("velkaro") + pairs)
             bytes << p.toUtf8();
         for (QByteArray &a : bytes)
             argv << a.data();
-    }
-    QList<QByteArray> bytes;
-    QVector<char *> argv;
-};
-
-// The console as `main` builds it, on the sample resources/.
-struct Console {
-    explicit Console(const QStringList &pairs) : args(pairs)
-    {
-        startup = std::make_unique<Startup>(*qApp, args.argv.size(), args.argv.data());
+        startup = std::make_unique<Startup>(*qApp, argv.size(), argv.data());
     }
     MainWindow *window() const { return startup->window.get(); }
     template <class T> T *dock(const char *name) const
@@ -42,11 +30,7 @@ struct Console {
         return window()->findChild<T *>(QString::fromLatin1(name));
     }
     // What the operator reads in the "Output" dock.
-    QString output() const
-    {
-        auto *pane = window()->findChild<QTextEdit *>();
-        return pane ? pane->toPlainText() : QString();
-    }
+    QString output() const { return window()->findChild<QTextEdit *>()->toPlainText(); }
     // Picks a packet in "Tree" by the name it shows, as a click would.
     void pick(const QString &packet) const
     {
@@ -57,7 +41,8 @@ struct Console {
                                   .value(0));
     }
 
-    Args args;
+    QList<QByteArray> bytes;
+    QVector<char *> argv;
     std::unique_ptr<Startup> startup;
 };
 
@@ -68,20 +53,16 @@ inline void receiveFeeders(const QByteArray &data)
 }
 
 // Answers the modal windows the code under test opens: message boxes are
-// read into `seen` ("title|text") and accepted, anything else goes to `other`.
+// read into `seen` ("title|text") and accepted.
 struct ModalAnswerer {
     QString seen;
-    std::function<void(QWidget *)> other;
     QTimer timer;
     ModalAnswerer()
     {
         QObject::connect(&timer, &QTimer::timeout, [this]() {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 seen = box->windowTitle() + "|" + box->text();
                 box->accept();
-            } else if (modal && other) {
-                other(modal);
             }
         });
         timer.start(10);

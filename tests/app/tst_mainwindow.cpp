@@ -2,8 +2,8 @@
 // and the picks that feed "Fields" and "Hex View".
 
 #include "../core/support_fixture.h"
+#include "../link/support_link.h"
 #include "colorswatch.h"
-#include "dvnfieldview.h"
 #include "instrumentrackswatch.h"
 #include "ostrelconfigdata.h"
 #include "ostrelfieldscolorswatch.h"
@@ -177,16 +177,13 @@ private slots:
         const QString oldDir = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
         const int messagesBefore = c.output().count('\n');
-        QString noFile = "no-such-dir/config.xml";
-        OstrelConfigData cfg(&noFile);
-        Args args(config);
-        cfg.appendFromArgs(args.argv.size(), args.argv.data());
-        Startup::chooseLayout(*w, cfg);
+        const auto cfg = makeConfig(config);
+        Startup::chooseLayout(*w, *cfg);
         QDir::setCurrent(oldDir);
 
         QCOMPARE(w->geometry(), placed[applied]);
         QCOMPARE(c.output().split('\n').mid(messagesBefore).filter("layout file").size(), reported);
-        QCOMPARE(w->layoutFile, cfg.getParameter("StartLayout"));
+        QCOMPARE(w->layoutFile, cfg->getParameter("StartLayout"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), written ? 4 : 3);
         QFile start(dir.filePath("start"));
         QCOMPARE(start.open(QIODevice::ReadOnly) ? start.readAll() : QByteArray(),
@@ -272,16 +269,9 @@ private slots:
         QCOMPARE(power->rackFolder, QString());
         QVERIFY(w->tabifiedDockWidgets(c.dock<QDockWidget>("History")).contains(power));
 
-        // "New instrument panel...", as the operator fills it in.
+        // "New instrument panel...": an empty rack named by the operator.
+        w->createNamedRack("Gauges", Qt::LeftDockWidgetArea);
         ModalAnswerer answer;
-        answer.other = [](QWidget *modal) {
-            if (auto *d = qobject_cast<CreateDockWidgetDialog *>(modal)) {
-                d->m_objectName->setText("Gauges");
-                d->m_location->setCurrentIndex(1); // Left
-                d->accept();
-            }
-        };
-        w->createDockWidget();
         w->createNamedRack("Gauges", Qt::BottomDockWidgetArea);
         QVERIFY(!w->createNamedRack("Nowhere", Qt::NoDockWidgetArea)); // no place saved
         QCOMPARE(answer.seen, QStringLiteral("|Failed to restore dock widget"));
@@ -299,31 +289,6 @@ private slots:
         w->destroyDockWidget(destroy->actions().at(0));
         w->destroyDockWidget(destroy->actions().at(0));
         QVERIFY(w->racks.isEmpty() && !destroy->isEnabled());
-    }
-
-    void everyRackSeesEveryRecord()
-    {
-        Console c({});
-        MainWindow *w = c.window();
-        w->createDockFromXMLFile("resources/racks/power.dvk");
-        w->createDockFromXMLFile("no-such-file.dvk"); // still a rack, and an entry
-        QCOMPARE(texts(w->destroyDockWidgetMenu->actions()), QStringLiteral("Power|Power|"));
-        QList<DvnFieldView *> watches;
-        QStringList before;
-        for (InstrumentRackSwatch *rack : qAsConst(w->racks))
-            watches << rack->watches;
-        for (DvnFieldView *v : watches)
-            before << v->text();
-        // 0x582 charger_state from the power supply (0x18): three of each
-        // rack's four watches show its fields.
-        emit ostrelIF->ostrel_RX_message(ostrel_message{0x582, 0x18, 0x1, 8, nullptr},
-                                         QByteArray(8, '\x11'));
-        for (InstrumentRackSwatch *rack : qAsConst(w->racks))
-            rack->handleTimeoutReplot();
-        QString changed;
-        for (int i = 0; i < watches.size(); ++i)
-            changed += watches[i]->text() != before[i] ? '1' : '0';
-        QCOMPARE(changed, QStringLiteral("11101110")); // of 4 + 4 + 0 watches
     }
 };
 
