@@ -19,12 +19,12 @@
 namespace
 {
 
-// A frame (leading KISS byte, addresses, control, PID) holding one 0x480
-// feeders_state message from device 7 to the ground per byte of `firsts`,
-// each the first of its four data bytes.
+// A frame (leading KISS byte, addresses with RS99S the sender, control, PID)
+// holding one 0x480 feeders_state message from device 7 to the ground per
+// byte of `firsts`, each the first of its four data bytes.
 QByteArray frameOf(const QByteArray &firsts)
 {
-    QByteArray f = QByteArray::fromHex("00") + QByteArray(14, '@') + QByteArray::fromHex("03f0");
+    QByteArray f = QByteArray::fromHex("00 40404040404040 a4a67272a64040 03f0");
     for (char first : firsts)
         f += QByteArray::fromHex("8004070001000400") + first + QByteArray(3, '\0');
     return f;
@@ -72,6 +72,8 @@ private slots:
         QTest::newRow("trailing time record")
             << t1 + f1 + t2 << "12:00:00.250/29"
             << QStringList{"KISS log: time record 3 has no frame record; skipped"};
+        QTest::newRow("time record lost in the middle")
+            << t1 + f1 + f2 + t2 + f1 << "12:00:00.250/29 ?/41 12:00:01.500/29" << QStringList{};
         QTest::newRow("cut last frame")
             << t1 + f1 + t2 + f2.left(30) << "12:00:00.250/29"
             << QStringList{
@@ -271,12 +273,8 @@ private slots:
                 .arg(endpoint ? " SiDS_URL_main " + http.url("/m") : QString())
                 .split(' ');
         Console c(radio ? QStringList{"Interface", "KISSTCP", "KISSTCP_Port", "1"} + sids : sids);
-        const auto fromSatellite = [](char first) {
-            QByteArray frame = frameOf(QByteArray(1, first));
-            return frame.replace(8, 6, "\xa4\xa6\x72\x72\xa6\x40"); // from RS99S
-        };
         const QByteArray t = timeRecord("2021-03-02 12:00:00.250 UTC");
-        const QByteArray f = frameRecord(fromSatellite(1));
+        const QByteArray f = frameRecord(frameOf("\x01"));
         // A whole frame, one without a time, and one cut short.
         const QString log = fixtureFile(dir, "frames.kss", t + f + f + t + f.left(30));
         ModalAnswerer answer;
@@ -290,7 +288,7 @@ private slots:
                                         "submitted"),
                  1);
         // Posted after the log's frames: whatever else the log gave arrives before it.
-        QByteArray marker = fromSatellite(0x7e);
+        QByteArray marker = frameOf("\x7e");
         qobject_cast<AX25_connector *>(c.startup->reader.get())
             ->SiDS_submit(marker, QDateTime::currentDateTimeUtc());
         const QString markerHex = marker.mid(1).toHex().toUpper();
@@ -299,7 +297,7 @@ private slots:
         for (const QString &request : qAsConst(http.requests))
             frames << request.section("frame=", -1);
         frames.sort();
-        QCOMPARE(frames, QStringList({fromSatellite(1).mid(1).toHex().toUpper(), markerHex}));
+        QCOMPARE(frames, QStringList({frameOf("\x01").mid(1).toHex().toUpper(), markerHex}));
     }
 };
 
