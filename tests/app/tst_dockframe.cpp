@@ -74,19 +74,6 @@ private slots:
         QCOMPARE(edges(menu, "Place on "), QStringLiteral("off off off/grey on"));
     }
 
-    void showActionFollowsHiddenState()
-    {
-        QAction *show = tree->actionShow;
-        show->trigger();
-        QVERIFY(tree->isHidden() && !show->isChecked());
-        show->trigger();
-        // Tabbed behind another dock it is not on screen, yet not hidden.
-        window->tabifyDockWidget(history, tree);
-        history->raise();
-        QTRY_VERIFY(tree->visibleRegion().isEmpty());
-        QVERIFY(show->isChecked());
-    }
-
     void splitOrTabWithItselfDoesNothing()
     {
         const QByteArray state = window->saveState();

@@ -3,7 +3,6 @@
 #include "messagehandler.h"
 #include "scrollmessagedlg.h"
 
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -119,18 +118,6 @@ private slots:
         QCOMPARE(unstamped(paneText()), seen ? QStringList(shown) : QStringList());
         QCOMPARE(m_box->windowTitle(), seen ? "Messages < 1 Message(s) >" : QString());
         QCOMPARE(m_box->isVisible(), seen);
-    }
-
-    void counterClearAndNoLog()
-    {
-        qDebug("one");
-        qWarning("two");
-        m_box->findChild<QPushButton *>()->click(); // "Clear"
-        QCOMPARE(paneText(), QString());
-        setMessageOutputLog(nullptr);
-        qCritical("no log");
-        QCOMPARE(m_box->windowTitle(), QStringLiteral("Messages < 1 Message(s) >"));
-        QCOMPARE(unstamped(logText()), QStringList({"one", "two"}));
     }
 
     // The pane stays on the newest message through a burst of long wrapped
