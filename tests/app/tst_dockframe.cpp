@@ -1,7 +1,6 @@
-// The dock frame the tools build on: a dock's and a tool bar's own menus.
+// The dock frame the tools build on: a dock's own menu.
 
 #include "colorswatch.h"
-#include "toolbar.h"
 
 #include <QMainWindow>
 #include <QMenu>
@@ -82,18 +81,6 @@ private slots:
         QCOMPARE(window->saveState(), state);
         act(act(history->dockMenu, "Tab into")->menu(), "Tree")->trigger();
         QVERIFY(window->tabifiedDockWidgets(tree).contains(history));
-    }
-
-    void toolBarMenu()
-    {
-        auto *bar = new ToolBar(QStringLiteral("Views"), window.get());
-        window->addToolBar(Qt::TopToolBarArea, bar);
-        QMenu *menu = bar->findChild<QMenu *>();
-        act(menu, "Allow on Bottom")->trigger();
-        act(menu, "Place on Right")->trigger();
-        QCOMPARE(window->toolBarArea(bar), Qt::RightToolBarArea);
-        QCOMPARE(edges(menu, "Allow on "), QStringLiteral("on on/grey on off"));
-        QCOMPARE(edges(menu, "Place on "), QStringLiteral("off on off off/grey"));
     }
 };
 
