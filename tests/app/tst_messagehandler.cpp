@@ -4,7 +4,6 @@
 #include "scrollmessagedlg.h"
 
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QTextStream>
 #include <QtTest>
@@ -49,31 +48,20 @@ class TestMessageHandler : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    QFile m_file;
+    Disk m_disk;
     QTextStream m_stream;
     std::unique_ptr<ScrollMessageDlg> m_box;
 
-    QString logText()
-    {
-        QFile f(m_file.fileName());
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
+    QString logText() { return QString::fromUtf8(m_disk.written); }
     QString paneText() { return m_box->findChild<QTextEdit *>()->toPlainText(); }
-    // Sends the log to `disk` for the rest of the case.
-    void logTo(Disk &disk, QTextStream &stream)
-    {
-        QVERIFY(disk.open(QIODevice::WriteOnly));
-        stream.setDevice(&disk);
-        setMessageOutputLog(&stream);
-    }
 
 private slots:
     void init()
     {
-        m_file.setFileName(m_dir.filePath(QStringLiteral("error.log")));
-        QVERIFY(m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text));
-        m_stream.setDevice(&m_file);
+        m_disk.written.clear();
+        m_disk.full = m_disk.noisy = false;
+        QVERIFY(m_disk.open(QIODevice::WriteOnly));
+        m_stream.setDevice(&m_disk);
         m_box.reset(new ScrollMessageDlg(nullptr, QStringLiteral("Messages"), QStringLiteral("x")));
         setMessageOutputWindow(m_box.get());
         setMessageOutputLog(&m_stream);
@@ -84,7 +72,7 @@ private slots:
         qInstallMessageHandler(nullptr);
         setMessageOutputLog(nullptr);
         m_box.reset(); // takes itself out of the handler
-        m_file.close();
+        m_disk.close();
     }
 
     void lines_data()
@@ -159,9 +147,7 @@ private slots:
     // per spell of failures.
     void failedLogWritesReportedOncePerSpell()
     {
-        Disk disk;
-        QTextStream stream;
-        logTo(disk, stream);
+        Disk &disk = m_disk;
         errLogName = QStringLiteral("error.log");
         const QString failure =
             QStringLiteral("WARNING: Can't write the error log error.log: No space left on device");
@@ -179,13 +165,9 @@ private slots:
 
     void messageWhileWritingDoesNotRecurse()
     {
-        Disk disk;
-        QTextStream stream;
-        logTo(disk, stream);
-        disk.noisy = true;
+        m_disk.noisy = true;
         qDebug("outer");
-        setMessageOutputLog(nullptr);
-        QCOMPARE(unstamped(QString::fromUtf8(disk.written)), QStringList({"outer"}));
+        QCOMPARE(unstamped(logText()), QStringList({"outer"}));
         QCOMPARE(unstamped(paneText()), QStringList({"outer"}));
     }
 
