@@ -172,7 +172,7 @@ private slots:
                                                             : "21-03-02 12:00:00.000",
                                        unknown, unknown}));
         QCOMPARE(c.output().count(path + ": frames without a readable time: 2; they were "
-                                          "replayed with the time unknown"),
+                                         "replayed with the time unknown"),
                  1);
         QCOMPARE(c.output().count(path + ": " + cut), 1);
         // A log that does not open says so.

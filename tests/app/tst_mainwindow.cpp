@@ -67,8 +67,8 @@ private slots:
         QTest::addColumn<QString>("file");
         QTest::addColumn<int>("limit");
         QTest::addColumn<QString>("box");
-        QTest::newRow("folder missing") << "no-such-dir/w.layout" << (1 << 30)
-                                        << "Failed to open %1\n";
+        QTest::newRow("folder missing")
+            << "no-such-dir/w.layout" << (1 << 30) << "Failed to open %1\n";
         QTest::newRow("disk full") << "full.layout" << 8 << "Error writing to %1\n";
     }
     void layoutThatDoesNotSave()
