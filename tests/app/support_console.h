@@ -52,8 +52,7 @@ inline void receiveFeeders(const QByteArray &data)
     emit ostrelIF->ostrel_RX_message(ostrel_message{0x480, 0x7, 0x1, 4, nullptr}, data);
 }
 
-// Answers the modal windows the code under test opens: message boxes are
-// read into `seen` ("title|text") and accepted.
+// Reads each message box into `seen` ("title|text") and accepts it.
 struct ModalAnswerer {
     QString seen;
     QTimer timer;

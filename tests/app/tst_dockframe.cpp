@@ -62,9 +62,6 @@ private slots:
     void dockPlaceAndAllow()
     {
         QMenu *menu = tree->dockMenu;
-        act(menu, "Movable")->trigger();
-        QCOMPARE(edges(menu, "Allow on "), QStringLiteral("on/grey on/grey on/grey on/grey"));
-        act(menu, "Movable")->trigger();
         act(menu, "Place on Bottom")->trigger();
         QCOMPARE(window->dockWidgetArea(tree), Qt::BottomDockWidgetArea);
         act(menu, "Allow on Top")->trigger();

@@ -1,6 +1,5 @@
-// The real console as an operator runs it: on its own X server (Xvfb),
-// against a scripted KISS modem and a local SiDS endpoint, driven through
-// xdotool.
+// The real console on its own X server, against a scripted KISS modem and
+// a local SiDS endpoint, driven through xdotool.
 
 #include "../link/support_link.h"
 
@@ -86,8 +85,7 @@ private slots:
         QVERIFY(xvfb.waitForReadyRead(20000));
         env.insert("DISPLAY", ":" + xvfb.readAllStandardOutput().trimmed());
         env.insert("QT_QPA_PLATFORM", "xcb");
-        // The X libraries leave leaks LeakSanitizer cannot suppress; ours are
-        // checked by the in-process tests of the same start-up.
+        // The X libraries leave leaks LeakSanitizer cannot suppress.
         env.insert("LSAN_OPTIONS", "detect_leaks=0");
         QVERIFY(QFile::link(QStringLiteral(VELKARO_SOURCE_DIR "/resources"),
                             work.filePath("resources")));
@@ -120,9 +118,8 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(modem.received.count(stored), 1, 20000);
         QVERIFY(xdotool({"key", "0"}));
         QTRY_COMPARE_WITH_TIMEOUT(modem.received.count(stored), 2, 20000);
-        // Struck again a moment later and held for a second, the key repeats
-        // as X11 gives it to an idle client: a plain release and press every
-        // 40 ms. It sends once.
+        // Struck again and held, the key repeats as X11 gives it to an idle
+        // client, a plain release and press every 40 ms: it sends once.
         QStringList hold{"sleep", "0.4", "keydown", "0", "sleep", "0.7"};
         for (int i = 0; i < 20; ++i)
             hold += QStringList{"keyup", "0", "keydown", "0", "sleep", "0.016"};
@@ -130,8 +127,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(modem.received.count(stored), 3, 20000);
         QVERIFY(!QTest::qWaitFor([&]() { return modem.received.count(stored) > 3; }, 1000));
 
-        // The operator moves the window; quitting writes the layout, which
-        // the restart loads without a word.
+        // Quitting writes the layout, which the restart loads without a word.
         QVERIFY(xdotool({"windowmove", "--sync", consoleWindow(), "40", "30"}));
         QVERIFY(quit(console));
         QProcess again;

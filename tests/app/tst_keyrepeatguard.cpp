@@ -3,8 +3,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
-// Key events as the platform delivers them, at event times in milliseconds:
-// "P700" a press, "R700" a release, "A700" a press flagged as auto-repeat.
+// Key events at event times in milliseconds: "P700" a press, "R700" a release, "A700" a press
+// flagged as auto-repeat, "X700" the release of another key.
 class TestKeyRepeatGuard : public QObject
 {
     Q_OBJECT
@@ -13,8 +13,7 @@ private slots:
     {
         QTest::addColumn<QString>("events");
         QTest::addColumn<int>("hand");
-        // Held under X11: after the repeat delay a release and press pair per
-        // repeat, none flagged, each pair a few ms apart.
+        // Held under X11: a release and press pair per repeat, none flagged.
         QString held = "P1000";
         for (int t = 1700; t < 2500; t += 40)
             held += QString(" R%1 P%2").arg(t).arg(t + 12);
@@ -34,7 +33,6 @@ private slots:
         int counted = 0;
         for (const QString &e : events.split(' ')) {
             const QChar kind = e.at(0);
-            // X is the release of another key.
             const int key = kind == 'X' ? Qt::Key_1 : Qt::Key_0;
             QKeyEvent event(kind == 'R' || kind == 'X' ? QEvent::KeyRelease : QEvent::KeyPress, key,
                             Qt::NoModifier, QString(), kind == 'A');

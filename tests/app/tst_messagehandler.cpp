@@ -108,8 +108,8 @@ private slots:
         QCOMPARE(m_box->isVisible(), seen);
     }
 
-    // The pane stays on the newest message through a burst of long wrapped
-    // lines and a resize; scrolled up it stays put until scrolled back down.
+    // The pane follows the newest message through bursts and a rewrap, but
+    // not while the operator has scrolled up.
     void paneShowsTheNewest()
     {
         QScrollBar *bar = m_box->findChild<QTextEdit *>()->verticalScrollBar();
@@ -143,8 +143,7 @@ private slots:
         QTRY_COMPARE(bar->value(), bar->maximum());
     }
 
-    // Every message still reaches the window; the failing log is said once
-    // per spell of failures.
+    // Every message still reaches the window; the failing log is said once a spell.
     void failedLogWritesReportedOncePerSpell()
     {
         Disk &disk = m_disk;

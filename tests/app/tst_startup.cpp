@@ -1,5 +1,4 @@
-// The real console (offscreen, on the sample resources/ like this test)
-// against a scripted KISS modem on 127.0.0.1: start-up initialises the
+// The real console against a scripted KISS modem: start-up initialises the
 // reader twice on the way, yet reaches the modem once.
 
 #include "../link/support_link.h"
@@ -28,8 +27,7 @@ private slots:
         proc.start(QStringLiteral(VELKARO_BINARY_DIR "/app/velkaro"),
                    {"Interface", "KISSTCP", "KISSTCP_Hostname", "127.0.0.1", "KISSTCP_Port",
                     QString::number(modem.port()), "ErrorLogFile", logName});
-        // The link reports itself up from the event loop, so both
-        // initialisations are behind the console by then.
+        // Reported from the event loop: both initialisations are behind by then.
         QTRY_VERIFY_WITH_TIMEOUT(logText().contains("Connected to KISS server!"), 20000);
         QCOMPARE(proc.state(), QProcess::Running);
         proc.kill();

@@ -1,5 +1,4 @@
-// The wiring that start-up itself makes, on the real objects it makes: a
-// wrong or missing connection in Startup fails here.
+// The wiring start-up makes, on the real objects it makes.
 
 #include "../core/support_fixture.h"
 #include "dvnfieldview.h"
@@ -46,9 +45,8 @@ private slots:
                      .arg(s.historyModel->rowCount())
                      .arg(s.sentModel->rowCount()),
                  counts);
-        // Copies are taken before anyone changes the record: the schedule's
-        // before the history takes it, the sent-record model's before the
-        // null reader marks it failed.
+        // Copies are taken before the history takes the record and the null
+        // reader marks it failed.
         QCOMPARE(s.scheduleModel->itemAtRow(0)->status, uint(OstrelTableRecord::Ready));
         if (s.sentModel->rowCount()) {
             QCOMPARE(s.sentModel->itemAtRow(0)->status, uint(OstrelTableRecord::Ready));
@@ -83,8 +81,8 @@ private slots:
         QVERIFY(s.powerSwitch->isVisible() && s.powerSupply->isVisible());
     }
 
-    // Return typed into the field's own editor, which the dock replaces while
-    // the key is delivered, at history depth 1; under the sanitizers in their build.
+    // Return in the field's editor, which the dock replaces while the key is
+    // delivered, at history depth 1.
     void commandingRoad()
     {
         Console c({"HistoryDepth", "1"});
