@@ -154,8 +154,7 @@ private slots:
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         qApp->exec();
         QCOMPARE(QFile::exists(name), named && writable);
-        QCOMPARE(c.output().contains(QRegularExpression("ERROR: [0-9:]+: Failed to open ")),
-                 named && !writable);
+        QCOMPARE(c.output().contains("ERROR: "), named && !writable);
     }
 
     void picksKeepDocksStillAndInStep()

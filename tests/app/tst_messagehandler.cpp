@@ -100,7 +100,7 @@ private slots:
         messageOutput(QtMsgType(type), QMessageLogContext(), text);
 
         // Written and flushed before the handler returns.
-        const QRegularExpression line('^' + stamp + QRegularExpression::escape(logged) + "\n$");
+        const QRegularExpression line('^' + stamp + QRegularExpression::escape(logged) + "\n\\z");
         QVERIFY2(line.match(logText()).hasMatch(), qPrintable(logText()));
         const bool seen = !shown.isNull();
         QCOMPARE(unstamped(paneText()), seen ? QStringList(shown) : QStringList());
