@@ -37,20 +37,15 @@ void sendKey(QWidget *w, int key, const QString &e)
 }
 
 // Opens the instrument's context menu and chooses its last entry.
-QString removeThroughMenu(QWidget *instrument)
+void removeThroughMenu(QWidget *instrument)
 {
-    QString chosen;
-    onNextModal([&chosen](QWidget *w) {
-        auto *menu = qobject_cast<QMenu *>(w);
-        QAction *last = menu ? menu->actions().last() : nullptr;
+    onNextModal([](QWidget *w) {
+        QAction *last = w->actions().value(w->actions().size() - 1);
         w->close();
-        if (last) {
-            chosen = last->text();
+        if (last)
             last->trigger();
-        }
     });
     emit instrument->customContextMenuRequested(QPoint(5, 5));
-    return chosen;
 }
 } // namespace
 
@@ -61,39 +56,25 @@ class TestInstrumentRack : public QObject
     OstrelTableModel history{nullptr}; // buttons take it; nothing is sent through it
 
 private slots:
-    void frameAndDialogDefaults()
+    void addPlotDialog()
     {
         InstrumentRackSwatch rack(QStringLiteral("A"));
         rack.show();
-        QStringList bar;
-        for (QAction *a : rack.innerWindow->menuBar()->actions())
-            bar << a->text();
-        QCOMPARE(bar, QStringList({"Disable", "Add", "Panel", "Plots"}));
-        QVERIFY(rack.autoscaleAction->isChecked());
-        QVERIFY(!rack.actionsGroup->isVisible());
-        rack.enableAction->trigger();
-        QCOMPARE(rack.enableAction->text(), QStringLiteral("Enable"));
-
-        const qint64 before = QDateTime::currentMSecsSinceEpoch();
+        // Enter after typing a title makes the plot, as "Ok" does.
         QDialog *dialog = openAddPlotDialog(rack);
-        QCOMPARE(dialog->windowTitle(), QStringLiteral("Add new custom plot"));
-        click(dialog, "okButton");
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        auto *title = dialog->findChild<QLineEdit *>(QStringLiteral("titleEdit"));
+        title->setFocus();
+        QTest::keyClick(title, Qt::Key_Return);
         auto *plot = qobject_cast<DvnCustomPlot *>(rack.plots.value(0));
         QVERIFY(plot);
-        const CustomPlotSettings &s = plot->plotSettings;
         QCOMPARE(plot->objectName(), QStringLiteral("Values plot"));
-        QCOMPARE(plot->xAxis->label() + '|' + plot->yAxis->label(),
-                 QStringLiteral("Time, ms|Value"));
-        QVERIFY(s.legend && s.xMin >= before && s.xMin <= QDateTime::currentMSecsSinceEpoch());
-        QCOMPARE(s.xMax - s.xMin, qint64(60000));
-        QCOMPARE(s.maxPoints, 3000.0);
-        QCOMPARE(rack.replotTimer->interval(), 50);
+        QCOMPARE(plot->plotSettings.maxPoints, 3000.0);
         QSignalSpy replotted(plot, &QCustomPlot::afterReplot);
         QVERIFY(replotted.wait(1000)); // the tick redraws
 
         // "Store points" read as a C number; every dialog is deleted once closed.
-        const QList<QPair<QString, double>> caps{{"0x10", 16}, {"010", 8}, {"abc", 0}, {"-5", -5}};
-        for (const auto &cap : caps) {
+        for (const auto &cap : QList<QPair<QString, double>>{{"0x10", 16}, {"abc", 0}}) {
             dialog = openAddPlotDialog(rack);
             dialog->findChild<QLineEdit *>(QStringLiteral("storePointsEdit"))->setText(cap.first);
             click(dialog, "okButton");
@@ -104,7 +85,7 @@ private slots:
         click(openAddPlotDialog(rack), "cancelButton");
         flushDeletes();
         QCOMPARE(rack.findChildren<QDialog *>().size(), 0);
-        QCOMPARE(rack.plots.size(), 5);
+        QCOMPARE(rack.plots.size(), 3);
     }
 
     void hotKeys()
@@ -118,11 +99,9 @@ private slots:
             QCOMPARE(rack.buttonOfKey.value(Qt::Key(Qt::Key_0 + i)), made.at(i));
         QVERIFY(!rack.buttonOfKey.values().contains(made.at(10)));
 
-        // 3 clicks the fourth button once however long it is held, whether
-        // the repeats come flagged or as plain release and press pairs, and
-        // once more when struck again. The key reaches the rack from the
-        // instrument that has the focus. Each send is let finish, so a busy
-        // button cannot hide a repeat taken for a press.
+        // 3 clicks the fourth button once however long it is held (repeats
+        // flagged or as release and press pairs), and again when struck again.
+        // Each send is let finish: a busy button would hide a repeat.
         QSignalSpy clicked(made.at(3), &QAbstractButton::clicked);
         QTest::ignoreMessage(QtDebugMsg, "b3 pressed");
         QTest::ignoreMessage(QtDebugMsg, "b3 pressed");
@@ -133,8 +112,7 @@ private slots:
         }
         QCOMPARE(clicked.count(), 2);
 
-        // The removed button's digit goes to the next button; no other
-        // button loses the key its label shows.
+        // The removed button's digit goes to the next one; no other moves.
         rack.removeCommandButton(made.at(3));
         QVERIFY(!rack.buttonOfKey.contains(Qt::Key_3));
         DvnCommandButton *next = rack.addCommandButton({QStringLiteral("next"), QString()});
@@ -156,9 +134,8 @@ private slots:
         DvnFieldView *watch = rack.addWatchFromField(item, 1);
         QPointer<QWidget> p(plot), b(button), w(watch), caption(watch->label);
 
-        QCOMPARE(removeThroughMenu(button), QStringLiteral("Remove button"));
-        QCOMPARE(removeThroughMenu(watch), QStringLiteral("Remove watch element"));
-        QCOMPARE(removeThroughMenu(plot), QStringLiteral("Remove Custom Plot element"));
+        for (QWidget *instrument : {QPointer<QWidget>(b), w, p})
+            removeThroughMenu(instrument);
         QVERIFY(rack.plots.isEmpty() && rack.buttons.isEmpty() && rack.watches.isEmpty());
         QVERIFY(rack.plotOfGraph.isEmpty() && rack.graphOfField.isEmpty() &&
                 rack.fieldsOfItem.isEmpty() && rack.buttonOfKey.isEmpty());
@@ -179,17 +156,13 @@ private slots:
             auto second = pswRecord(samples.treeModel.get(), 0x481, QByteArray(6, '\0'), 0);
             rack.slotCreateButtonFromQueueSubmenu(&menu, {first.get(), second.get()});
         }
-        QCOMPARE(actionTexts(&menu), QStringList({"A"}));
-        QCOMPARE(answerInput([&menu] { menu.actions().first()->trigger(); }, "Both"),
-                 QStringLiteral("New command button|Command name:|feeders_state"));
+        answerInput([&menu] { menu.actions().value(0)->trigger(); }, "Both");
         DvnCommandButton *button = rack.buttons.value(0);
         QVERIFY(button);
         QCOMPARE(button->objectName(), QStringLiteral("Both"));
         QCOMPARE(button->toolTip(), QStringLiteral("feeders_state\nthreshold\n"));
-        QCOMPARE(button->commands.size(), 2);
         QCOMPARE(button->commands.at(1)->packetHeader.name, QStringLiteral("threshold"));
-        // No records make no button.
-        rack.slotCreateButtonFromQueueSubmenu(nullptr, {});
+        rack.slotCreateButtonFromQueueSubmenu(nullptr, {}); // no records make no button
         rack.slotCreateButtonFromQueue();
         QCOMPARE(rack.buttons.size(), 1);
     }
