@@ -56,32 +56,6 @@ struct SampleRack {
         rack.setTreeModel(samples.treeModel.get());
         rack.setHistoryModel(&history);
     }
-    TreeItem *node(uint dev, uint msg) { return samples.node(dev, msg); }
-    // The sample rack of the sample satellite, built as an operator would,
-    // with a fixed time range so that its file is the same on every run.
-    void buildPowerRack()
-    {
-        rack.setObjectName(QStringLiteral("Power"));
-        CustomPlotSettings s{"Channel currents", true, "Time, ms", 0,    60000,
-                             "Current, mA",      0,    1000,       3000, 0};
-        DvnCustomPlot *plot = rack.addCustomPlot(s);
-        for (uint msgId = 0x482; msgId <= 0x485; ++msgId) // ports 1 to 4, main channels
-            rack.addGraphFromField(plot, node(0x7, msgId), 3);
-        s.title = QStringLiteral("Feeders state");
-        s.yName = QStringLiteral("On");
-        s.yMax = 1;
-        plot = rack.addCustomPlot(s);
-        for (uint field = 1; field <= 4; ++field) // port1_main to port4_main
-            rack.addGraphFromField(plot, node(0x7, 0x480), field);
-        OstrelTableRecord rec;
-        rec.fromStr(kPortsOn, samples.treeModel.get());
-        rack.addCommandButton({QStringLiteral("PSW on"),
-                               QStringLiteral("channels_on, ports 1-4 (mask 0x0000000F)")})
-            ->setCommandQueue({&rec});
-        for (uint field : {3, 2, 4}) // battery voltage, current, temperature
-            rack.addWatchFromField(node(0x18, 0x582), field);
-        rack.addWatchFromField(node(0x18, 0x581), 3); // converter output voltage
-    }
 };
 } // namespace
 
@@ -93,33 +67,22 @@ class TestRackFile : public QObject
 private slots:
     void initTestCase() { qRegisterMetaType<OstrelTableRecord *>(); }
 
-    void sampleRackIsTheProgramsOwnExportAndReadsBack()
-    {
-        SampleRack first;
-        first.buildPowerRack();
-        const QString path = QStringLiteral(VELKARO_BINARY_DIR "/power.dvk");
-        first.rack.exportRackToFile(path);
-        QVERIFY2(readAll(path) == readAll(QString::fromLatin1(kSampleRack)),
-                 "the sample rack differs from build/power.dvk, the export of the same rack");
-
-        // Loaded and written again, the same file but for the time ranges,
-        // which start at the time of loading.
-        SampleRack second;
-        MessageLog log;
-        second.rack.importRackFromFile(path);
-        QCOMPARE(log.take(path), QStringList{"D finished loading F"});
-        QCOMPARE(second.rack.windowTitle(), QStringLiteral("Power"));
-        const QString again = dir.filePath(QStringLiteral("again.dvk"));
-        second.rack.exportRackToFile(again);
-        const QRegularExpression range(QStringLiteral("<XM(in|ax)>\\d+</XM(in|ax)>"));
-        QCOMPARE(readAll(again).remove(range), readAll(path).remove(range));
-    }
-
-    void sampleRackFollowsTelemetry()
+    void sampleRackReadsBackAndFollowsTelemetry()
     {
         SampleRack s;
         InstrumentRackSwatch &r = s.rack;
-        r.importRackFromFile(QString::fromLatin1(kSampleRack));
+        const QString sample = QString::fromLatin1(kSampleRack);
+        MessageLog log;
+        r.importRackFromFile(sample);
+        QCOMPARE(log.take(sample), QStringList{"D finished loading F"});
+        QCOMPARE(r.windowTitle(), QStringLiteral("Power"));
+        // Written again, the same file but for the time ranges, which start
+        // at the time of loading.
+        const QString again = dir.filePath(QStringLiteral("again.dvk"));
+        r.exportRackToFile(again);
+        const QRegularExpression range(QStringLiteral("<XM(in|ax)>\\d+</XM(in|ax)>"));
+        QCOMPARE(readAll(again).remove(range), readAll(sample).remove(range));
+
         QCOMPARE(r.buttons.at(0)->label->text(), QStringLiteral("PSW on(0)"));
         connect(&s.history, &OstrelTableModel::signalIncomingMsg, &r,
                 &InstrumentRackSwatch::slotNewData);
@@ -177,10 +140,6 @@ private slots:
             << rack("<CommandButton><CommandPacket>hello</CommandPacket></CommandButton>")
             << QStringList{"C Error reading queue file at \"hello\", insertion skipped", done}
             << "0/0/1/0/0";
-        QTest::newRow("command shorter than its length") // read zero-padded
-            << rack("<CommandButton><CommandPacket>SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, "
-                    "data:0f</CommandPacket></CommandButton>")
-            << QStringList{done} << "0/0/1/1/0";
         QTest::newRow("graph given up")
             << rack("<CustomPlot><Title>T</Title><CPGraph><Colour/></CPGraph></CustomPlot>")
             << QStringList{"C error parsing graph settings for pannel T", done} << "1/0/0/0/0";
@@ -268,13 +227,10 @@ private slots:
 
     void exportFileNameFollowsTheSuffixRule()
     {
-        const QStringList answers{"rack1", "rack1.dvk", "rack1.DVK", "rack1.dvk.bak",
-                                  "",      ".dvk",      ".DVK"};
         QStringList written;
-        for (const QString &a : answers)
-            written << InstrumentRackSwatch::exportFileName(a);
-        QCOMPARE(written, (QStringList{"rack1.dvk", "rack1.dvk", "rack1.DVK", "rack1.dvk.bak.dvk",
-                                       "", "", ".DVK"}));
+        for (const char *a : {"rack1", "rack1.dvk", "rack1.DVK", "", ".dvk", ".DVK"})
+            written << InstrumentRackSwatch::exportFileName(QString::fromLatin1(a));
+        QCOMPARE(written, (QStringList{"rack1.dvk", "rack1.dvk", "rack1.DVK", "", "", ".DVK"}));
         // The dialog starts in the rack folder, however the folder was written.
         InstrumentRackSwatch r(QStringLiteral("Gauges"));
         r.setObjectName(QStringLiteral("Gauges"));
