@@ -53,9 +53,16 @@ class TestInstrumentRack : public QObject
 {
     Q_OBJECT
     RackSamples samples;
-    OstrelTableModel history{nullptr}; // buttons take it; nothing is sent through it
+    OstrelTableModel history{nullptr};
+    InstrumentRackSwatch owner{QStringLiteral("R")}; // of the buttons made alone
 
 private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<OstrelTableRecord *>();
+        owner.setHistoryModel(&history);
+    }
+
     void addPlotDialog()
     {
         InstrumentRackSwatch rack(QStringLiteral("A"));
@@ -165,6 +172,71 @@ private slots:
         rack.slotCreateButtonFromQueueSubmenu(nullptr, {}); // no records make no button
         rack.slotCreateButtonFromQueue();
         QCOMPARE(rack.buttons.size(), 1);
+    }
+
+    void breaksTitleIntoLines_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("height");
+        const QString a("ABCDEFGHIJKL"), b("MNOPQRSTUVW"), c("XYZ0123");
+        QTest::newRow("12") << a << a << 24;
+        QTest::newRow("13") << a + 'M' << a + "\nM" << 48;
+        QTest::newRow("30") << a + b + c << a + '\n' + b + '\n' + c << 72;
+    }
+    void breaksTitleIntoLines()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, shown);
+        QFETCH(int, height);
+        DvnCommandButton button({title, QStringLiteral("tip")}, &owner);
+        QCOMPARE(button.label->text(), shown);
+        QCOMPARE(button.height(), height);
+        button.setHotKey(Qt::Key_0); // the caption joins the last line, the height stays
+        QCOMPARE(button.label->text(), shown + "(0)");
+        QCOMPARE(button.height(), height);
+        button.setTextMultiline(title); // again: the same label, in the button
+        QCOMPARE(button.label->text(), shown);
+        QCOMPARE(button.label->parentWidget(), &button);
+        QCOMPARE(button.height(), height);
+    }
+
+    void buttonSendsOwnCopiesOnePerTick()
+    {
+        auto a = pswRecord(samples.treeModel.get(), 0x380, {}, 0);
+        auto b = pswRecord(samples.treeModel.get(), 0x383, {}, 0);
+        DvnCommandButton button({QStringLiteral("Two"), QString()}, &owner);
+        button.setCommandQueue({a.get(), b.get()});
+        a.reset(); // the button holds its own copies
+        b.reset();
+        QSignalSpy sent(&history, &OstrelTableModel::signalSendFromHistory);
+        for (int run = 1; run <= 2; ++run) {
+            button.click();
+            for (int tick = 1; tick <= 2; ++tick) {
+                QVERIFY(!button.isEnabled());
+                button.slotTimeoutSend();
+                QCOMPARE(sent.count(), (run - 1) * 2 + tick);
+            }
+            button.slotTimeoutSend();
+            QVERIFY(button.isEnabled() && !button.sendTimer->isActive());
+        }
+        QList<unsigned int> ids;
+        for (const QList<QVariant> &args : sent) {
+            auto *rec = args.at(0).value<OstrelTableRecord *>();
+            QVERIFY(!button.commands.contains(rec));
+            ids << rec->message.msg_id;
+        }
+        QCOMPARE(ids, (QList<unsigned int>{0x380, 0x383, 0x380, 0x383}));
+    }
+
+    void buttonWithoutHistoryReportsAndSendsNothing()
+    {
+        InstrumentRackSwatch bare(QStringLiteral("No history"));
+        QTest::ignoreMessage(QtCriticalMsg, "History model is empty");
+        DvnCommandButton button({QStringLiteral("Orphan"), QString()}, &bare);
+        QTest::ignoreMessage(QtCriticalMsg, "History model is empty");
+        button.click();
+        QVERIFY(button.isEnabled() && !button.sendTimer->isActive());
     }
 };
 
