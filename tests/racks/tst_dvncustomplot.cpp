@@ -135,6 +135,8 @@ private slots:
         press(140);
         QCOMPARE(plot->itemCount(), 1);
         QCOMPARE(status(), QStringLiteral("G: Time = 00:00:00.100, mA = 1"));
+        plot->slotResetPlotData(); // clearing the data takes the tracer with it
+        QCOMPARE(plot->itemCount(), 0);
     }
 
     void emptyGraphChosenByLegendGetsTracerAtOrigin()
