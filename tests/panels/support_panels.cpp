@@ -88,6 +88,7 @@ void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &comman
     QCOMPARE(messageOf(*sent.records[0]), QString(command.message));
     QCOMPARE(messageOf(*sent.records[1]), QString(command.message));
     QCOMPARE(sent.records[1]->direction, unsigned(OstrelTableRecord::Out));
+    QCOMPARE(sent.records[1]->status, unsigned(OstrelTableRecord::Ready));
 }
 
 namespace
@@ -136,35 +137,32 @@ QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &
     return shown.join(' ');
 }
 
-void checkFormObject(QWidget *panel, const QString &name, const QString &parentName, int order,
-                     const QRect &rect, const QString &cell, const QString &text)
+QString formObject(QWidget *panel, const QString &name)
 {
     const QList<QWidget *> found = panel->findChildren<QWidget *>(name);
-    QCOMPARE(found.size(), 1);
+    if (found.size() != 1)
+        return QStringLiteral("%1 found").arg(found.size());
     QWidget *w = found.first();
-    const QString prefix = name.section('_', 0, 0);
-    QCOMPARE(QString::fromLatin1(w->metaObject()->className()),
-             "Q" + prefix.left(1).toUpper() + prefix.mid(1));
-    QCOMPARE(w->parentWidget()->objectName(), parentName);
-    QCOMPARE(w->parent()->children().indexOf(w), order);
-    if (!rect.isNull())
-        QCOMPARE(w->geometry(), rect);
-    if (!cell.isEmpty()) {
-        auto *grid = qobject_cast<QGridLayout *>(w->parentWidget()->layout());
-        int row = -1, column = -1, rows = 0, columns = 0;
+    QString place = QString::asprintf("%d,%d %dx%d", w->x(), w->y(), w->width(), w->height());
+    auto *grid = qobject_cast<QGridLayout *>(w->parentWidget()->layout());
+    if (grid && grid->indexOf(w) >= 0) {
+        int row, column, rows, columns;
         grid->getItemPosition(grid->indexOf(w), &row, &column, &rows, &columns);
-        QCOMPARE(QString::asprintf("%d,%d %dx%d", row, column, rows, columns), cell);
+        place = QString::asprintf("%d,%d %dx%d", row, column, rows, columns);
     }
-    QString shown;
+    QString text;
     if (auto *box = qobject_cast<QGroupBox *>(w))
-        shown = box->title();
+        text = box->title();
     else if (auto *button = qobject_cast<QAbstractButton *>(w))
-        shown = button->text();
+        text = button->text();
     else if (auto *label = qobject_cast<QLabel *>(w))
-        shown = label->text() + (label->wordWrap() ? QStringLiteral(", wrapped") : QString());
+        text = label->text();
     else if (auto *spin = qobject_cast<QSpinBox *>(w))
-        shown = QStringLiteral("%1..%2").arg(spin->minimum()).arg(spin->maximum());
-    QCOMPARE(shown, text);
+        text = QStringLiteral("%1..%2").arg(spin->minimum()).arg(spin->maximum());
+    return QStringLiteral("%1 in %2 #%3 at %4: %5")
+        .arg(w->metaObject()->className(), w->parentWidget()->objectName())
+        .arg(w->parent()->children().indexOf(w))
+        .arg(place, text);
 }
 
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected)

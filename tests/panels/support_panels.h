@@ -82,27 +82,9 @@ struct CommandRow {
     int value;
     const char *message;
 };
-// Starts the slot by name, then clicks the button: each sends the message once.
+// Starts the slot by name, then clicks the button: each sends the message
+// once, ready to go.
 void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &command);
-
-// Unconnected, the panel frees its records (the sanitizer build fails on a
-// leak); connected, the history model takes the record over and sends it.
-template <class Panel>
-void checkRecordOwnership(Panel *panel, TreeModel *tree, void (Panel::*send)(),
-                          const QString &message)
-{
-    for (QPushButton *b : panel->template findChildren<QPushButton *>())
-        QTest::mouseClick(b, Qt::LeftButton);
-    panel->setTreeModel(tree);
-    OstrelTableModel history(tree);
-    QObject::connect(panel, &Panel::recordReady, &history, &OstrelTableModel::slotInsertFromQue);
-    QSignalSpy sending(&history, &OstrelTableModel::signalSendFromHistory);
-    (panel->*send)();
-    QCOMPARE(history.rowCount(), 1);
-    QCOMPARE(sending.count(), 1);
-    QCOMPARE(sending.at(0).at(0).value<OstrelTableRecord *>(), history.itemAtRow(0));
-    QCOMPARE(messageOf(*history.itemAtRow(0)), message);
-}
 
 // Shows a record on a fresh panel, then opens the panel; returns its value
 // edits that hold text as "name=text name=text". `input` is hex bytes from `src` decoded with the
@@ -112,13 +94,10 @@ QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &
                 TreeModel *tree, quint16 id, quint16 src, const QString &name,
                 const QString &input);
 
-// Checks one form object: the only one of its name, its class (that of the
-// name's prefix: "spinBox_3" is a QSpinBox), parent, place among the
-// parent's children, rectangle (unless null), grid cell "row,column
-// rowsxcolumns" (unless empty) and text: a box's title, a button's or
-// label's text (", wrapped" with word wrap), a spin box's range "0..2000".
-void checkFormObject(QWidget *panel, const QString &name, const QString &parentName, int order,
-                     const QRect &rect, const QString &cell, const QString &text);
+// A form object as "QGroupBox in tab_2 #14 at 3,1 2x1: title": its class,
+// parent, place among the parent's children, grid cell (else rectangle
+// "420,400 161x41") and text (a spin box: its range "0..2000").
+QString formObject(QWidget *panel, const QString &name);
 // The number of the form's own widgets (not Qt's inner ones) of each class
 // that `expected` counts.
 QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);

@@ -7,48 +7,18 @@
 namespace
 {
 
-// A module box's objects in creation order: name prefix, rectangle and
-// text that all modules share.
-struct Column {
-    const char *prefix;
-    QRect rect;
-    const char *text;
-};
-// clang-format off
-const Column kColumns[] = {
-    {"groupBox", {}, nullptr},                    {"lineEdit", {30, 30, 91, 27}, ""},
-    {"lineEdit", {30, 70, 91, 27}, ""},           {"label", {10, 30, 16, 17}, "U"},
-    {"label", {10, 70, 16, 17}, "I"},             {"pushButton", {130, 30, 87, 26}, "Включить"},
-    {"pushButton", {130, 70, 87, 26}, "Выключить"}, {"label", {30, 100, 171, 20}, "Уставка напряжения (мВ)"},
-    {"spinBox", {30, 130, 91, 27}, "0..50000"},   {"pushButton", {130, 130, 87, 26}, "Задать"},
-    {"label", {10, 130, 16, 17}, "U"}};
-// clang-format on
-// The number after the prefix of each object's name (0: none), the box's
-// rectangle and its place among the window's children, of the first and
-// the last module.
-const struct {
-    int module, names[11];
-    QRect box;
-    int order;
-} kModules[] = {{1, {0, 0, 2, 0, 2, 0, 2, 3, 3, 3, 4}, {19, 9, 244, 165}, 6},
-                {8, {5, 13, 14, 17, 18, 13, 14, 19, 15, 15, 20}, {768, 180, 243, 164}, 3}};
-
-// Decoded from the samples: module, current (int16), voltage (uint16), flags;
-// battery: mode, current (int16), voltage (float), temperature. Hand-made
-// (field values): a record as a shorter description or a near-miss name
-// leaves it.
+// Hex: decoded with the sample descriptions; field values: a record of a
+// packet of that name (none: of no described packet).
 const struct TelemetryRow {
     const char *row;
     quint16 id;
     const char *name, *input, *changed;
 } kTelemetry[] = {{"module 6", 0x581, "", "052c01881340", "lineEdit_19=5000 lineEdit_20=300"},
                   {"module 1", 0x581, "", "00ecffe40c00", "lineEdit=3300 lineEdit_2=-20"},
-                  {"module 8", 0x581, "", "070100020000", "lineEdit_13=2 lineEdit_14=1"},
                   {"index 8", 0x581, "", "082c01881300", ""},
                   {"battery", 0x582, "", "012c010000484114", "lineEdit_25=12.5 lineEdit_26=300"},
                   {"not described", 0x582, "", "2=300 3=12.5", ""},
                   {"battery name in other case", 0x582, "Charger_state", "2=300 3=12.5", ""},
-                  {"battery name on 0x581", 0x581, "charger_state", "2=300 3=12.5", ""},
                   {"battery voltage missing", 0x582, "charger_state", "2=300", "lineEdit_26=300"},
                   {"module -1", 0x581, "converter_state", "1=-1 2=1 3=2", ""},
                   {"module without index", 0x581, "converter_state", "2=1 3=2", ""},
@@ -57,7 +27,6 @@ const struct TelemetryRow {
 // clang-format off
 const CommandRow kCommands[] = {
     {"module 1 on", "pushButton", "setModule1_enable", 0, "0x501 1->18 [1] 00"},
-    {"module 8 on", "pushButton_13", "setModule8_enable", 0, "0x501 1->18 [1] 07"},
     {"module 8 off", "pushButton_14", "setModule8_disable", 0, "0x502 1->18 [1] 07"},
     {"4096 mV on module 1", "pushButton_3", "setVoltageThresholdModule1", 4096, "0x503 1->18 [3] 000010"},
     {"50000 mV on module 8", "pushButton_15", "setVoltageThresholdModule8", 50000, "0x503 1->18 [3] 0750c3"},
@@ -81,23 +50,26 @@ class TestPowerSupplyUnit : public QObject
 
 private slots:
     void initTestCase() { qRegisterMetaType<OstrelTableRecord *>(); }
-    void init() { panel = new PowerSupplyUnit; }
+    void init()
+    {
+        panel = new PowerSupplyUnit;
+        panel->setTreeModel(models.treeModel.get());
+    }
     void cleanup() { delete panel; }
 
     void commands_data() { addRows(kCommands); }
     void commands()
     {
         QFETCH(int, i);
-        panel->setTreeModel(models.treeModel.get());
         CommandCatcher sent(panel);
         checkCommand(panel, sent, kCommands[i]);
-        QCOMPARE(sent.records[0]->status, unsigned(OstrelTableRecord::Ready));
     }
 
-    void recordOwnership()
+    // Unconnected, the panel frees its records: the sanitizer build fails on a leak.
+    void unconnectedButtons()
     {
-        checkRecordOwnership(panel, models.treeModel.get(), &PowerSupplyUnit::startCalibration,
-                             "0x504 1->18 [0] ");
+        for (QPushButton *b : panel->findChildren<QPushButton *>())
+            QTest::mouseClick(b, Qt::LeftButton);
     }
 
     void telemetry_data() { addRows(kTelemetry); }
@@ -113,41 +85,26 @@ private slots:
         QCOMPARE(shown(kTelemetry[0]), QString(kTelemetry[0].changed));
     }
 
-    void formObjects_data()
+    // Module 5 is the first of the second row; the battery box is made
+    // between the module boxes.
+    void form_data()
     {
-        QTest::addColumn<int>("sample");
-        QTest::addColumn<int>("column");
-        for (int s = 0; s < 2; ++s) {
-            for (int c = 0; c < 11; ++c)
-                QTest::addRow("module %d, %d", kModules[s].module, c) << s << c;
-        }
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("module 5") << "groupBox_8"
+                                  << "QGroupBox in Form #4 at 19,180 244x164: Модуль №5";
+        QTest::newRow("module 5 setpoint") << "spinBox_24"
+                                           << "QSpinBox in groupBox_8 #7 at 30,130 91x27: 0..50000";
+        QTest::newRow("battery") << "lineEdit_26"
+                                 << "QLineEdit in groupBox_9 #3 at 180,40 91x27: ";
+        QTest::newRow("calibration") << "pushButton_25"
+                                     << "QPushButton in Form #0 at 420,400 161x41: Калибровка";
     }
-    void formObjects()
+    void form()
     {
-        QFETCH(int, sample);
-        QFETCH(int, column);
-        const auto &m = kModules[sample];
-        auto nameOf = [&m](int c) {
-            return QLatin1String(kColumns[c].prefix) +
-                   (m.names[c] ? QStringLiteral("_%1").arg(m.names[c]) : "");
-        };
-        if (column == 0)
-            checkFormObject(panel, nameOf(0), "Form", m.order, m.box, QString(),
-                            QStringLiteral("Модуль №%1").arg(m.module));
-        else
-            checkFormObject(panel, nameOf(column), nameOf(0), column - 1, kColumns[column].rect,
-                            QString(), QString::fromUtf8(kColumns[column].text));
-    }
-
-    void formWindow()
-    {
-        QCOMPARE(panel->objectName() + " " + panel->windowTitle(),
-                 QStringLiteral("Form Power Supply Unit"));
-        QCOMPARE(panel->size(), QSize(1002, 460));
-        checkFormObject(panel, "pushButton_25", "Form", 0, {420, 400, 161, 41}, "", "Калибровка");
-        checkFormObject(panel, "groupBox_9", "Form", 8, {30, 370, 311, 81}, "",
-                        "Ток и напряжение аккумуляторной батареи");
-        checkFormObject(panel, "lineEdit_26", "groupBox_9", 3, {180, 40, 91, 27}, "", "");
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        QCOMPARE(formObject(panel, name), shown);
         const QMap<QString, int> counts{{"QGroupBox", 9},
                                         {"QLineEdit", 18},
                                         {"QLabel", 34},
