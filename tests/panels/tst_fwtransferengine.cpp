@@ -29,10 +29,7 @@ const struct {
     {"all acknowledged", "ack:1000 ack:1040 ack:1080", 3, 0, 3, "Transfer complete"},
     {"other address postpones the resend", "ack:2000", 1, 3, 2, "Sending packets, 3 remains"},
     {"ack without fields postpones the resend", "bare", 1, 3, 2, "Sending packets, 3 remains"},
-    {"duplicate ack of an earlier block", "ack:1000 ack:1000", 2, 2, 3,
-     "Sending packets, 2 remains"},
     {"other message with the address", "other:1000", 1, 3, 1, "Sending packets, 3 remains"},
-    {"timeout resends the head", "tick tick", 3, 3, 3, "Sending packets, 3 remains"},
     {"paused ignores acks", "pause ack:1000", 1, 3, 1, "Sending packets, 3 remains"},
     {"resume waits a period, then acks count", "pause resume ack:1000", 2, 2, 3,
      "Sending packets, 2 remains"},
@@ -48,8 +45,6 @@ const struct {
     int blockSize;
     const char *message;
 } kRefusals[] = {
-    {"boot command missing", "boot psw", 0, 0, 0, "Command 43775 for device PSW doesn't exist"},
-    {"erase command missing", "erase psw", 10, 0, 0, "Command 43776 for device PSW doesn't exist"},
     {"64-byte write command missing", "direct psw", 10, 0, 64,
      "Command 43778 for device PSW doesn't exist"},
     {"missing file", "erase missing", 0, 0, 0, "Can't open file"},
@@ -71,15 +66,17 @@ class TestFwTransferEngine : public QObject
     Q_OBJECT
     SampleModels sample;
     QTemporaryDir dir;
+    // Block files go into the folder named, a Latin-1 letter and all.
+    const QString folder = dir.filePath("M\u00fcller");
     std::unique_ptr<Recorder> r;
     std::unique_ptr<FwTransferEngine> engine;
 
     FwTransferEngine::FileTransmit fileTransmit(const QString &path, int blockSize)
     {
-        return {0xAB01,        1,  2, 3, 0xAAFF, 0xAB04, path, dir.filePath("fw"), blockSize,
+        return {0xAB01,        1,  2, 3, 0xAAFF, 0xAB04, path, folder + "/fw", blockSize,
                 qint32(kBase), 100};
     }
-    QStringList blockFiles() const { return QDir(dir.path()).entryList({"fw_b*"}, QDir::Files); }
+    QStringList blockFiles() const { return QDir(folder).entryList({"fw_b*"}, QDir::Files); }
     // An acknowledgement from OBC-A as the history model would decode it.
     void ack(quint32 address, quint16 msgId = 0xAA03, bool described = true)
     {
@@ -93,6 +90,7 @@ class TestFwTransferEngine : public QObject
     }
 
 private slots:
+    void initTestCase() { QVERIFY(QDir().mkpath(folder)); }
     void init()
     {
         r = std::make_unique<Recorder>();
@@ -111,7 +109,7 @@ private slots:
         engine.reset();
         r.reset();
         for (const QString &f : blockFiles())
-            QFile::remove(dir.filePath(f));
+            QFile::remove(folder + '/' + f);
     }
 
     // The 64-byte form pads; the other cuts the file into block files.
@@ -149,9 +147,9 @@ private slots:
                              leHex(quint32(n)) + file.mid(offset, n).toHex();
             QCOMPARE(messageOf(*engine->pendingRecords.at(i)), expected);
             if (!direct)
-                QCOMPARE(
-                    engine->tempFiles.at(i),
-                    dir.filePath(QString::asprintf("fw_b%d_a0x%08x_s%d_image.bin", i, address, n)));
+                QCOMPARE(engine->tempFiles.at(i),
+                         folder +
+                             QString::asprintf("/fw_b%d_a0x%08x_s%d_image.bin", i, address, n));
             offset += n;
         }
     }
@@ -188,17 +186,6 @@ private slots:
         QCOMPARE(r->timerRunning, row.pending > 0 && !paused);
         QCOMPARE(r->finished, row.pending == 0 ? 1 : 0);
         QCOMPARE(engine->acceptAcks, !paused || row.pending == 0);
-    }
-
-    void bootModeSendsOnce()
-    {
-        QVERIFY(engine->enterBootloader());
-        QCOMPARE(messageOf(*r->sent.at(0)), QStringLiteral("0xaaff 1->10 [0] "));
-        QCOMPARE(r->status, QStringLiteral("Sending packets, 1 remains"));
-        QVERIFY(!r->timerRunning && engine->pendingRecords.isEmpty());
-        engine->timeout();
-        ack(0);
-        QCOMPARE(r->sent.size(), 1);
     }
 
     // Nothing starts while another operation's records are pending.
@@ -246,8 +233,7 @@ private slots:
         if (operation.contains("nofolder"))
             t.tempFileFolder = dir.filePath("no-such-folder/fw");
         const QString op = operation.section(' ', 0, 0);
-        const bool ok = op == "boot"     ? engine->enterBootloader()
-                        : op == "erase"  ? engine->eraseFlash(path, row.base)
+        const bool ok = op == "erase"    ? engine->eraseFlash(path, row.base)
                         : op == "direct" ? engine->transmitDirect(path, row.base, 100)
                                          : engine->transmitFiles(t);
         if (!*row.message) {
