@@ -12,7 +12,7 @@ namespace
 struct Recorder {
     QList<OstrelTableRecord *> sent;
     bool timerRunning = false;
-    int period = -1, timerStarts = 0, finished = 0;
+    int timerStarts = 0, finished = 0;
     QString status;
     ~Recorder() { qDeleteAll(sent); }
 };
@@ -97,7 +97,7 @@ private slots:
         Recorder *rec = r.get();
         engine = std::make_unique<FwTransferEngine>(FwTransferEngine::Hooks{
             [rec](OstrelTableRecord *copy) { rec->sent << copy; },
-            [rec](int ms) { rec->timerRunning = true, rec->period = ms, ++rec->timerStarts; },
+            [rec](int) { rec->timerRunning = true, ++rec->timerStarts; },
             [rec]() { rec->timerRunning = false; }, [rec](const QString &s) { rec->status = s; },
             [rec]() { ++rec->finished; }});
         engine->treeModel = sample.treeModel.get();
