@@ -8,32 +8,24 @@
 namespace
 {
 
-// Stands in for the manager: keeps every copy handed out and the timer's state.
-struct Recorder {
-    QList<OstrelTableRecord *> sent;
-    bool timerRunning = false;
-    int timerStarts = 0, finished = 0;
-    QString status;
-    ~Recorder() { qDeleteAll(sent); }
-};
-
 constexpr quint32 kBase = 0x1000;
 
-// Stop and wait on a three-block transfer at 0x1000, 0x1040, 0x1080.
+// Stop and wait on a three-block transfer at 0x1000, 0x1040, 0x1080: the
+// records sent, pending, the timer's starts, whether it runs, whether acks
+// are refused, and the status.
 const struct {
-    const char *row, *events;
-    int sends, pending, timerStarts;
-    const char *status;
+    const char *row, *events, *state;
 } kAcks[] = {
-    {"matching ack sends the next at once", "ack:1000", 2, 2, 2, "Sending packets, 2 remains"},
-    {"all acknowledged", "ack:1000 ack:1040 ack:1080", 3, 0, 3, "Transfer complete"},
-    {"other address postpones the resend", "ack:2000", 1, 3, 2, "Sending packets, 3 remains"},
-    {"ack without fields postpones the resend", "bare", 1, 3, 2, "Sending packets, 3 remains"},
-    {"other message with the address", "other:1000", 1, 3, 1, "Sending packets, 3 remains"},
-    {"paused ignores acks", "pause ack:1000", 1, 3, 1, "Sending packets, 3 remains"},
-    {"resume waits a period, then acks count", "pause resume ack:1000", 2, 2, 3,
-     "Sending packets, 2 remains"},
-    {"late tick and ack after abort", "abort tick ack:1000", 1, 0, 1, "Canceled by user"}};
+    // clang-format off
+    {"matching ack sends the next at once", "ack:1000", "2 2 2 running Sending packets, 2 remains"},
+    {"all acknowledged", "ack:1000 ack:1040 ack:1080", "3 0 3 stopped Transfer complete"},
+    {"other address postpones the resend", "ack:2000", "1 3 2 running Sending packets, 3 remains"},
+    {"ack without fields postpones the resend", "bare", "1 3 2 running Sending packets, 3 remains"},
+    {"other message with the address", "other:1000", "1 3 1 running Sending packets, 3 remains"},
+    {"paused ignores acks", "pause ack:1000", "1 3 1 stopped paused Sending packets, 3 remains"},
+    {"resume waits a period, then acks count", "pause resume ack:1000", "2 2 3 running Sending packets, 2 remains"},
+    {"late tick and ack after abort", "abort tick ack:1000", "1 0 1 stopped Canceled by user"}};
+// clang-format on
 
 // Operations that cannot be carried out whole send nothing at all. The
 // operation names what differs from a transmit of 10 bytes in 5-byte block
@@ -68,8 +60,12 @@ class TestFwTransferEngine : public QObject
     QTemporaryDir dir;
     // Block files go into the folder named, a Latin-1 letter and all.
     const QString folder = dir.filePath("M\u00fcller");
-    std::unique_ptr<Recorder> r;
     std::unique_ptr<FwTransferEngine> engine;
+    // What the engine hands the manager: copies to send, timer and status.
+    QList<OstrelTableRecord *> sent;
+    bool timerRunning = false;
+    int timerStarts = 0, finished = 0;
+    QString status;
 
     FwTransferEngine::FileTransmit fileTransmit(const QString &path, int blockSize)
     {
@@ -81,10 +77,8 @@ class TestFwTransferEngine : public QObject
     void ack(quint32 address, quint16 msgId = 0xAA03, bool described = true)
     {
         OstrelTableRecord rec;
-        rec.data = QByteArray(5, '\0');
-        qToLittleEndian(address, rec.data.data());
+        rec.data = QByteArray::fromHex(leHex(address).toLatin1() + "00");
         rec.message = {msgId, 0x10, 0x1, 5, nullptr};
-        rec.direction = OstrelTableRecord::In;
         rec.fillFromOstrelMsg(described ? sample.treeModel.get() : nullptr);
         engine->acknowledge(&rec);
     }
@@ -93,13 +87,13 @@ private slots:
     void initTestCase() { QVERIFY(QDir().mkpath(folder)); }
     void init()
     {
-        r = std::make_unique<Recorder>();
-        Recorder *rec = r.get();
+        timerRunning = false;
+        timerStarts = finished = 0;
+        status.clear();
         engine = std::make_unique<FwTransferEngine>(FwTransferEngine::Hooks{
-            [rec](OstrelTableRecord *copy) { rec->sent << copy; },
-            [rec](int) { rec->timerRunning = true, ++rec->timerStarts; },
-            [rec]() { rec->timerRunning = false; }, [rec](const QString &s) { rec->status = s; },
-            [rec]() { ++rec->finished; }});
+            [this](OstrelTableRecord *copy) { sent << copy; },
+            [this](int) { timerRunning = true, ++timerStarts; }, [this]() { timerRunning = false; },
+            [this](const QString &s) { status = s; }, [this]() { ++finished; }});
         engine->treeModel = sample.treeModel.get();
         engine->device = sample.device(0x10);
         engine->addrField = 1;
@@ -107,50 +101,39 @@ private slots:
     void cleanup()
     {
         engine.reset();
-        r.reset();
+        qDeleteAll(sent);
+        sent.clear();
         for (const QString &f : blockFiles())
             QFile::remove(folder + '/' + f);
     }
 
-    // The 64-byte form pads; the other cuts the file into block files.
+    // The block files and the records that carry them; the 64-byte form,
+    // which pads the last block, goes through the device test.
     void transmitLayout_data()
     {
         QTest::addColumn<int>("fileSize");
-        QTest::addColumn<int>("blockSize");
         QTest::addColumn<QList<int>>("blockLengths");
-        QTest::newRow("empty file") << 0 << 2048 << QList<int>{};
-        QTest::newRow("100 bytes in 64") << 100 << 64 << QList<int>{64, 36};
-        QTest::newRow("5000 bytes in 2048") << 5000 << 2048 << QList<int>{2048, 2048, 904};
+        QTest::newRow("empty file") << 0 << QList<int>{};
+        QTest::newRow("5000 bytes in 2048") << 5000 << QList<int>{2048, 2048, 904};
     }
     void transmitLayout()
     {
         QFETCH(int, fileSize);
-        QFETCH(int, blockSize);
         QFETCH(QList<int>, blockLengths);
-        const QString path = patternFile(dir, "image.bin", fileSize);
         const QByteArray file = pattern(fileSize);
-        const bool direct = blockSize == 64;
-        QVERIFY(direct ? engine->transmitDirect(path, qint32(kBase), 100)
-                       : engine->transmitFiles(fileTransmit(path, blockSize)));
+        QVERIFY(engine->transmitFiles(fileTransmit(patternFile(dir, "image.bin", fileSize), 2048)));
         QCOMPARE(engine->pendingRecords.size(), blockLengths.size());
         QCOMPARE(engine->imageSize, quint32(fileSize));
         QCOMPARE(engine->imageCrc32, crc32IsoHdlc(file));
-        QCOMPARE(r->sent.size(), blockLengths.isEmpty() ? 0 : 1);
-        int offset = 0;
-        for (int i = 0; i < blockLengths.size(); ++i) {
+        QCOMPARE(sent.size(), blockLengths.isEmpty() ? 0 : 1);
+        for (int i = 0, offset = 0; i < blockLengths.size(); offset += blockLengths.at(i++)) {
             const int n = blockLengths.at(i);
             const quint32 address = kBase + quint32(offset);
-            const QString expected =
-                direct ? "0xab02 1->10 [68] " + leHex(address) +
-                             (file.mid(offset, n) + QByteArray(64 - n, '\0')).toHex()
-                       : QString::asprintf("0xab01 1->10 [%d] ", 8 + n) + leHex(address) +
-                             leHex(quint32(n)) + file.mid(offset, n).toHex();
-            QCOMPARE(messageOf(*engine->pendingRecords.at(i)), expected);
-            if (!direct)
-                QCOMPARE(engine->tempFiles.at(i),
-                         folder +
-                             QString::asprintf("/fw_b%d_a0x%08x_s%d_image.bin", i, address, n));
-            offset += n;
+            QCOMPARE(messageOf(*engine->pendingRecords.at(i)),
+                     QString::asprintf("0xab01 1->10 [%d] ", 8 + n) + leHex(address) +
+                         leHex(quint32(n)) + file.mid(offset, n).toHex());
+            QCOMPARE(engine->tempFiles.at(i),
+                     folder + QString::asprintf("/fw_b%d_a0x%08x_s%d_image.bin", i, address, n));
         }
     }
 
@@ -177,35 +160,32 @@ private slots:
             else if (e == "abort")
                 engine->abort();
         }
-        QCOMPARE(r->sent.size(), row.sends);
-        QCOMPARE(engine->pendingRecords.size(), row.pending);
-        QCOMPARE(r->timerStarts, row.timerStarts);
-        QCOMPARE(r->status, QString(row.status));
-        const bool paused =
-            QString(row.events).contains("pause") && !QString(row.events).contains("resume");
-        QCOMPARE(r->timerRunning, row.pending > 0 && !paused);
-        QCOMPARE(r->finished, row.pending == 0 ? 1 : 0);
-        QCOMPARE(engine->acceptAcks, !paused || row.pending == 0);
+        QCOMPARE(QString::asprintf("%d %d %d %s%s ", int(sent.size()),
+                                   int(engine->pendingRecords.size()), timerStarts,
+                                   timerRunning ? "running" : "stopped",
+                                   engine->acceptAcks ? "" : " paused") +
+                     status,
+                 QString(row.state));
+        QCOMPARE(finished, engine->pendingRecords.isEmpty() ? 1 : 0);
     }
 
-    // Nothing starts while another operation's records are pending.
+    // Nothing starts while another operation's records are pending; aborted
+    // while paused, a new transfer takes acknowledgements again.
     void refusedWhileBusy()
     {
         MessageLog log;
         const QString path = patternFile(dir, "busy.bin", 200);
         QVERIFY(engine->transmitDirect(path, qint32(kBase), 100));
         engine->pause();
-        QVERIFY(!engine->enterBootloader());
-        QVERIFY(!engine->eraseFlash(path, 0));
+        QVERIFY(!engine->enterBootloader() && !engine->eraseFlash(path, 0));
         QVERIFY(!engine->transmitDirect(path, 0, 100));
         QVERIFY(!engine->transmitFiles(fileTransmit(path, 100)));
         QVERIFY(!engine->burn({0xAB03, 1, 2, 3, 0, 200, 0}));
         QCOMPARE(log.texts.filter("Operation refused: a transfer is in progress (4 records").size(),
                  5);
-        QCOMPARE(r->sent.size(), 1);
+        QCOMPARE(sent.size(), 1);
         QCOMPARE(engine->pendingRecords.size(), 4);
         QVERIFY(engine->tempFiles.isEmpty());
-        // Aborted while paused, a new transfer takes acknowledgements again.
         engine->abort();
         QVERIFY(engine->transmitDirect(path, qint32(kBase), 100));
         ack(kBase);
@@ -238,11 +218,11 @@ private slots:
                                          : engine->transmitFiles(t);
         if (!*row.message) {
             QVERIFY(ok);
-            QCOMPARE(int(r->sent.at(0)->message.length), 8 + std::min(row.blockSize, row.fileSize));
+            QCOMPARE(int(sent.at(0)->message.length), 8 + std::min(row.blockSize, row.fileSize));
             return;
         }
         QVERIFY2(log.has(row.message), qPrintable(log.texts.join('\n')));
-        QVERIFY(!ok && r->sent.isEmpty() && r->status.isEmpty());
+        QVERIFY(!ok && sent.isEmpty() && status.isEmpty());
         QVERIFY(engine->pendingRecords.isEmpty() && engine->tempFiles.isEmpty());
         QVERIFY(blockFiles().isEmpty());
     }
