@@ -14,8 +14,7 @@
 
 class OstrelFWManager;
 
-// Data rows that are the entries of a table, each named by its `row`; the
-// test fetches the entry's index as "i".
+// One data row "i" per entry of a table, named by the entry's `row`.
 template <class T, size_t N> void addRows(const T (&rows)[N])
 {
     QTest::addColumn<int>("i");
@@ -23,8 +22,7 @@ template <class T, size_t N> void addRows(const T (&rows)[N])
         QTest::newRow(rows[i].row) << int(i);
 }
 
-// The sample descriptions and satellite map from resources/. OBC-A (0x10,
-// base 0x1) has the boot-loader commands; PSW (0x7) has none of them.
+// The sample descriptions: OBC-A (0x10) has the boot-loader commands, PSW (0x7) none.
 struct SampleModels {
     SampleModels();
     OstrelDataModel dataModel;
@@ -48,12 +46,10 @@ QString patternFile(const QTemporaryDir &dir, const QString &name, int size);
 quint32 le32(const QByteArray &bytes, int at);
 QString leHex(quint32 value); // the four little-endian bytes in hex
 
-// Picks a map node in the manager's device popup as the operator would;
-// false when the popup does not show it.
+// Picks a map node in the manager's device popup; false when it is not shown.
 bool pickDevice(OstrelFWManager *manager, TreeItem *node);
 
-// A record's message as "0x380 1->7 [4] 01000000": id, source, destination,
-// length and data.
+// A record's message as "0x380 1->7 [4] 01000000": id, source->destination, length, data.
 QString messageOf(const OstrelTableRecord &record);
 
 #endif // SUPPORT_PANELS_H

@@ -11,9 +11,8 @@ namespace
 
 constexpr quint32 kBase = 0x1000;
 
-// Stop and wait on a three-block transfer at 0x1000, 0x1040, 0x1080: the
-// records sent, pending, the timer's starts, whether it runs, whether acks
-// are refused, and the status.
+// Stop and wait on three blocks at 0x1000, 0x1040, 0x1080: records sent and
+// pending, timer starts, timer, acks refused while paused, status.
 const struct {
     const char *row, *events, *state;
 } kAcks[] = {
@@ -28,9 +27,8 @@ const struct {
     {"late tick and ack after abort", "abort tick ack:1000", "1 0 1 stopped Canceled by user"}};
 // clang-format on
 
-// Operations that cannot be carried out whole send nothing at all. The
-// operation names what differs from a transmit of 10 bytes in 5-byte block
-// files of the write command 0xAB01 at address 0 of OBC-A.
+// Operations that cannot be carried out whole send nothing at all; the
+// operation names what differs from a block-file transmit to OBC-A.
 const struct {
     const char *row, *operation;
     int fileSize;
@@ -57,7 +55,6 @@ const struct {
     const char *row, *name, *value, *message;
     int blockSize;
 } kValidation[] = {
-    {"defaults", "", "", "", 2048},
     {"block size 0", "blockSizeEdit", "0", "block size must be at least 1", 0},
     {"address past signed 32 bits", "baseAddrEdit", "0x80000000", "wrong address format", 2048},
     {"no file", "fileEdit", "", "file not found", 0},
@@ -120,10 +117,6 @@ class TestFirmware : public QObject
         }
         return out;
     }
-    QString buttonAndStatus() const
-    {
-        return m->transmitButton->text() + " / " + m->statusLabel->text();
-    }
 
 private slots:
     void initTestCase() { QVERIFY(QDir().mkpath(folder)); }
@@ -155,8 +148,7 @@ private slots:
             QFile::remove(folder + '/' + f);
     }
 
-    // The block files and the records that carry them; the 64-byte form,
-    // which pads the last block, goes through the device test.
+    // Block files and their records; the padded 64-byte form is the device test's.
     void transmitLayout_data()
     {
         QTest::addColumn<int>("fileSize");
@@ -217,8 +209,7 @@ private slots:
         QCOMPARE(finished, engine->pendingRecords.isEmpty() ? 1 : 0);
     }
 
-    // Nothing starts while another operation's records are pending; aborted
-    // while paused, a new transfer takes acknowledgements again.
+    // Nothing starts while records are pending; after an abort acks count again.
     void refusedWhileBusy()
     {
         MessageLog log;
@@ -301,9 +292,8 @@ private slots:
             QCOMPARE(m->blockSize, row.blockSize);
     }
 
-    // The chooser shows the file's size and CRC-32 (the check value of
-    // "123456789"). The device checks the image against the size and sum of
-    // the file as it is when Burn is pressed, whatever the chooser showed.
+    // The chooser shows the file's size and CRC-32 ("123456789": the check
+    // value); Burn sends those of the file as it is when pressed.
     void chooseAndBurn()
     {
         pick(0x10);
@@ -329,8 +319,7 @@ private slots:
         QCOMPARE(m->sendTimer->interval(), 5000);
     }
 
-    // Paused, then aborted by the button or by closing the dialog: nothing
-    // more is sent and the block files go.
+    // Aborted while paused: nothing more is sent and the block files go.
     void abortWhilePaused_data()
     {
         QTest::addColumn<bool>("close");
@@ -348,12 +337,14 @@ private slots:
         ackThroughHistory(0x08008000);
         m->transmitButton->click();
         ackThroughHistory(0x08008032);
-        QCOMPARE(buttonAndStatus(), QStringLiteral("Resume / Sending packets, 2 remains"));
+        QCOMPARE(m->transmitButton->text() + " / " + m->statusLabel->text(),
+                 QStringLiteral("Resume / Sending packets, 2 remains"));
         if (close)
             m->dialog->reject();
         else
             m->dialog->findChild<QPushButton *>("abortButton")->click();
-        QCOMPARE(buttonAndStatus(), QStringLiteral("Transmit file / Canceled by user"));
+        QCOMPARE(m->transmitButton->text() + " / " + m->statusLabel->text(),
+                 QStringLiteral("Transmit file / Canceled by user"));
         QVERIFY(!m->sendTimer->isActive());
         QCOMPARE(historySent().size(), 2);
         QCOMPARE(files.size(), 3);

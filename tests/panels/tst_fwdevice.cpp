@@ -43,11 +43,6 @@ struct SimulatedDevice : QObject {
         });
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     }
-    ~SimulatedDevice() override
-    {
-        if (link)
-            link->abort();
-    }
 
     void take(const QByteArray &bytes)
     {
@@ -58,9 +53,8 @@ struct SimulatedDevice : QObject {
                 handle(m.msg_id, QByteArray(reinterpret_cast<const char *>(m.data), m.length));
     }
 
-    // Erase and burn are answered at once, the blocks (address, size and
-    // block, or address and 64 bytes) once written; the boot loader entry
-    // is never answered.
+    // Erase and burn are answered at once, blocks once written, the boot
+    // loader entry never.
     void handle(quint16 id, const QByteArray &data)
     {
         received << id;
@@ -141,8 +135,7 @@ private slots:
                 &OstrelExchangeInterface::can_send_from_que);
         connect(&exchange, &OstrelExchangeInterface::ostrel_RX_message, &history,
                 &OstrelTableModel::slotNewFromOstrel);
-        // As the shell routes them: the bytes travel in the array, the
-        // message itself keeps no buffer.
+        // As the shell routes them: the bytes in the array, none in the message.
         ostrelSetRxRoute([&exchange](tag_ostrel_message *msg) {
             const QByteArray bytes(reinterpret_cast<const char *>(msg->data), msg->length);
             tag_ostrel_message header = *msg;

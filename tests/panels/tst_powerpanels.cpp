@@ -1,5 +1,4 @@
-// The power switch (node 0x7) and power supply (node 0x18) panels: the
-// commands their buttons send, the telemetry they show and their forms.
+// The power switch (node 0x7) and power supply (node 0x18) panels.
 
 #include "powersupplyunit.h"
 #include "powerswitchcontrol.h"
@@ -33,10 +32,9 @@ const struct CommandRow {
     {"calibration", true, "pushButton_25", "startCalibration", 0, "0x504 1->18 [0] "}};
 // clang-format on
 
-// Hex input: decoded with the sample descriptions; field values "1=3 4=5":
-// a record of a packet of that name (none: of no described packet). The
-// switch's states are its 32 boxes, main channels of ports 1-16 first; the
-// state field 17 (port 1's reserve) is 0x80 of the third byte.
+// Hex input is decoded with the sample descriptions; field values "1=3 4=5"
+// make a record of a packet of that name (none: of no described packet).
+// The switch's states: its 32 boxes, main channels of ports 1-16 first.
 const struct TelemetryRow {
     const char *row;
     bool psu;
@@ -73,7 +71,6 @@ const struct FormRow {
     {"port 9", false, "groupBox_12", "QGroupBox in tab #3 at 0,2 1x1: Порт №9 (X11)"},
     {"port 9 reserve on", false, "pushButton_57", "QPushButton in groupBox_12 #11 at 110,130 41x27: Вкл"},
     {"port 8 limit", false, "groupBox_22", "QGroupBox in tab_2 #14 at 3,1 2x1: Порт №8"},
-    {"port 16 limit", false, "spinBox_27", "QSpinBox in groupBox_30 #1 at 60,30 81x27: 0..2000"},
     {"limit request", false, "pushButton_98", "QPushButton in tab_2 #17 at 4,2 1x1: Запрос телеметрии по ограничению тока"},
     {"module 5", true, "groupBox_8", "QGroupBox in Form #4 at 19,180 244x164: Модуль №5"},
     {"module 5 setpoint", true, "spinBox_24", "QSpinBox in groupBox_8 #7 at 30,130 91x27: 0..50000"},
@@ -85,8 +82,7 @@ bool isOwn(const QWidget *w)
     return !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"));
 }
 
-// "QGroupBox in tab_2 #14 at 3,1 2x1: title": class, parent, place among the
-// parent's children, grid cell (else rectangle) and text or spin box range.
+// Class, parent, place among its children, grid cell (else rectangle), text.
 QString formObject(QWidget *panel, const QString &name)
 {
     QWidget *w = panel->findChild<QWidget *>(name);
@@ -139,8 +135,7 @@ class TestPowerPanels : public QObject
 
     QWidget *panel(bool supply) const { return supply ? static_cast<QWidget *>(psu) : sw; }
 
-    // Shows the record on the hidden panel, then opens it: the value edits
-    // that hold text as "name=text name=text".
+    // Shows the record on the hidden panel, then opens it: "edit=text ...".
     QString shown(const TelemetryRow &r)
     {
         OstrelPacketRecord packet;
