@@ -7,9 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/resource.h>
 #include <unistd.h>
 
 QString captureStdout(const std::function<void()> &fn)
@@ -26,20 +24,6 @@ QString captureStdout(const std::function<void()> &fn)
     close(saved);
     tmp.seek(0);
     return QString::fromUtf8(tmp.readAll());
-}
-
-void withFileSizeLimit(qint64 bytes, const std::function<void()> &fn)
-{
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    // Past the limit the kernel raises SIGXFSZ; ignored, the write fails.
-    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = rlim_t(bytes);
-    setrlimit(RLIMIT_FSIZE, &small);
-    fn();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
 }
 
 bool writeFile(const QString &path, const QByteArray &content)

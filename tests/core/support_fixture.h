@@ -5,7 +5,9 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <functional>
+#include <sys/resource.h>
 
 class OstrelDataModel;
 class TreeModel;
@@ -21,7 +23,19 @@ QString fixtureFile(const QTemporaryDir &dir, const QString &name, const QByteAr
 
 // Runs `fn` with files limited to `bytes` (writes past it fail as on a
 // full disk), then lifts the limit again.
-void withFileSizeLimit(qint64 bytes, const std::function<void()> &fn);
+inline void withFileSizeLimit(qint64 bytes, const std::function<void()> &fn)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    // Past the limit the kernel raises SIGXFSZ; ignored, the write fails.
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = saved;
+    small.rlim_cur = rlim_t(bytes);
+    setrlimit(RLIMIT_FSIZE, &small);
+    fn();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+}
 
 // Description file pieces: a packet of 4 bytes described as "d <name>".
 QByteArray packet(const char *type, const char *id, const char *name,

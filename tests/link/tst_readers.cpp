@@ -26,7 +26,7 @@ private slots:
         QTest::addColumn<QByteArray>("lastData");
         QTest::addColumn<int>("lastOffset");
         const QByteArray m1 = hex("800301000700040001000000"), m2 = hex("81040700010002000a0b");
-        QTest::newRow("header only") << frameOf("") << 0 << QByteArray() << 0;
+        QTest::newRow("one message filling the frame") << frameOf(m1) << 1 << hex("01000000") << 25;
         QTest::newRow("shorter than a header") << hex("00a2b4") << 0 << QByteArray() << 0;
         QTest::newRow("two and 5 stray bytes")
             << frameOf(m1 + m2 + hex("0102030405")) << 2 << hex("0a0b") << 37;
@@ -147,8 +147,6 @@ private slots:
         QTest::newRow("KISSTCP host and port")
             << QString("Interface KISSTCP KISSTCP_Hostname localhost KISSTCP_Port 9100").split(' ')
             << "KISS_connector" << kiss << "\"localhost\" : 9100 ";
-        QTest::newRow("other case")
-            << QStringList{"Interface", "agwpe"} << "NullReader" << none << "";
         QTest::newRow("no interface") << QStringList{} << "NullReader" << none << "";
     }
 
