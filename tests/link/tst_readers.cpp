@@ -68,13 +68,7 @@ private slots:
         QCOMPARE(up.count(), 0);
         reader.HW_init();
         QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
-        // Unsent bytes keep a socket closing for a while; opening again must not wait for it.
-        reader.modemInterface()->socket()->write(QByteArray(4 << 20, 'x'));
-        reader.HW_close();
-        QCOMPARE(reader.modemInterface()->socket()->state(), QAbstractSocket::ClosingState);
-        reader.HW_init();
-        QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
-        QCOMPARE(log.count("Connected to AGWPE server!\n"), 2);
+        QCOMPARE(log.count("Connected to AGWPE server!\n"), 1);
     }
 
     void exchangeStatusFollowsTheLink()
@@ -108,29 +102,6 @@ private slots:
         QCOMPARE(log.count("already", false), 0);
         QTRY_VERIFY(modem.received.endsWith(hex("8003010007000300000000c0")));
         QCOMPARE(modem.received.count(char(0xC0)), 2);
-    }
-
-    // The exchange's own stack leaves the CRC in the data.
-    void exchangeOwnStack()
-    {
-        NullReader reader;
-        OstrelExchangeInterface exchange(&reader);
-        QSignalSpy messages(&exchange, &OstrelExchangeInterface::ostrel_RX_message);
-        exchange.ostrel_init();
-        QVector<can_message> frames;
-        OstrelStack sender{OstrelStackConfig(), OstrelStackHooks()};
-        sender.ostrel_init();
-        sender.hooks().hwSend = [&frames](tag_can_message *f) { frames << *f; };
-        uint8_t data[] = {'1', '2', '3', '4', '5', '6', '7'};
-        tag_ostrel_message msg{0x0123, 1, 7, 7, data};
-        sender.ostrel_send_message(&msg);
-        emit reader.can_message_ready(frames.takeFirst());
-        for (const can_message &f : qAsConst(frames))
-            exchange.can_receive_message(f);
-        const uint16_t crc = crc16(data, 7);
-        QCOMPARE(messages.count(), 1);
-        QCOMPARE(messages.at(0).at(1).toByteArray(),
-                 QByteArray("1234567") + char(crc) + char(crc >> 8));
     }
 
     void factory_data()

@@ -41,11 +41,6 @@ class tst_ZelTcpClient : public QObject
     {
         return serverFrame(0x2002, le32(0) + le32(v) + QByteArray(16, 0));
     }
-    static QByteArray infoFrame(const QByteArray &name, quint32 seconds)
-    {
-        return serverFrame(0x2001, QByteArray(16, 0x7f) + le32(seconds) + QByteArray(4, 0x7f) +
-                                       name.leftJustified(40, '\0', true));
-    }
     static QPushButton *button(ZelTcpClient &c) { return c.toolBar->findChild<QPushButton *>(); }
     static QAction *action(ZelTcpClient &c, int i) { return c.toolBar->actions().at(i); }
     void record(ZelTcpClient &client)
@@ -74,14 +69,8 @@ private slots:
         MessageLog log;
         ZelTcpClient client("127.0.0.1", 1);
         QSignalSpy connChanged(&client, &ZelTcpClient::connChanged);
-        QAction *sat = action(client, 2);
-        client.receiveBytes(stateFrame(1));
-        QCOMPARE(sat->toolTip(), QString("Satellite connection status: Pending..."));
         client.receiveBytes(stateFrame(2) + stateFrame(0xFFFFFFFF)); // outside: ignored
-        QCOMPARE(sat->toolTip(), QString("Satellite connection status: Connected"));
-        client.receiveBytes(stateFrame(100));
-        QVERIFY(!sat->isEnabled());
-        QCOMPARE(connChanged.count(), 0);
+        QCOMPARE(action(client, 2)->toolTip(), QString("Satellite connection status: Connected"));
         for (auto e : {QAbstractSocket::RemoteHostClosedError, QAbstractSocket::HostNotFoundError,
                        QAbstractSocket::ConnectionRefusedError})
             client.slotError(e);
@@ -179,20 +168,6 @@ private slots:
         QByteArray got;
         QTRY_VERIFY((got += peer->readAll()).size() >= expected.size());
         QCOMPARE(got.toHex(' '), expected.toHex(' '));
-
-        // Nothing in the console joins the socket to the receive slot; do it here.
-        connect(own, &QTcpSocket::readyRead, &client,
-                [&client] { QMetaObject::invokeMethod(&client, "slotReadyRead"); });
-        record(client);
-        MessageLog log;
-        // The name fills its 40 bytes without a zero: nothing after it is read as text.
-        peer->write(delivery(1, 1, 0, 3, 0x380, 2, "\xab\xcd") + infoFrame(QByteArray(40, 'N'), 0));
-        QTRY_COMPARE(events, QStringList{"380:2:abcd:3"});
-        const QString time = QDateTime::fromSecsSinceEpoch(0).toString(Qt::TextDate);
-        QCOMPARE(log.count("\"Connected to server " + QString(40, 'N') +
-                           " (127.0.0.1:" + QString::number(server.serverPort()) +
-                           "). Server time is " + time + ".\""),
-                 1);
     }
 
     void receive_data()
@@ -278,13 +253,6 @@ private slots:
                      "Time;Stamp;Direction;Source;Destination;Message ID;Length;Status for tx;Data",
                      at + ";8;I;7;1;0A60;0;;", at + ";12345678901;O;7;FFE;000B;2;OK;abcd",
                      at + ";1;O;7;1;000B;0;ERR;", ""}));
-
-        // A full disk: said once, and every message is still tried.
-        client.setLogFile("/dev/full", true);
-        client.receiveBytes(delivery(0, 0, t, 8, 0xA60, 0) + delivery(0, 0, t, 9, 0xA60, 0));
-        QCOMPARE(log.count("\"Can't write the Ostrel messages log /dev/full: No space left on "
-                           "device\""),
-                 1);
     }
 };
 
