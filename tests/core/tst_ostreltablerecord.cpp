@@ -109,23 +109,6 @@ private slots:
                  (QList<unsigned>{0x123, rec.message.length, 7, 1}));
     }
 
-    void valuesWithoutFields()
-    {
-        Packet pkt("u 8 0 L, u 8 8 L", 2);
-        OstrelTableRecord rec;
-        attach(rec, pkt);
-        // A value without a field stops decoding there and survives; composing
-        // leaves no buffer, and nothing leaks.
-        rec.fieldValues.insert(3, QVariant(QStringLiteral("stray")));
-        setMessage(rec, hex("0102ff"), 3);
-        QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
-        rec.decomposeOstrelMessage();
-        QCOMPARE(rec.fieldValues.values(), (QVariantList{1u, 2u, "stray"}));
-        QTest::ignoreMessage(QtCriticalMsg, "field not found in packet description!");
-        rec.composeOstrelMessage();
-        QVERIFY(!rec.message.data);
-    }
-
     void encode_data()
     {
         QTest::addColumn<QString>("fields");
