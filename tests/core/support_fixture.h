@@ -16,6 +16,11 @@ class TreeModel;
 // with descriptor 1 redirected and returns what it printed.
 QString captureStdout(const std::function<void()> &fn);
 
+inline QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
 // Writes `content` to `path`, creating the folders on the way.
 bool writeFile(const QString &path, const QByteArray &content);
 // Writes `content` as `name` in `dir` and returns its path.

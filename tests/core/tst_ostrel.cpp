@@ -1,5 +1,6 @@
 #include "ostrel.h"
 #include "ostrel_user.h"
+#include "support_fixture.h"
 
 #include <QtTest>
 
@@ -10,11 +11,6 @@ namespace
 {
 
 using Codes = QList<int>;
-
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
 
 can_message frame(uint8_t ext, uint32_t id, const QByteArray &bytes, int dlc = -1)
 {

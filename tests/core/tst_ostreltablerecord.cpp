@@ -32,23 +32,11 @@ struct Packet {
     ~Packet() { qDeleteAll(p.fields); }
 };
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
 void attach(OstrelTableRecord &rec, Packet &pkt)
 {
     rec.packet = &pkt.p;
     rec.packetHeader.copyHeader(&pkt.p);
     rec.initFieldValues();
-}
-
-void setMessage(OstrelTableRecord &rec, const QByteArray &bytes, int length)
-{
-    rec.deleteOstrelMessage();
-    rec.data = bytes;
-    rec.message.length = uint16_t(length);
 }
 
 QByteArray messageBytes(const OstrelTableRecord &rec)
@@ -96,10 +84,8 @@ private slots:
         OstrelTableRecord rec;
         attach(rec, pkt);
         rec.fieldValues[1] = QStringLiteral("untouched");
-        setMessage(rec, bytes, length < 0 ? bytes.size() : length);
-        rec.message.msg_id = 0x123;
-        rec.message.src = 7;
-        rec.message.dst = 1;
+        rec.data = bytes;
+        rec.message = {0x123, 7, 1, uint16_t(length < 0 ? bytes.size() : length), nullptr};
         rec.decomposeOstrelMessage();
         const QVariant value = rec.fieldValues.value(1);
         QCOMPARE(value.userType(), expected.userType());

@@ -1,6 +1,7 @@
 #ifndef SUPPORT_LINK_H
 #define SUPPORT_LINK_H
 
+#include "../core/support_fixture.h"
 #include "ostrelconfigdata.h"
 
 #include <QPointer>
@@ -110,11 +111,6 @@ inline std::unique_ptr<OstrelConfigData> makeConfig(const QStringList &pairs)
         argv << a.data();
     config->appendFromArgs(argv.size(), argv.data());
     return config;
-}
-
-inline QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
 }
 
 #endif // SUPPORT_LINK_H

@@ -1,4 +1,3 @@
-#include "../core/support_fixture.h"
 #include "kiss.h"
 #include "kiss_connector.h"
 #include "ostrelconfigdata.h"
