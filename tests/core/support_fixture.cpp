@@ -26,7 +26,7 @@ QString captureStdout(const std::function<void()> &fn)
     return QString::fromUtf8(tmp.readAll());
 }
 
-bool writeFile(const QString &path, const QByteArray &content)
+static bool writeFile(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);

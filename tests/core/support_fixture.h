@@ -21,9 +21,8 @@ inline QByteArray hex(const char *text)
     return QByteArray::fromHex(text);
 }
 
-// Writes `content` to `path`, creating the folders on the way.
-bool writeFile(const QString &path, const QByteArray &content);
-// Writes `content` as `name` in `dir` and returns its path.
+// Writes `content` as `name` in `dir`, creating the folders on the way, and
+// returns its path.
 QString fixtureFile(const QTemporaryDir &dir, const QString &name, const QByteArray &content);
 
 // Runs `fn` with files limited to `bytes` (writes past it fail as on a

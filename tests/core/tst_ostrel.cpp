@@ -66,11 +66,6 @@ QList<can_message> framesOf(uint16_t src, uint16_t dst, uint16_t msgId, QByteArr
     return sender.sent;
 }
 
-QByteArray pattern(int size, int seed)
-{
-    return QByteArray(size, char(seed * 7 + 1));
-}
-
 } // namespace
 
 class TestOstrel : public QObject
@@ -156,7 +151,7 @@ private slots:
 
         const QList<can_message> msg9 = framesOf(3, 7, 0x380, hex("000102030405060708"));
         const QStringList got9{"380 3>7 000102030405060708"};
-        const QList<can_message> msg16 = framesOf(3, 7, 0x381, pattern(16, 1));
+        const QList<can_message> msg16 = framesOf(3, 7, 0x381, QByteArray(16, 8));
 
         const QStringList nothing;
         QTest::newRow("start frame dlc 2")
@@ -199,10 +194,11 @@ private slots:
         });
         QCOMPARE(ostrel_init(), 500);
         for (int i = 0; i < 200; ++i)
-            for (const can_message &f : framesOf(uint16_t(i % 60), 5, 0x42, pattern(100 + i, i)))
+            for (const can_message &f :
+                 framesOf(uint16_t(i % 60), 5, 0x42, QByteArray(100 + i, char(i))))
                 can_receive_message(f);
         QCOMPARE(routed.size(), 200);
-        QCOMPARE(routed.last(), QStringLiteral("42 19>5 ") + pattern(299, 199).toHex());
+        QCOMPARE(routed.last(), QStringLiteral("42 19>5 ") + QByteArray(299, char(199)).toHex());
         QCOMPARE(ostrel.state.free_memory, 8192u);
     }
 };

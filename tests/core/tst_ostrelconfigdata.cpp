@@ -76,10 +76,6 @@ private slots:
                       parameter("HistoryDepth", "20", "second") + parameter("AGWPE_Port", "8000"))
             << 0 << QString()
             << QStringList{"AGWPE_Port=8000|", "HistoryDepth=10|second", "HistoryDepth=20|second"};
-        QTest::newRow("Parameter before Config")
-            << QByteArray("<Root>" + parameter("a", "1") + "<Config/></Root>") << -20
-            << "Bad file format\n"
-            << QStringList();
         QTest::newRow("tag mismatch keeps what was read")
             << QByteArray("<Config>" + parameter("a", "1") +
                           "<Parameter><ParmName>b</ParmName></Config>")

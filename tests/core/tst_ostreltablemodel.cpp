@@ -74,18 +74,6 @@ private slots:
         fx = &fixture;
     }
 
-    void cells()
-    {
-        OstrelTableModel model(fx->tree);
-        receive(model);
-        QStringList cells;
-        for (int c = 0; c < model.columnCount(); ++c)
-            cells << model.data(model.index(0, c)).toString();
-        cells.removeAt(OstrelTableModel::ColCreated);
-        QCOMPARE(cells, (QStringList{"In", "Received", "0X1", "0X7", "0X480", "state", "system",
-                                     "module name", "1", "tester", "data", "0"}));
-    }
-
     void depthRule()
     {
         OstrelTableModel model(fx->tree);
@@ -142,17 +130,6 @@ private slots:
         // The header the link sends must go to the device too.
         QCOMPARE(cmd->toStr(),
                  QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:3412fffe"));
-    }
-
-    void deleteSelectedRows()
-    {
-        OstrelTableModel model(fx->tree);
-        for (int i = 0; i < 5; ++i)
-            receive(model);
-        // The selected rows only, not the rows in between.
-        model.slotDeleteFromBtn({model.index(3, 2), model.index(1, 0), model.index(4, 0)});
-        QCOMPARE(ids(model), (QList<unsigned int>{1, 3}));
-        QCOMPARE(model.recordCountGet(), 2u);
     }
 
     void insertWhileEmitting()
