@@ -127,7 +127,6 @@ private slots:
         QTest::newRow("longest that fits") << Codes{1000, 16000, 65533, 1} << 0;
         QTest::newRow("source over 14 bits") << Codes{0x4000, 7, 2, 1} << 14;
         QTest::newRow("total over 16 bits") << Codes{3, 7, 65534, 1} << 17;
-        QTest::newRow("length without data") << Codes{3, 7, 4, 0} << 17;
     }
     void sendRefusesWhatCannotBeFramed()
     {
@@ -158,8 +157,6 @@ private slots:
             << Frames{frame(0, 0x67, hex("8003"))} << Codes{} << QStringList{"380 3>7 "};
         QTest::newRow("dlc over 8")
             << Frames{frame(0, 0x67, hex("8003"), 9)} << Codes{12} << nothing;
-        QTest::newRow("standard id 2048")
-            << Frames{frame(0, 0x800, hex("8003"))} << Codes{13} << nothing;
         QTest::newRow("continuation without start")
             << Frames{frame(0, 0x467, hex("0001020304050607"))} << Codes{5} << nothing;
         QList<can_message> badCrc = msg9, overrun = msg9;

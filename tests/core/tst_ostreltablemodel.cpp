@@ -1,7 +1,6 @@
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
 #include "support_fixture.h"
-#include "treeitem.h"
 #include "treemodel.h"
 
 #include <QTableView>

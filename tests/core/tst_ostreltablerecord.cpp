@@ -2,7 +2,6 @@
 #include "ostreltablerecord.h"
 #include "support_fixture.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 #include <limits>
