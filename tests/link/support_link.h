@@ -43,12 +43,6 @@ struct ScriptedModem : QObject {
         client->write(bytes);
         client->flush();
     }
-    void dropClient()
-    {
-        if (client)
-            client->disconnectFromHost();
-        client = nullptr;
-    }
 };
 
 // A SatNOGS stand-in on 127.0.0.1: keeps every HTTP request whole and answers 200.

@@ -90,7 +90,8 @@ private slots:
         QSignalSpy reads(kiss.socket(), &QIODevice::readyRead);
         modem.send(hex("c000aaaa"));
         QVERIFY(reads.wait());
-        modem.dropClient();
+        modem.client->disconnectFromHost();
+        modem.client = nullptr;
         QVERIFY(errors.wait());
         kiss.Connect("127.0.0.1", modem.port());
         QTRY_VERIFY(modem.client);
@@ -127,36 +128,6 @@ private slots:
             got << char(p.header.DataKind) + p.data;
         QTEST(got, "frames");
         QTEST(allOk, "ok");
-    }
-
-    void agwpeOverSocket()
-    {
-        MessageLog log;
-        ScriptedModem modem;
-        AGWPE agw;
-        QSignalSpy connected(&agw, &AX25_interface::Connected);
-        QSignalSpy errors(&agw, &AX25_interface::Error);
-        QSignalSpy arrived(&agw, &AX25_interface::PacketArrived);
-        agw.Connect("127.0.0.1", modem.port());
-        QVERIFY(connected.wait());
-        // Raw frames are asked for before anything else is written.
-        QByteArray raw(36, '\0');
-        raw[4] = 'k';
-        QTRY_COMPARE(modem.received.toHex(), raw.toHex());
-        QByteArray payload = hex("800301000700040001000000");
-        agw.send_packet(payload);
-        QTRY_COMPARE(
-            modem.received.mid(36).toHex(),
-            QByteArray("000000004b000000515a39584b2d30000000515a39584b2d310000001d00000000000000"
-                       "00a2b472b0964062a2b472b096406100f0800301000700040001000000"));
-
-        // Only 'K' frames are handed on; a huge length drops the link.
-        modem.send(agwFrame('T', "abc") + agwFrame('K', "xy") + agwFrame('K', "", 0x7FFFFFFF));
-        QVERIFY(errors.wait());
-        QCOMPARE(arrived.count(), 1);
-        QCOMPARE(arrived.at(0).at(0).toByteArray(), QByteArray("xy"));
-        QCOMPARE(agw.socket()->state(), QAbstractSocket::UnconnectedState);
-        QCOMPARE(log.count("AGWPE frame announces 2147483647 data bytes", false), 1);
     }
 };
 

@@ -67,8 +67,6 @@ private slots:
         QTest::newRow("six characters")
             << main << frameFrom("RS98SX", 1) << QStringList{"/m"} << "99998";
         QTest::newRow("other sender") << main << frameFrom("QZ9XK") << QStringList{} << "";
-        QTest::newRow("cut inside the source address")
-            << main << frameFrom("RS99S").left(13) << QStringList{} << "";
         QTest::newRow("station incomplete") << main + QStringList{"SiDS_longitude", ""}
                                             << frameFrom("RS99S") << QStringList{} << "";
     }

@@ -87,12 +87,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(connChanged.count() >= 3, 10000); // refused, once a second
         QCOMPARE(log.count("TCP error", false), 1);
         QVERIFY(modem.listen(QHostAddress::LocalHost, port));
-        // Both ticks retry, and a third attempt may meet them: still one link, no warnings.
-        kiss.HW_init();
-        kiss.HW_init();
         QTRY_COMPARE_WITH_TIMEOUT(button(client)->text(), QString("Disconnect"), 10000);
         QTRY_COMPARE(accepted.count(), 2);
-        QCOMPARE(log.count("already", false), 0);
 
         button(client)->click();
         QCOMPARE(srv->toolTip(), QString("Server connection status: No connection"));
