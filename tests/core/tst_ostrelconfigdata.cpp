@@ -37,17 +37,6 @@ QStringList writtenParameters(QString path)
     return dialogRows(OstrelConfigData(&path));
 }
 
-// argv with a program name in front, as the toolkit leaves it.
-void appendArgs(OstrelConfigData &cfg, QList<QByteArray> args)
-{
-    args.prepend("velkaro");
-    std::vector<char *> argv;
-    for (QByteArray &a : args)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    cfg.appendFromArgs(int(args.size()), argv.data());
-}
-
 } // namespace
 
 class TestOstrelConfigData : public QObject
@@ -99,8 +88,7 @@ private slots:
 
     void commandLine()
     {
-        QString path = fixture(config(parameter("HistoryDepth", "10", "depth") +
-                                      parameter("HistoryDepth", "20", "depth")));
+        QString path = fixture(config(parameter("HistoryDepth", "10", "depth")));
         OstrelConfigData cfg(&path);
         // Pairs in order; a name without its value defines nothing. Latin-1 as
         // the toolkit leaves it.

@@ -18,12 +18,11 @@ class DirewolfLink : public QObject
 {
 public:
     int agwPort[2] = {0, 0}, kissPort[2] = {0, 0};
-    QString errorString;
 
     ~DirewolfLink() override { stop(); }
 
-    // False, with the reason in errorString, when the modems are not ready in time.
-    bool start()
+    // What the modems said when they are not ready in time; empty once they are.
+    QString start()
     {
         QString alsa = "pcm.nullout {\n type null\n}\n";
         for (int i = 0; i < 2; ++i) {
@@ -70,8 +69,7 @@ public:
                 return true;
             },
             15000);
-        errorString = "direwolf not ready:\n" + m_output[0] + "\n" + m_output[1];
-        return ready;
+        return ready ? QString() : "direwolf not ready:\n" + m_output[0] + "\n" + m_output[1];
     }
 
     void stop()
@@ -82,9 +80,8 @@ public:
                 p->terminate();
                 if (!p->waitForFinished(3000))
                     p->kill();
-                p->waitForFinished(3000);
             }
-            p.reset();
+            p.reset(); // waits for a killed one
         }
     }
 
@@ -115,8 +112,7 @@ private:
     static void write(const QString &name, const QString &content)
     {
         QFile f(name);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(content.toUtf8()) < 0)
-            qWarning("cannot write %s", qPrintable(name));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content.toUtf8()) >= 0);
     }
 
     QTemporaryDir m_dir;

@@ -97,13 +97,10 @@ inline std::unique_ptr<OstrelConfigData> makeConfig(const QStringList &pairs)
 {
     QString noFile = QStringLiteral("no-such-dir/config.xml");
     auto config = std::make_unique<OstrelConfigData>(&noFile);
-    QList<QByteArray> args{"test"};
-    QVector<char *> argv;
+    QList<QByteArray> args;
     for (const QString &p : pairs)
         args << p.toLatin1();
-    for (QByteArray &a : args)
-        argv << a.data();
-    config->appendFromArgs(argv.size(), argv.data());
+    appendArgs(*config, args);
     return config;
 }
 

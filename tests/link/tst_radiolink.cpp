@@ -19,7 +19,8 @@ private slots:
 void TestRadioLink::readersCarryMessagesBothWays()
 {
     DirewolfLink link;
-    QVERIFY2(link.start(), qPrintable(link.errorString));
+    const QString notReady = link.start();
+    QVERIFY2(notReady.isEmpty(), qPrintable(notReady));
     QVector<QByteArray> got;
     ostrelSetRxRoute([&got](tag_ostrel_message *m) {
         got << QString::asprintf("%x/%x/%x:", m->msg_id, m->src, m->dst).toLatin1() +
