@@ -31,11 +31,6 @@ struct ScriptedModem : QObject {
         });
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     }
-    ~ScriptedModem() override
-    {
-        if (client)
-            client->abort();
-    }
     quint16 port() const { return server.serverPort(); }
     void send(const QByteArray &bytes)
     {

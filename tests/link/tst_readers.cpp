@@ -1,12 +1,7 @@
-#include "agwpe_reader.h"
 #include "kiss_connector.h"
-#include "ostrelconfigdata.h"
-#include "ostrelexchangeinterface.h"
-#include "ostreltablerecord.h"
 #include "support_link.h"
 
 #include <QDir>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -49,36 +44,6 @@ private slots:
             QCOMPARE(QByteArray(frame.constData() + lastOffset, msgs.last().length).toHex(),
                      lastData.toHex());
         }
-    }
-
-    void exchangeStatusFollowsTheLink()
-    {
-        MessageLog log;
-        ScriptedModem modem;
-        KISS_connector reader("127.0.0.1", modem.port());
-        OstrelExchangeInterface exchange(&reader);
-        QSignalSpy sent(&exchange, &OstrelExchangeInterface::can_sent_record);
-        // Start-up initialises right after the reader began connecting: still one link.
-        exchange.ostrel_init();
-        OstrelTableRecord records[3];
-        records[0].message = {0xAAAA, 1, 7, 2, new uint8_t[2]{0xAA, 0xAA}}; // owned by the record
-        records[2].message = {0xBBBB, 1, 7, 2, new uint8_t[2]{0xBB, 0xBB}};
-        records[1].message = {0x0380, 1, 7, 3, nullptr}; // no buffer: zeros go out
-        // Not connected yet: it fails now and is never sent later.
-        exchange.can_send_from_que(&records[0]);
-        QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
-        exchange.can_send_from_que(&records[1]);
-        exchange.ostrel_close();
-        exchange.can_send_from_que(&records[2]);
-        QCOMPARE(records[0].status, unsigned(OstrelTableRecord::ErrorTx));
-        QCOMPARE(records[1].status, unsigned(OstrelTableRecord::Sent));
-        QCOMPARE(records[2].status, unsigned(OstrelTableRecord::ErrorTx));
-        QCOMPARE(sent.count(), 3);
-        QCOMPARE(sent.at(1).at(0).value<OstrelTableRecord *>(), &records[1]);
-        QCOMPARE(modem.connections, 1);
-        QCOMPARE(log.count("already", false), 0);
-        QTRY_VERIFY(modem.received.endsWith(hex("8003010007000300000000c0")));
-        QCOMPARE(modem.received.count(char(0xC0)), 2);
     }
 
     // Only a modem reader connects, reads the station and opens the two radio logs.
