@@ -1,6 +1,6 @@
 #include "cmdrepeatswatch.h"
 #include "ostreltablerecord.h"
-#include "support_commands.h"
+#include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -1,6 +1,6 @@
 #include "commandschedule.h"
 #include "ostrelqueswatch.h"
-#include "support_commands.h"
+#include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>

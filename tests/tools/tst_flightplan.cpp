@@ -1,5 +1,5 @@
 #include "flightplan.h"
-#include "support_commands.h"
+#include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>

@@ -4,7 +4,7 @@
 #include "ostrelhistoryswatch.h"
 #include "ostreltablerecord.h"
 #include "packeteditlayout.h"
-#include "support_commands.h"
+#include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>
