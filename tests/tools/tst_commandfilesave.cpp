@@ -17,8 +17,7 @@ void withFileSizeLimit(rlim_t bytes, const std::function<void()> &fn)
     rlimit saved{};
     getrlimit(RLIMIT_FSIZE, &saved);
     auto *previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = bytes;
+    const rlimit small{bytes, saved.rlim_max};
     setrlimit(RLIMIT_FSIZE, &small);
     fn();
     setrlimit(RLIMIT_FSIZE, &saved);
@@ -31,14 +30,18 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// The save dialog asks before it replaces a file: say yes.
-void confirmReplace(QObject *owner)
+// Answers the question before a file is replaced with `button`, keeping its
+// first line; a file dialog still open after it is cancelled.
+void answerReplace(QObject *scope, QMessageBox::StandardButton button, QString *asked)
 {
-    auto *timer = new QTimer(owner);
-    QObject::connect(timer, &QTimer::timeout, [timer] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            box->button(QMessageBox::Yes)->click();
-            timer->deleteLater();
+    auto *timer = new QTimer(scope);
+    QObject::connect(timer, &QTimer::timeout, [button, asked] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            *asked = box->text().section('\n', 0, 0);
+            box->button(button)->click();
+        } else if (qobject_cast<QFileDialog *>(modal) && !asked->isEmpty()) {
+            static_cast<QDialog *>(modal)->reject();
         }
     });
     timer->start(10);
@@ -46,77 +49,44 @@ void confirmReplace(QObject *owner)
 
 } // namespace
 
-// A save that cannot finish keeps the operator's previous file and says why.
+// A save never replaces the operator's file unasked, and one that cannot
+// finish keeps the file as it was and says why.
 class TestCommandFileSave : public QObject
 {
     Q_OBJECT
 
-    template <typename Dock> void failedSaves(const QString &name)
-    {
-        CommandDock<Dock> f;
-        addCommand(&f.table, kOn, 40);
-        const QByteArray old = "the file as it was\n";
-        const QString path = f.write(name, old);
-
-        answerFileDialog(path);
-        confirmReplace(this);
-        QTest::ignoreMessage(
-            QtCriticalMsg,
-            QRegularExpression("^Error writing to " + QRegularExpression::escape(path) + "\n.+"));
-        withFileSizeLimit(8, [&] { f.dock->slotBtnSavePressed(); });
-        QCOMPARE(contentOf(path), old);
-        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList(name));
-
-        // The folder vanishes between the dialog and the write.
-        const QString missing = f.write("gone/" + name, "");
-        QTimer::singleShot(0, [missing] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
-            dialog->selectFile(missing);
-            static_cast<QDialog *>(dialog)->accept();
-            QVERIFY(QFileInfo(missing).dir().removeRecursively());
-        });
-        confirmReplace(this);
-        QTest::ignoreMessage(QtCriticalMsg,
-                             QRegularExpression("^Can't create file " +
-                                                QRegularExpression::escape(missing) + "\n.+"));
-        f.dock->slotBtnSavePressed();
-        QVERIFY(!QFile::exists(missing));
-    }
-
-    // "plan" typed beside "plan.que": the dialog asks about "plan.que",
-    // and "No" keeps it.
-    template <typename Dock> void replaceAskedOfTheFileWritten(const QString &name)
+    template <typename Dock> void save(const QString &name)
     {
         CommandDock<Dock> f;
         addCommand(&f.table, kOn, 40);
         const QByteArray old = "the file as it was\n";
         const QString path = f.write(name, old);
         QString asked;
-        QObject scope;
-        auto *timer = new QTimer(&scope);
-        QObject::connect(timer, &QTimer::timeout, [&asked] {
-            QWidget *modal = QApplication::activeModalWidget();
-            if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-                asked = box->text();
-                box->button(QMessageBox::No)->click();
-            } else if (auto *dialog = qobject_cast<QFileDialog *>(modal)) {
-                if (!asked.isEmpty())
-                    dialog->reject(); // the operator gives up after "No"
-            }
-        });
-        timer->start(10);
-        answerFileDialog(path.chopped(4));
-        f.dock->slotBtnSavePressed();
-        QCOMPARE(asked.section('\n', 0, 0), name + " already exists.");
+        {
+            // "plan" typed beside "plan.que": the question names "plan.que".
+            QObject scope;
+            answerReplace(&scope, QMessageBox::No, &asked);
+            answerFileDialog(path.chopped(4));
+            f.dock->slotBtnSavePressed();
+        }
+        QCOMPARE(asked, name + " already exists.");
         QCOMPARE(contentOf(path), old);
+
+        QObject scope;
+        asked.clear();
+        answerReplace(&scope, QMessageBox::Yes, &asked);
+        answerFileDialog(path);
+        QTest::ignoreMessage(
+            QtCriticalMsg,
+            QRegularExpression("^Error writing to " + QRegularExpression::escape(path) + "\n.+"));
+        withFileSizeLimit(8, [&] { f.dock->slotBtnSavePressed(); });
+        QCOMPARE(contentOf(path), old);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), QStringList(name));
     }
 
 private slots:
-    void queue() { failedSaves<OstrelQueSwatch>("plan.que"); }
-    void schedule() { failedSaves<CommandSchedule>("pass.sch"); }
-    void queueReplace() { replaceAskedOfTheFileWritten<OstrelQueSwatch>("plan.que"); }
-    void scheduleReplace() { replaceAskedOfTheFileWritten<CommandSchedule>("pass.sch"); }
+    void queue() { save<OstrelQueSwatch>("plan.que"); }
+    void schedule() { save<CommandSchedule>("pass.sch"); }
 };
 
 QTEST_MAIN(TestCommandFileSave)
