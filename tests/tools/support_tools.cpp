@@ -24,7 +24,6 @@ HandMadePacket::HandMadePacket(quint32 id, int dataLen, const QList<FieldDef> &f
         auto *field = packet->insertField(new OstrelFieldRecord);
         field->type = def.type;
         field->name = QString::fromLatin1(def.name);
-        field->desc = QStringLiteral("about ") + field->name;
         field->bitLen = def.bitLen;
         field->bitOffset = offset;
         offset += def.bitLen;
