@@ -73,9 +73,8 @@ private slots:
         QLineEdit edit;
         edit.show();
         QTest::keyClicks(&edit, QStringLiteral("a'A~\"")); // other keys pass, shifted or not
-        for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::NoModifier),
-                                           Qt::KeyboardModifiers(Qt::ControlModifier)})
-            QTest::keyClick(&edit, Qt::Key_QuoteLeft, mods);
+        QTest::keyClick(&edit, Qt::Key_QuoteLeft);
+        QTest::keyClick(&edit, Qt::Key_QuoteLeft, Qt::ControlModifier);
         QCOMPARE(edit.text(), QStringLiteral("a'A~\""));
         QCOMPARE(spy.count(), 2);
         qApp->removeEventFilter(&eater);

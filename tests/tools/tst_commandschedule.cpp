@@ -87,14 +87,10 @@ private slots:
         // The clock is read once: the offsets + 30 s are added to the same moment.
         const quint32 first = qFromLittleEndian<quint32>(data.constData() + 2);
         QVERIFY(first >= before + 40 && first <= after + 40);
-        QByteArray expected = QByteArray::fromHex("0200");
-        for (quint32 time : {first, first - 10}) {
-            expected.resize(expected.size() + 4);
-            qToLittleEndian(time, expected.data() + expected.size() - 4);
-            expected += time == first ? QByteArray::fromHex("800301000700040001000000")
-                                      : QByteArray::fromHex("600a010007000000");
-        }
-        QCOMPARE(data.toHex(), expected.toHex());
+        // Count, then time and message per command; byte-swapped, %08x prints little-endian.
+        QCOMPARE(data.toHex(), QString::asprintf("0200%08x800301000700040001000000%08x600a010007000000",
+                                                 qToBigEndian(first), qToBigEndian(first - 10))
+                                   .toLatin1());
     }
 
     void setTimeAndArrows()
