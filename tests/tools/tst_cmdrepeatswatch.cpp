@@ -28,7 +28,6 @@ private slots:
 
     void loadsInItsOwnWords()
     {
-        QCOMPARE(f->dock->listPath, QStringLiteral("resources/cmd_repeat.txt"));
         const QString path =
             f->write("cmd_repeat.txt", (kOn + "\nMSGID=0X380\n" + kStore).toLatin1());
         MessageLog log;

@@ -1,4 +1,5 @@
 #include "commandschedule.h"
+#include "flightplan.h"
 #include "ostreltablerecord.h"
 #include "support_tools.h"
 
@@ -47,15 +48,14 @@ private slots:
         std::vector<std::unique_ptr<OstrelTableRecord>> records;
         QList<OstrelTableRecord *> list;
         for (int length : lengths) {
-            if (length < 0) { // a row the model holds no record for
-                list << nullptr;
+            list << nullptr; // kept for a row the model holds no record for
+            if (length < 0)
                 continue;
-            }
             records.emplace_back(new OstrelTableRecord);
             QVERIFY(records.back()->fromStr(
                 QStringLiteral("SRC=1, DST=7, MSGID=0x102, DLEN=%1").arg(length), nullptr));
             records.back()->timeToSend = time;
-            list << records.back().get();
+            list.last() = records.back().get();
         }
         QByteArray data;
         if (!message.isEmpty())
@@ -137,11 +137,9 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("good");
         QTest::addColumn<QStringList>("bad");
-        QTest::newRow("third line empty, no time")
-            << (kOn + ", time:5\n" + kStore + "\n\n" + kOn).toLatin1()
-            << QStringList{kOn + " @5", kStore + " @0"} << QStringList();
-        QTest::newRow("time first, leading zeros")
-            << ("time:0042 " + kStore).toLatin1() << QStringList{kStore + " @42"} << QStringList();
+        QTest::newRow("time first, leading zeros; none")
+            << ("time:0042 " + kStore + "\n" + kOn).toLatin1()
+            << QStringList{kStore + " @42", kOn + " @0"} << QStringList();
         QTest::newRow("bad line, time beyond 32 bits, largest time")
             << ("SRC=1\n" + kStore + ", time:4294967296\n" + kOn + ", time:4294967295").toLatin1()
             << QStringList{kOn + " @4294967295"}
@@ -160,6 +158,21 @@ private slots:
         dock->loadScheduleFromFile(path);
         QCOMPARE(log.seen, expected << "finished loading");
         QCOMPARE(linesOf(schedule, true), good);
+    }
+
+    void flightPlanUnreadableFileSaysSo()
+    {
+        // The dialog offers existing files only; one may go before it opens.
+        FlightPlan plan(QStringLiteral("Flight Plan"));
+        QString box;
+        QTimer::singleShot(0, [&box] {
+            auto *m = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(m);
+            box = m->windowTitle() + ": " + m->text();
+            m->accept();
+        });
+        plan.loadPlanFromFile(QStringLiteral(VELKARO_BINARY_DIR "/no-such-plan.xml"));
+        QCOMPARE(box, QStringLiteral("Unable to open file.: No such file or directory"));
     }
 };
 

@@ -1,9 +1,13 @@
+#include "commandschedule.h"
 #include "ostrelqueswatch.h"
 #include "ostreltablerecord.h"
 #include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace
 {
@@ -18,6 +22,42 @@ QStringList commands(const QList<int> &masks)
     return lines;
 }
 
+// Runs `fn` with files limited to `bytes`: writes past it fail as on a full disk.
+void withFileSizeLimit(rlim_t bytes, const std::function<void()> &fn)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{bytes, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    fn();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Answers the question before a file is replaced with `button`, keeping its
+// first line; a file dialog still open after it is cancelled.
+void answerReplace(QObject *scope, QMessageBox::StandardButton button, QString *asked)
+{
+    auto *timer = new QTimer(scope);
+    QObject::connect(timer, &QTimer::timeout, [button, asked] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            *asked = box->text().section('\n', 0, 0);
+            box->button(button)->click();
+        } else if (qobject_cast<QFileDialog *>(modal) && !asked->isEmpty()) {
+            static_cast<QDialog *>(modal)->reject();
+        }
+    });
+    timer->start(10);
+}
+
 } // namespace
 
 class TestQueueDock : public QObject
@@ -30,6 +70,37 @@ class TestQueueDock : public QObject
     {
         for (int mask = 1; mask <= count; ++mask)
             addCommand(queue, commands({mask})[0]);
+    }
+
+    // A save never replaces the operator's file unasked, and one that cannot
+    // finish keeps the file as it was and says why.
+    template <typename Dock> void saveKeepsTheFile(const QString &name)
+    {
+        CommandDock<Dock> d;
+        addCommand(&d.table, kOn, 40);
+        const QByteArray old = "the file as it was\n";
+        const QString path = d.write(name, old);
+        QString asked;
+        {
+            // "plan" typed beside "plan.que": the question names "plan.que".
+            QObject scope;
+            answerReplace(&scope, QMessageBox::No, &asked);
+            answerFileDialog(path.chopped(4));
+            d.dock->slotBtnSavePressed();
+        }
+        QCOMPARE(asked, name + " already exists.");
+        QCOMPARE(contentOf(path), old);
+
+        QObject scope;
+        asked.clear();
+        answerReplace(&scope, QMessageBox::Yes, &asked);
+        answerFileDialog(path);
+        QTest::ignoreMessage(
+            QtCriticalMsg,
+            QRegularExpression("^Error writing to " + QRegularExpression::escape(path) + "\n.+"));
+        withFileSizeLimit(8, [&] { d.dock->slotBtnSavePressed(); });
+        QCOMPARE(contentOf(path), old);
+        QCOMPARE(QDir(d.dir.path()).entryList(QDir::Files), QStringList(name));
     }
 
 private slots:
@@ -193,6 +264,8 @@ private slots:
         f->dock->openMenu->actions().last()->trigger();
         QCOMPARE(log.seen.value(0), "Loading queue from file " + f->dir.filePath("q/deep/b&c.que"));
     }
+    void queueSaveKeepsTheFile() { saveKeepsTheFile<OstrelQueSwatch>("plan.que"); }
+    void scheduleSaveKeepsTheFile() { saveKeepsTheFile<CommandSchedule>("pass.sch"); }
 };
 
 QTEST_MAIN(TestQueueDock)
