@@ -8,10 +8,8 @@
 
 #include <QPointer>
 #include <QTemporaryDir>
-#include <memory>
 
 class QTableView;
-class QWidget;
 
 // Two commands of the sample power switch: channels_on and threshold_store.
 const QString kOn = QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:01000000");
@@ -44,8 +42,7 @@ struct HandMadePacket {
 // Writes `bytes` at `path`, making its folders; empty on failure.
 QString writeFile(const QString &path, const QByteArray &bytes);
 
-// A command dock over a table model of the sample satellite, with a folder
-// of its own for files.
+// A command dock over a table model of the sample satellite, with its own folder.
 template <typename Dock> struct CommandDock {
     SampleModels models;
     OstrelTableModel table{models.treeModel.get()};
@@ -70,17 +67,14 @@ void answerFileDialog(const QString &path, QString *seen = nullptr);
 void selectRows(QTableView *view, const QList<int> &rows);
 QList<int> selectedRows(QTableView *view);
 
-// The message as it travels on the AX.25 payload: msg_id, src, dst and
-// length as little-endian 16-bit values, then the data.
+// The AX.25 payload: msg_id, src, dst and length as little-endian 16 bits, data.
 QByteArray payloadOf(const ostrel_message &msg);
 
 // A received power switch telemetry message (0x480 from 7 to 1).
 void receive(OstrelTableModel *model, quint8 first = 0x0F);
 
-// A key held through three repeats as X11 gives them to an idle client (a
-// release and a press at one time, none flagged), then struck again half a
-// second after its release: two presses by hand. Each event goes to w, or to
-// the widget that has the focus at that moment when w is null.
+// A key held through three repeats as X11 sends them (release and press at one
+// time, unflagged), then struck again: two presses by hand. To w, or the focus.
 void holdThenTap(QWidget *w, int key);
 
 // Every message that reaches the handler while it lives, in order.

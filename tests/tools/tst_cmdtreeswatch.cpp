@@ -36,17 +36,10 @@ private slots:
         const QModelIndex shown = row(filterShownHidden[1]);
         QVERIFY(!row(filterShownHidden[2]).isValid());
         QVERIFY(shown.isValid() && dock->treeView->isExpanded(shown)); // a filter opens the tree
-    }
-    void clearing()
-    {
-        dock->filterEdit->setText(QStringLiteral("psw"));
-        QTest::mouseClick(dock->clearFilterButton, Qt::LeftButton);
+        QTest::keyClick(dock, Qt::Key_Escape);
         const QModelIndex device = row(QStringLiteral("7 PSW (psw16)"));
         QVERIFY(dock->filterEdit->text().isEmpty() && !dock->treeView->isExpanded(device) &&
                 dock->treeView->isExpanded(device.parent())); // back to depth 2
-        dock->filterEdit->setText(QStringLiteral("x"));
-        QTest::keyClick(dock, Qt::Key_Escape);
-        QCOMPARE(dock->filterEdit->text(), QString());
     }
     void pickingAndSending()
     {

@@ -29,9 +29,7 @@ private slots:
     // The end of the dock's paint interval, which shows what came within it.
     void tick()
     {
-        auto *timer = dock->findChild<QTimer *>(QStringLiteral("paintTimer"));
-        QVERIFY(timer);
-        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+        QVERIFY(QMetaObject::invokeMethod(dock->findChild<QTimer *>("paintTimer"), "timeout"));
     }
     void cleanup()
     {
