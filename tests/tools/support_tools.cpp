@@ -1,6 +1,5 @@
 #include "support_tools.h"
 
-#include "ostreltablerecord.h"
 
 #include <QtTest>
 #include <QtWidgets>

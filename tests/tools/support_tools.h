@@ -3,6 +3,7 @@
 
 #include "ostreldatamodel.h"
 #include "ostreltablemodel.h"
+#include "ostreltablerecord.h"
 #include "treeitem.h"
 #include "treemodel.h"
 

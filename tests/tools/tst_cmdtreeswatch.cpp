@@ -73,6 +73,7 @@ private slots:
 
         // A device the map gives no bus address: its packets cannot be commanded.
         models->node(0x7, 0x380)->deviceTag.devAddress = 0;
+        sel->clear();
         sel->select(row(QStringLiteral("7-380 channels_on")), QItemSelectionModel::ClearAndSelect);
         QTest::keyClick(dock, Qt::Key_Return);
         QCOMPARE(picked.count(), 2);

@@ -1,6 +1,5 @@
 #include "commandschedule.h"
 #include "flightplan.h"
-#include "ostreltablerecord.h"
 #include "support_tools.h"
 
 #include <QtTest>

@@ -1,5 +1,4 @@
 #include "ostrelfieldscolorswatch.h"
-#include "ostreltablerecord.h"
 #include "packeteditlayout.h"
 #include "support_tools.h"
 

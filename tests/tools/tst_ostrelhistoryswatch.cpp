@@ -1,6 +1,5 @@
 #include "ostrelhexswatch.h"
 #include "ostrelhistoryswatch.h"
-#include "ostreltablerecord.h"
 #include "support_tools.h"
 
 #include <QtTest>

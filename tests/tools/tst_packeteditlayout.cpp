@@ -1,4 +1,3 @@
-#include "ostreltablerecord.h"
 #include "packeteditlayout.h"
 #include "support_tools.h"
 
