@@ -7,9 +7,7 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
-#include <csignal>
 #include <cstdio>
-#include <sys/resource.h>
 #include <unistd.h>
 
 QString captureStdout(const std::function<void()> &fn)
@@ -28,21 +26,7 @@ QString captureStdout(const std::function<void()> &fn)
     return QString::fromUtf8(tmp.readAll());
 }
 
-void withFileSizeLimit(qint64 bytes, const std::function<void()> &fn)
-{
-    rlimit saved{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    // Past the limit the kernel raises SIGXFSZ; ignored, the write fails.
-    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = rlim_t(bytes);
-    setrlimit(RLIMIT_FSIZE, &small);
-    fn();
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
+static bool writeFile(const QString &path, const QByteArray &content)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
@@ -72,26 +56,23 @@ QByteArray device(const char *model, const QByteArray &body)
 namespace
 {
 
-const char kDevices[] = R"(<Devices><Device><DevModel>psw_t</DevModel>
- <Packet><PacType>command</PacType><PacId>0x380</PacId><PacName>set_ports</PacName>
-  <DataLen>4</DataLen><Field><FldType>uint</FldType><FldOffset>0</FldOffset><FldLen>32</FldLen>
-  <FldEdit>YES</FldEdit><FldName>mask</FldName><FldValue>0x0</FldValue></Field></Packet>
- <Packet><PacType>datain</PacType><PacId>0x480</PacId><PacName>state</PacName><DataLen>4</DataLen>
-  <Field><FldType>uint</FldType><FldOffset>0</FldOffset><FldLen>16</FldLen>
-   <FldName>volts</FldName><FldValue>0</FldValue></Field>
-  <Field><FldType>int</FldType><FldOffset>16</FldOffset><FldLen>16</FldLen>
-   <FldByteOrder>BE</FldByteOrder><FldName>temp</FldName><FldValue>0</FldValue></Field></Packet>
-</Device><Device><DevModel>cam_t</DevModel>
- <Packet><PacType>datain</PacType><PacId>0x500</PacId><PacName>frame</PacName><DataLen>1</DataLen>
-  <Field><FldType>uint</FldType><FldOffset>0</FldOffset><FldLen>8</FldLen>
-   <FldName>n</FldName><FldValue>0</FldValue></Field></Packet>
-</Device></Devices>)";
+const char kDevices[] = R"(<Devices><Device><DevModel>psw_t</DevModel><Packet>
+ <PacType>command</PacType><PacId>0x380</PacId><PacName>set_ports</PacName><DataLen>4</DataLen>
+ <Field><FldType>uint</FldType><FldOffset>0</FldOffset><FldLen>32</FldLen><FldEdit>YES</FldEdit>
+ <FldName>mask</FldName><FldValue>0x0</FldValue></Field></Packet><Packet><PacType>datain</PacType>
+ <PacId>0x480</PacId><PacName>state</PacName><DataLen>4</DataLen><Field><FldType>uint</FldType>
+ <FldOffset>0</FldOffset><FldLen>16</FldLen><FldName>volts</FldName><FldValue>0</FldValue></Field>
+ <Field><FldType>int</FldType><FldOffset>16</FldOffset><FldLen>16</FldLen>
+ <FldByteOrder>BE</FldByteOrder><FldName>temp</FldName><FldValue>0</FldValue></Field></Packet>
+ </Device><Device><DevModel>cam_t</DevModel><Packet><PacType>datain</PacType><PacId>0x500</PacId>
+ <PacName>frame</PacName><DataLen>1</DataLen><Field><FldType>uint</FldType>
+ <FldOffset>0</FldOffset><FldLen>8</FldLen><FldName>n</FldName><FldValue>0</FldValue></Field>
+ </Packet></Device></Devices>)";
 
-const char kMap[] = R"(<Zedorir><ZedorirName>Sat</ZedorirName><CenterAddr>1</CenterAddr>
- <System><SysName>Power</SysName><Module><ModName>Main</ModName>
-  <Device><DevName>psw</DevName><DevAddress>7</DevAddress><DevModel>psw_t</DevModel></Device>
-  <Device><DevName>cam</DevName><DevAddress>9</DevAddress><DevModel>cam_t</DevModel></Device>
- </Module></System></Zedorir>)";
+const char kMap[] = R"(<Zedorir><ZedorirName>Sat</ZedorirName><CenterAddr>1</CenterAddr><System>
+ <SysName>Power</SysName><Module><ModName>Main</ModName><Device><DevName>psw</DevName>
+ <DevAddress>7</DevAddress><DevModel>psw_t</DevModel></Device><Device><DevName>cam</DevName>
+ <DevAddress>9</DevAddress><DevModel>cam_t</DevModel></Device></Module></System></Zedorir>)";
 
 } // namespace
 

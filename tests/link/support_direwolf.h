@@ -11,22 +11,20 @@
 #include <memory>
 
 // Two direwolf modems joined into a radio link: each reads received audio from
-// standard input and writes transmit audio through a private ALSA "file"
-// device, piped into the other with silence in between so each receiver hears
-// a continuous signal. Each takes AGWPE and KISS clients on 127.0.0.1.
+// standard input and writes transmit audio to a raw file through ALSA, which is
+// piped into the other with silence in between so each receiver hears a
+// continuous signal. Each takes AGWPE and KISS clients on 127.0.0.1.
 class DirewolfLink : public QObject
 {
 public:
     int agwPort[2] = {0, 0}, kissPort[2] = {0, 0};
-    QString errorString;
 
     ~DirewolfLink() override { stop(); }
 
-    // False, with the reason in errorString, when the modems are not ready in time.
-    bool start()
+    // What the modems said when they are not ready in time; empty once they are.
+    QString start()
     {
         QString alsa = "pcm.nullout {\n type null\n}\n";
-        bool written = true;
         for (int i = 0; i < 2; ++i) {
             QTcpServer probe[2];
             for (QTcpServer &p : probe)
@@ -37,20 +35,17 @@ public:
                             " format \"raw\"\n}\n")
                         .arg(i)
                         .arg(path(i, ".raw"));
-            written = written && write(path(i, ".raw"), "") &&
-                      write(path(i, ".conf"),
-                            QString("ADEVICE stdin tx%1\nARATE 48000\nACHANNELS 1\nCHANNEL 0\n"
-                                    "MYCALL QZ9XK-%2\nMODEM 9600\nTXDELAY 10\nTXTAIL 5\nDWAIT 0\n"
-                                    "SLOTTIME 1\nPERSIST 255\nAGWPORT %3\nKISSPORT %4\n")
-                                .arg(i)
-                                .arg(i + 5)
-                                .arg(agwPort[i])
-                                .arg(kissPort[i]));
+            write(path(i, ".raw"), "");
+            write(path(i, ".conf"),
+                  QString("ADEVICE stdin tx%1\nARATE 48000\nACHANNELS 1\nCHANNEL 0\nMYCALL "
+                          "QZ9XK-%2\nMODEM 9600\nTXDELAY 10\nTXTAIL 5\nDWAIT 0\nSLOTTIME 1\n"
+                          "PERSIST 255\nAGWPORT %3\nKISSPORT %4\n")
+                      .arg(i)
+                      .arg(i + 5)
+                      .arg(agwPort[i])
+                      .arg(kissPort[i]));
         }
-        if (!written || !write(m_dir.filePath("alsa.conf"), alsa)) {
-            errorString = "cannot write the modem files in " + m_dir.path();
-            return false;
-        }
+        write(m_dir.filePath("alsa.conf"), alsa);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("ALSA_CONFIG_PATH", m_dir.filePath("alsa.conf"));
         for (int i = 0; i < 2; ++i) {
@@ -58,14 +53,9 @@ public:
             p->setProcessEnvironment(env);
             p->setWorkingDirectory(m_dir.path());
             p->setProcessChannelMode(QProcess::MergedChannels);
-            connect(p, &QProcess::readyReadStandardOutput, this, [this, i, p]() {
-                m_output[i] += QString::fromLocal8Bit(p->readAllStandardOutput());
-            });
+            connect(p, &QProcess::readyReadStandardOutput, this,
+                    [this, i, p]() { m_output[i] += p->readAllStandardOutput(); });
             p->start("direwolf", {"-c", path(i, ".conf"), "-r", "48000", "-t", "0", "-"});
-            if (!p->waitForStarted(5000)) {
-                errorString = "direwolf does not start: " + p->errorString();
-                return false;
-            }
         }
         connect(&m_pump, &QTimer::timeout, this, &DirewolfLink::pumpAudio);
         m_clock.start();
@@ -79,9 +69,7 @@ public:
                 return true;
             },
             15000);
-        errorString =
-            ready ? QString() : "direwolf not ready:\n" + m_output[0] + "\n" + m_output[1];
-        return ready;
+        return ready ? QString() : "direwolf not ready:\n" + m_output[0] + "\n" + m_output[1];
     }
 
     void stop()
@@ -92,9 +80,8 @@ public:
                 p->terminate();
                 if (!p->waitForFinished(3000))
                     p->kill();
-                p->waitForFinished(3000);
             }
-            p.reset();
+            p.reset(); // waits for a killed one
         }
     }
 
@@ -122,10 +109,10 @@ private:
     {
         return m_dir.filePath(QLatin1String(modem ? "b" : "a") + QLatin1String(suffix));
     }
-    static bool write(const QString &name, const QString &content)
+    static void write(const QString &name, const QString &content)
     {
         QFile f(name);
-        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content.toUtf8()) >= 0;
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(content.toUtf8()) >= 0);
     }
 
     QTemporaryDir m_dir;

@@ -1,6 +1,7 @@
 #ifndef SUPPORT_LINK_H
 #define SUPPORT_LINK_H
 
+#include "../core/support_fixture.h"
 #include "ostrelconfigdata.h"
 
 #include <QPointer>
@@ -30,23 +31,12 @@ struct ScriptedModem : QObject {
         });
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     }
-    ~ScriptedModem() override
-    {
-        if (client)
-            client->abort();
-    }
     quint16 port() const { return server.serverPort(); }
     void send(const QByteArray &bytes)
     {
         QVERIFY2(client, "no client connected to the scripted modem");
         client->write(bytes);
         client->flush();
-    }
-    void dropClient()
-    {
-        if (client)
-            client->disconnectFromHost();
-        client = nullptr;
     }
 };
 
@@ -102,19 +92,11 @@ inline std::unique_ptr<OstrelConfigData> makeConfig(const QStringList &pairs)
 {
     QString noFile = QStringLiteral("no-such-dir/config.xml");
     auto config = std::make_unique<OstrelConfigData>(&noFile);
-    QList<QByteArray> args{"test"};
-    QVector<char *> argv;
+    QList<QByteArray> args;
     for (const QString &p : pairs)
         args << p.toLatin1();
-    for (QByteArray &a : args)
-        argv << a.data();
-    config->appendFromArgs(argv.size(), argv.data());
+    appendArgs(*config, args);
     return config;
-}
-
-inline QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
 }
 
 #endif // SUPPORT_LINK_H

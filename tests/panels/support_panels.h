@@ -7,19 +7,14 @@
 #include "treeitem.h"
 #include "treemodel.h"
 
-#include <QApplication>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <functional>
 #include <memory>
-#include <vector>
 
 class OstrelFWManager;
 
-// Data rows that are the entries of a table, each named by its `row`; the
-// test fetches the entry's index as "i".
+// One data row "i" per entry of a table, named by the entry's `row`.
 template <class T, size_t N> void addRows(const T (&rows)[N])
 {
     QTest::addColumn<int>("i");
@@ -27,8 +22,7 @@ template <class T, size_t N> void addRows(const T (&rows)[N])
         QTest::newRow(rows[i].row) << int(i);
 }
 
-// The sample descriptions and satellite map from resources/. OBC-A (0x10,
-// base 0x1) has the boot-loader commands; PSW (0x7) has none of them.
+// The sample descriptions: OBC-A (0x10) has the boot-loader commands, PSW (0x7) none.
 struct SampleModels {
     SampleModels();
     OstrelDataModel dataModel;
@@ -52,75 +46,10 @@ QString patternFile(const QTemporaryDir &dir, const QString &name, int size);
 quint32 le32(const QByteArray &bytes, int at);
 QString leHex(quint32 value); // the four little-endian bytes in hex
 
-// Picks a map node in the manager's device popup as the operator would;
-// false when the popup does not show it.
+// Picks a map node in the manager's device popup; false when it is not shown.
 bool pickDevice(OstrelFWManager *manager, TreeItem *node);
 
-// Takes over every record a panel emits on recordReady.
-class CommandCatcher
-{
-public:
-    template <class Panel> explicit CommandCatcher(Panel *panel)
-    {
-        QObject::connect(panel, &Panel::recordReady, &context,
-                         [this](OstrelTableRecord *record) { records.emplace_back(record); });
-    }
-    std::vector<std::unique_ptr<OstrelTableRecord>> records;
-
-private:
-    QObject context;
-};
-
-// A record's message as "0x380 1->7 [4] 01000000": id, source, destination,
-// length and data.
+// A record's message as "0x380 1->7 [4] 01000000": id, source->destination, length, data.
 QString messageOf(const OstrelTableRecord &record);
-
-// A command of a panel: the button, its slot, the value of the spin box
-// beside the button (the other spin boxes hold 1999) and the message.
-struct CommandRow {
-    const char *row, *button, *slot;
-    int value;
-    const char *message;
-};
-// Starts the slot by name, then clicks the button: each sends the message once.
-void checkCommand(QWidget *panel, CommandCatcher &sent, const CommandRow &command);
-
-// Unconnected, the panel frees its records (the sanitizer build fails on a
-// leak); connected, the history model takes the record over and sends it.
-template <class Panel>
-void checkRecordOwnership(Panel *panel, TreeModel *tree, void (Panel::*send)(),
-                          const QString &message)
-{
-    for (QPushButton *b : panel->template findChildren<QPushButton *>())
-        QTest::mouseClick(b, Qt::LeftButton);
-    panel->setTreeModel(tree);
-    OstrelTableModel history(tree);
-    QObject::connect(panel, &Panel::recordReady, &history, &OstrelTableModel::slotInsertFromQue);
-    QSignalSpy sending(&history, &OstrelTableModel::signalSendFromHistory);
-    (panel->*send)();
-    QCOMPARE(history.rowCount(), 1);
-    QCOMPARE(sending.count(), 1);
-    QCOMPARE(sending.at(0).at(0).value<OstrelTableRecord *>(), history.itemAtRow(0));
-    QCOMPARE(messageOf(*history.itemAtRow(0)), message);
-}
-
-// Shows a record on a fresh panel, then opens the panel; returns its value
-// edits that hold text as "name=text name=text". `input` is hex bytes from `src` decoded with the
-// sample descriptions, or field values "1=3 4=5" of a record of packet
-// `name` (none: of no described packet).
-QString shownBy(QWidget *panel, const std::function<void(OstrelTableRecord *)> &display,
-                TreeModel *tree, quint16 id, quint16 src, const QString &name,
-                const QString &input);
-
-// Checks one form object: the only one of its name, its class (that of the
-// name's prefix: "spinBox_3" is a QSpinBox), parent, place among the
-// parent's children, rectangle (unless null), grid cell "row,column
-// rowsxcolumns" (unless empty) and text: a box's title, a button's or
-// label's text (", wrapped" with word wrap), a spin box's range "0..2000".
-void checkFormObject(QWidget *panel, const QString &name, const QString &parentName, int order,
-                     const QRect &rect, const QString &cell, const QString &text);
-// The number of the form's own widgets (not Qt's inner ones) of each class
-// that `expected` counts.
-QMap<QString, int> formObjectCounts(QWidget *panel, const QMap<QString, int> &expected);
 
 #endif // SUPPORT_PANELS_H

@@ -1,8 +1,6 @@
-// A whole firmware upload over the radio link: the manager sends through
-// the history model, the exchange interface and a KISS-over-TCP reader to a
-// simulated boot loader on 127.0.0.1, which writes every block it takes into
-// an image and answers with 0xAA03 - except that it loses some blocks and
-// answers, and repeats or mixes up others, as a real radio path does.
+// A whole firmware upload through the history, the exchange interface and a
+// KISS-over-TCP reader to a boot loader simulated on 127.0.0.1, which loses,
+// repeats and mixes up some blocks and answers as a radio path does.
 
 #include "ax25_connector.h"
 #include "crc32.h"
@@ -23,13 +21,6 @@ namespace
 {
 
 constexpr quint32 kImageBase = 0x08008000;
-
-template <class T> QByteArray le(T v)
-{
-    QByteArray bytes(sizeof(T), '\0');
-    qToLittleEndian(v, bytes.data());
-    return bytes;
-}
 
 // The boot loader of OBC-A behind its modem.
 struct SimulatedDevice : QObject {
@@ -52,11 +43,6 @@ struct SimulatedDevice : QObject {
         });
         QVERIFY(server.listen(QHostAddress::LocalHost, 0));
     }
-    ~SimulatedDevice() override
-    {
-        if (link)
-            link->abort();
-    }
 
     void take(const QByteArray &bytes)
     {
@@ -67,9 +53,8 @@ struct SimulatedDevice : QObject {
                 handle(m.msg_id, QByteArray(reinterpret_cast<const char *>(m.data), m.length));
     }
 
-    // Erase and burn are answered at once, the blocks (address, size and
-    // block, or address and 64 bytes) once written; the boot loader entry
-    // is never answered.
+    // Erase and burn are answered at once, blocks once written, the boot
+    // loader entry never.
     void handle(quint16 id, const QByteArray &data)
     {
         received << id;
@@ -111,10 +96,10 @@ struct SimulatedDevice : QObject {
 
     void ack(quint32 address)
     {
-        const QByteArray payload = le<quint16>(0xAA03) + le<quint16>(0x10) + le<quint16>(0x1) +
-                                   le<quint16>(5) + le(address) + QByteArray(1, '\0');
+        // 0xAA03 from 0x10 to 0x1, 5 bytes: the address and a status.
         QByteArray frame =
-            QByteArray(1, char(KISS::FEND)) + AX25_interface::ax25HeaderBytes() + payload;
+            char(KISS::FEND) + AX25_interface::ax25HeaderBytes() +
+            QByteArray::fromHex("03aa100001000500" + leHex(address).toLatin1() + "00");
         KISS::escape(frame, 2);
         frame.append(char(KISS::FEND));
         if (link)
@@ -150,8 +135,7 @@ private slots:
                 &OstrelExchangeInterface::can_send_from_que);
         connect(&exchange, &OstrelExchangeInterface::ostrel_RX_message, &history,
                 &OstrelTableModel::slotNewFromOstrel);
-        // As the shell routes them: the bytes travel in the array, the
-        // message itself keeps no buffer.
+        // As the shell routes them: the bytes in the array, none in the message.
         ostrelSetRxRoute([&exchange](tag_ostrel_message *msg) {
             const QByteArray bytes(reinterpret_cast<const char *>(msg->data), msg->length);
             tag_ostrel_message header = *msg;

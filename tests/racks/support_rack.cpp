@@ -33,14 +33,6 @@ QByteArray feeders(std::initializer_list<int> ports)
     return b;
 }
 
-QStringList actionTexts(const QMenu *menu)
-{
-    QStringList texts;
-    for (const QAction *a : menu->actions())
-        texts << (a->isSeparator() ? QStringLiteral("|") : a->text());
-    return texts;
-}
-
 QAction *actionNamed(const QMenu *menu, const QString &text)
 {
     for (QAction *a : menu->actions())
@@ -62,13 +54,10 @@ void onNextModal(const std::function<void(QWidget *)> &answer)
     });
 }
 
-QString answerInput(const std::function<void()> &ask, const QString &text)
+void answerInput(const std::function<void()> &ask, const QString &text)
 {
-    QString asked;
-    onNextModal([&asked, text](QWidget *w) {
+    onNextModal([text](QWidget *w) {
         auto *input = qobject_cast<QInputDialog *>(w);
-        if (input)
-            asked = input->windowTitle() + '|' + input->labelText() + '|' + input->textValue();
         if (input && !text.isNull()) {
             input->setTextValue(text);
             input->accept();
@@ -77,7 +66,6 @@ QString answerInput(const std::function<void()> &ask, const QString &text)
         }
     });
     ask();
-    return asked;
 }
 
 QStringList MessageLog::take(const QString &fileName)

@@ -3,12 +3,10 @@
 
 #include "ostreldatamodel.h"
 #include "ostreltablerecord.h"
-#include "treeitem.h"
 #include "treemodel.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -21,29 +19,29 @@ struct RackSamples {
     TreeItem *node(uint devAddr, uint msgId) const { return treeModel->findDevMsg(devAddr, msgId); }
 };
 
-// A telemetry record from the power switch (device 7), decoded by the
-// record code, stamped `ms` milliseconds since the epoch.
+// A decoded telemetry record of the power switch (device 7) stamped `ms`.
 std::unique_ptr<OstrelTableRecord> pswRecord(TreeModel *tree, quint16 msgId, const QByteArray &data,
                                              qint64 ms);
 
 // feeders_state (0x480) with port n's bit set for each n in `ports`.
 QByteArray feeders(std::initializer_list<int> ports);
 
-QStringList actionTexts(const QMenu *menu);
 QAction *actionNamed(const QMenu *menu, const QString &text);
 
 // Runs `answer` on the next modal dialog or popup once the caller blocks in it.
 void onNextModal(const std::function<void(QWidget *)> &answer);
 
-// Answers the input dialog that `ask` opens with `text` (cancels it when
-// null); returns its title, label and prefilled text joined by '|'.
-QString answerInput(const std::function<void()> &ask, const QString &text);
+// Answers the input dialog that `ask` opens with `text` (cancels it when null).
+void answerInput(const std::function<void()> &ask, const QString &text);
 
-// Every message that passes the handler while alive, as "C text" (critical),
-// "W text" (warning) or "D text" (debug and info).
+// Every message while alive, as "C text", "W text" or "D text" (debug, info).
 struct MessageLog {
     MessageLog() { previous = qInstallMessageHandler(collect); }
-    ~MessageLog() { qInstallMessageHandler(previous); }
+    ~MessageLog()
+    {
+        qInstallMessageHandler(previous);
+        lines.clear();
+    }
     MessageLog(const MessageLog &) = delete;
     MessageLog &operator=(const MessageLog &) = delete;
     // The messages so far, with `fileName` written as F; forgets them.

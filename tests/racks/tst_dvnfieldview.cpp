@@ -56,20 +56,15 @@ private slots:
         const int i = OstrelFieldRecord::TypeInt, u = OstrelFieldRecord::TypeUInt,
                   d = OstrelFieldRecord::TypeDouble, b = OstrelFieldRecord::TypeBit;
         const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("double to two decimals") << d << false << QVariant(3.14159) << "3.14";
-        QTest::newRow("half away from zero") << d << false << QVariant(-0.125) << "-0.13";
+        QTest::newRow("double to two decimals") << d << false << QVariant(-0.125) << "-0.13";
         QTest::newRow("float six digits")
             << int(OstrelFieldRecord::TypeFloat) << false << QVariant(1234567.0f) << "1.23457e+06";
         QTest::newRow("decimal int million") << i << false << QVariant(2500000) << "2.5e+06";
-        QTest::newRow("hex int negative") << i << true << QVariant(-5) << "-0x5";
-        QTest::newRow("hex int million") << i << true << QVariant(2500000) << "0x2625a0";
         QTest::newRow("hex int minus million") << i << true << QVariant(-1000000) << "-0xf4240";
         QTest::newRow("hex uint large") << u << true << QVariant(4000000000u) << "0xee6b2800";
-        QTest::newRow("infinity") << d << false << QVariant(inf) << "inf";
         QTest::newRow("hex infinity") << i << true << QVariant(-inf) << "-inf";
         QTest::newRow("hex nan") << u << true << QVariant(std::nan("")) << "nan";
-        QTest::newRow("bit set") << b << false << QVariant(true) << "Set";
-        QTest::newRow("bit unset") << b << false << QVariant(false) << "Unset";
+        QTest::newRow("bit") << b << false << QVariant(true) << "Set";
         QTest::newRow("string unchanged") << int(OstrelFieldRecord::TypeString) << false
                                           << QVariant(QStringLiteral(" a 1.005 ")) << " a 1.005 ";
     }
@@ -86,48 +81,27 @@ private slots:
         QCOMPARE(watch.text(), shown);
     }
 
-    void takesOnlyItsOwnMessageDeviceAndField()
-    {
-        WatchedMessage msg(OstrelFieldRecord::TypeInt, false);
-        DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
-        watch.slotNewData(record(0x481, 7, msg.fieldId, 1).get()); // other message
-        watch.slotNewData(record(0x480, 8, msg.fieldId, 2).get()); // other sender
-        watch.slotNewData(record(0x480, 7, 0, 3).get());           // without the field
-        watch.slotNewData(nullptr);
-        watch.showPending();
-        QCOMPARE(watch.text(), QString());
-        watch.slotNewData(record(0x480, 7, msg.fieldId, 12).get());
-        watch.showPending();
-        QCOMPARE(watch.text(), QStringLiteral("12"));
-    }
-    void repeatedValueKeepsTheOperatorsSelection()
-    {
-        WatchedMessage msg(OstrelFieldRecord::TypeInt, false);
-        DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
-        const auto same = record(0x480, 7, msg.fieldId, 12);
-        watch.slotNewData(same.get());
-        watch.showPending();
-        watch.selectAll();
-        watch.slotNewData(same.get());
-        watch.showPending();
-        QCOMPARE(watch.selectedText(), QStringLiteral("12"));
-        watch.slotNewData(record(0x480, 7, msg.fieldId, 13).get());
-        watch.showPending();
-        QCOMPARE(watch.text(), QStringLiteral("13"));
-    }
-    void showsOnlyTheNewestValueOnItsTick()
+    void showsOnlyItsOwnNewestValueOnItsTick()
     {
         WatchedMessage msg(OstrelFieldRecord::TypeInt, false);
         DvnFieldView watch(&msg.item, msg.fieldId, nullptr);
         QSignalSpy written(&watch, &QLineEdit::textChanged);
-        for (int v = 1; v <= 50; ++v)
+        for (int v = 1; v <= 12; ++v)
             watch.slotNewData(record(0x480, 7, msg.fieldId, v).get());
-        watch.slotNewData(record(0x480, 8, msg.fieldId, 99).get()); // not its device
+        watch.slotNewData(record(0x481, 7, msg.fieldId, 1).get()); // other message
+        watch.slotNewData(record(0x480, 8, msg.fieldId, 2).get()); // other sender
+        watch.slotNewData(record(0x480, 7, 0, 3).get());           // without the field
+        watch.slotNewData(nullptr);
         QCOMPARE(written.count(), 0);
         watch.showPending();
-        watch.showPending(); // nothing new since
+        QCOMPARE(watch.text(), QStringLiteral("12"));
+        // The same value again is not written: the operator's selection stays.
+        watch.selectAll();
+        watch.slotNewData(record(0x480, 7, msg.fieldId, 12).get());
+        watch.showPending();
+        watch.showPending();
+        QCOMPARE(watch.selectedText(), QStringLiteral("12"));
         QCOMPARE(written.count(), 1);
-        QCOMPARE(watch.text(), QStringLiteral("50"));
     }
 };
 

@@ -1,8 +1,10 @@
 #include "support_tools.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QWidget>
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <algorithm>
 
 SampleModels::SampleModels()
 {
@@ -21,7 +23,6 @@ HandMadePacket::HandMadePacket(quint32 id, int dataLen, const QList<FieldDef> &f
         auto *field = packet->insertField(new OstrelFieldRecord);
         field->type = def.type;
         field->name = QString::fromLatin1(def.name);
-        field->desc = QStringLiteral("about ") + field->name;
         field->bitLen = def.bitLen;
         field->bitOffset = offset;
         offset += def.bitLen;
@@ -35,6 +36,63 @@ HandMadePacket::HandMadePacket(quint32 id, int dataLen, const QList<FieldDef> &f
     node->deviceTag.baseAddress = 0x1;
     node->deviceTag.devAddress = 0x2A;
     root.appendChild(node);
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() ? path : QString();
+}
+
+void addCommand(OstrelTableModel *model, const QString &line, unsigned int time)
+{
+    OstrelTableRecord rec;
+    QVERIFY(rec.fromStr(line, model->descriptorModelGet()));
+    rec.timeToSend = time;
+    model->slotUpdateFromCmdEditor(&rec);
+}
+
+QStringList linesOf(OstrelTableModel *model, bool withTime)
+{
+    QStringList lines;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        OstrelTableRecord *rec = model->itemAtRow(unsigned(row));
+        lines << rec->toStr() + (withTime ? " @" + QString::number(rec->timeToSend) : QString());
+    }
+    return lines;
+}
+
+void answerFileDialog(const QString &path, QString *seen)
+{
+    QTimer::singleShot(0, [path, seen] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        if (seen)
+            *seen = dialog->windowTitle() + " | " + dialog->directory().absolutePath() + " | " +
+                    dialog->nameFilters().join(';');
+        if (path.isEmpty())
+            return dialog->reject();
+        dialog->selectFile(path);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+}
+
+void selectRows(QTableView *view, const QList<int> &rows)
+{
+    view->clearSelection();
+    for (int row : rows)
+        view->selectionModel()->select(view->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+QList<int> selectedRows(QTableView *view)
+{
+    QList<int> rows;
+    for (const QModelIndex &i : view->selectionModel()->selectedRows())
+        rows << i.row();
+    std::sort(rows.begin(), rows.end());
+    return rows;
 }
 
 QByteArray payloadOf(const ostrel_message &msg)
@@ -64,4 +122,21 @@ void holdThenTap(QWidget *w, int key)
         event.setTimestamp(e.second);
         QCoreApplication::sendEvent(w ? w : QApplication::focusWidget(), &event);
     }
+}
+
+namespace
+{
+QStringList *g_seen = nullptr;
+}
+
+MessageLog::MessageLog()
+{
+    g_seen = &seen;
+    previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { *g_seen << text; });
+}
+
+MessageLog::~MessageLog()
+{
+    qInstallMessageHandler(previous);
 }

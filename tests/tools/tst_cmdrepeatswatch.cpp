@@ -1,6 +1,6 @@
 #include "cmdrepeatswatch.h"
-#include "ostreltablerecord.h"
-#include "support_commands.h"
+#include "keypresseater.h"
+#include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -27,7 +27,6 @@ private slots:
 
     void loadsInItsOwnWords()
     {
-        QCOMPARE(f->dock->listPath, QStringLiteral("resources/cmd_repeat.txt"));
         const QString path =
             f->write("cmd_repeat.txt", (kOn + "\nMSGID=0X380\n" + kStore).toLatin1());
         MessageLog log;
@@ -37,45 +36,44 @@ private slots:
                                         "\"MSGID=0X380\", insertion skipped",
                                         "finished loading"}));
         QCOMPARE(linesOf(&f->table), (QStringList{kOn, kStore}));
-        QCOMPARE(f->table.itemAtRow(1)->status, unsigned(OstrelTableRecord::Ready));
     }
 
-    void idsAndCopies()
+    void sendsCopies()
     {
+        MessageLog log;
+        f->dock->slotRepeatLastCommand(); // an empty list repeats nothing
+        f->dock->slotBtnSendPressed();
+        QVERIFY(sent.isEmpty() && log.seen.isEmpty());
+
         addCommand(&f->table, kOn);
         addCommand(&f->table, kStore);
-        QCOMPARE(f->table.itemAtRow(0)->recordId, 1000000u);
-        QCOMPARE(f->table.itemAtRow(1)->recordId, 1000001u);
-
         f->dock->tableView->selectRow(1);
         QTest::mouseClick(f->dock->sendButton, Qt::LeftButton);
-        QTest::keyClick(f->dock->tableView, Qt::Key_Return);
         QTest::keyClick(f->dock->tableView, Qt::Key_Enter);
-        holdThenTap(f->dock->tableView, Qt::Key_Return);
-        QCOMPARE(sent.size(), 5);
-        QVERIFY(sent.at(0) != sent.at(1) && sent.at(1) != sent.at(2));
+        holdThenTap(f->dock->tableView, Qt::Key_Return); // sends twice, not once per repeat
+        QCOMPARE(sent.size(), 4);
         for (OstrelTableRecord *rec : sent) {
             QCOMPARE(rec->toStr(), kStore);
             QVERIFY(rec != f->table.itemAtRow(1));
         }
-        QCOMPARE(f->table.rowCount(), 2);
-
-        QTest::ignoreMessage(QtDebugMsg, "Repeat command: channels_on");
         f->dock->slotRepeatLastCommand();
-        QCOMPARE(sent.size(), 6);
         QCOMPARE(sent.last()->toStr(), kOn);
-        QTest::keyClick(f->dock->tableView, Qt::Key_Delete); // the list has no delete key
         QCOMPARE(f->table.rowCount(), 2);
-        QVERIFY(!f->dock->actionShow->icon().isNull());
     }
 
-    void emptyListRepeatsNothing()
+    void backquoteIsSwallowedEverywhere()
     {
-        MessageLog log;
-        f->dock->slotRepeatLastCommand();
-        f->dock->slotBtnSendPressed();
-        QVERIFY(sent.isEmpty());
-        QCOMPARE(log.seen, QStringList());
+        KeyPressEater eater;
+        qApp->installEventFilter(&eater);
+        QSignalSpy spy(&eater, &KeyPressEater::signalKeyRepeatLast);
+        QLineEdit edit;
+        edit.show();
+        QTest::keyClicks(&edit, QStringLiteral("a'A~\"")); // other keys pass, shifted or not
+        QTest::keyClick(&edit, Qt::Key_QuoteLeft);
+        QTest::keyClick(&edit, Qt::Key_QuoteLeft, Qt::ControlModifier);
+        QCOMPARE(edit.text(), QStringLiteral("a'A~\""));
+        QCOMPARE(spy.count(), 2);
+        qApp->removeEventFilter(&eater);
     }
 };
 

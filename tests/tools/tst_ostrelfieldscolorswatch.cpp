@@ -1,15 +1,9 @@
-#include "cmdtreeswatch.h"
 #include "ostrelfieldscolorswatch.h"
-#include "ostrelhexswatch.h"
-#include "ostrelhistoryswatch.h"
-#include "ostreltablerecord.h"
 #include "packeteditlayout.h"
-#include "support_commands.h"
+#include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>
-
-static const QByteArray powerOn = QByteArray::fromHex("800301000700040001000000");
 
 class TestFieldEditor : public QObject
 {
@@ -20,17 +14,6 @@ class TestFieldEditor : public QObject
     OstrelFieldsColorSwatch *dock = nullptr;
     QList<QByteArray> sent;
 
-    QLineEdit *fieldEdit(uint num) const
-    {
-        return qobject_cast<QLineEdit *>(dock->layout->fieldEditors.value(num));
-    }
-    QStringList header() const
-    {
-        return {dock->firstLabel->text(),      dock->firstAddressEdit->text(),
-                dock->secondLabel->text(),     dock->secondAddressEdit->text(),
-                dock->msgIdEdit->text(),       dock->headerGroup->title(),
-                dock->descriptionLabel->text()};
-    }
     // Reads what is handed over during the emission, while it is still valid.
     void listen()
     {
@@ -45,20 +28,14 @@ class TestFieldEditor : public QObject
                 });
     }
     // The text of a field's editor; with `text`, typed into it first.
-    QString typed(uint num, const QString *text = nullptr) const
+    QString typed(uint num, const QString &text = QString()) const
     {
         QWidget *editor = dock->layout->fieldEditors.value(num);
-        if (auto *box = qobject_cast<QGroupBox *>(editor))
-            editor = box->findChild<QLineEdit *>();
-        if (auto *edit = qobject_cast<QTextEdit *>(editor)) {
-            if (text)
-                edit->setPlainText(*text);
-            return edit->toPlainText();
-        }
+        if (auto *edit = qobject_cast<QTextEdit *>(editor))
+            return text.isNull() ? edit->toPlainText() : (edit->setPlainText(text), text);
         auto *edit = qobject_cast<QLineEdit *>(editor);
-        if (text)
-            edit->setText(*text);
-        return edit->text();
+        edit = edit ? edit : editor->findChild<QLineEdit *>(); // a file field's box
+        return text.isNull() ? edit->text() : (edit->setText(text), text);
     }
     void showActive()
     {
@@ -89,16 +66,12 @@ private slots:
         delete models;
     }
 
-    void headerAddressesAndTelemetry()
+    void headerAndTelemetry()
     {
         QTest::keyClick(dock, Qt::Key_Return); // nothing loaded yet: nothing sent
-        QVERIFY(!dock->currentRecord);
         TreeItem *node = models->node(0x7, 0x380);
         dock->slotUpdateFromTreeItem(node);
         dock->slotUpdateFromTreeItem(node->parentItem()); // no packet: nothing changes
-        QCOMPARE(header(),
-                 (QStringList{"Device address", "0X7", "Base station address", "0X1", "0X380",
-                              "7-380 channels_on", "Switch the channels of the mask on"}));
         QTest::keyClick(dock, Qt::Key_Return); // nobody takes it: the dock frees it
         QCOMPARE(dock->currentRecord->message.msg_id, quint16(0x380));
 
@@ -108,8 +81,6 @@ private slots:
         QTest::keyClick(dock, Qt::Key_Enter);
         // dst 31, src 0 (text that does not read), the loaded id
         QCOMPARE(sent, QList<QByteArray>{QByteArray::fromHex("800300001f00040001000000")});
-        QCOMPARE(header().mid(0, 4),
-                 (QStringList{"Destination address", "0X1F", "Source address", "0X0"}));
 
         // Telemetry is never sent, whether from the tree or from a received
         // record, whose sender shows where a reply would go.
@@ -117,31 +88,13 @@ private slots:
         QTest::keyClick(dock, Qt::Key_Return);
         receive(history);
         dock->slotUpdateFromTableRecord(history->itemAtRow(history->rowCount() - 1));
-        QCOMPARE(header().mid(0, 5),
-                 (QStringList{"Destination address", "0X7", "Source address", "0X1", "0X480"}));
+        QCOMPARE(dock->firstAddressEdit->text() + " " + dock->secondAddressEdit->text(),
+                 QStringLiteral("0X7 0X1"));
         QTest::keyClick(dock, Qt::Key_Return);
         QCOMPARE(sent.size(), 1);
         history->slotClearTable();
         settle();
         QCOMPARE(dock->currentRecord->message.msg_id, quint16(0x480)); // its own copy
-    }
-
-    void dataFieldRoundTripsWithHistoryOff()
-    {
-        // "0x01ab" goes out as 01 ab, without a leading 00, and again from the
-        // copy the dock keeps once the history has dropped the record.
-        HandMadePacket probe(0x42, 3,
-                             {{OstrelFieldRecord::TypeUInt, "n", 8, true, "7"},
-                              {OstrelFieldRecord::TypeData, "blob", 16, true, "0x01ab"}});
-        history->slotEnableHistory(false);
-        listen();
-        dock->slotUpdateFromTreeItem(probe.node);
-        QTest::keyClick(dock, Qt::Key_Return);
-        settle();
-        QTest::keyClick(dock, Qt::Key_Return);
-        const QByteArray bytes = QByteArray::fromHex("420001002a0003000701ab");
-        QCOMPARE(sent, (QList<QByteArray>{bytes, bytes}));
-        QCOMPARE(history->recordCountGet(), 0u);
     }
 
     void valueSentOnlyAsTyped_data()
@@ -158,21 +111,17 @@ private slots:
             << int(F::TypeUInt) << 8 << "300" << no << "uint (8 bits: -128..255)";
         QTest::newRow("-129 in 8 bits")
             << int(F::TypeInt) << 8 << "-129" << no << "int (8 bits: -128..255)";
-        QTest::newRow("65536 in 16 bits")
-            << int(F::TypeUInt) << 16 << "65536" << no << "uint (16 bits: -32768..65535)";
         QTest::newRow("-1 in 40 bits")
             << int(F::TypeInt) << 40 << "-1" << no << "int (40 bits: 0..4294967295)";
         QTest::newRow("0xFF unsigned 8 bits")
             << int(F::TypeUInt) << 8 << "0xFF" << QByteArray::fromHex("ff") << "";
         QTest::newRow("-1 unsigned 8 bits")
             << int(F::TypeUInt) << 8 << "-1" << QByteArray::fromHex("ff") << "";
-        QTest::newRow("0xFFFFFFFF int 32 bits")
-            << int(F::TypeInt) << 32 << "0xFFFFFFFF" << QByteArray::fromHex("ffffffff") << "";
         QTest::newRow("float 1.5e3")
             << int(F::TypeFloat) << 32 << "1.5e3" << QByteArray::fromHex("0080bb44") << "";
         QTest::newRow("float beyond range") << int(F::TypeFloat) << 32 << "1e39" << no << "float";
-        QTest::newRow("data spaced")
-            << int(F::TypeData) << 16 << "01 ab" << QByteArray::fromHex("01ab") << "";
+        QTest::newRow("data, no leading 00")
+            << int(F::TypeData) << 16 << "0x01ab" << QByteArray::fromHex("01ab") << "";
         QTest::newRow("data odd digits") << int(F::TypeData) << 16 << "0xabc" << no << "data";
         QTest::newRow("data too long")
             << int(F::TypeData) << 16 << "0xc0ffee" << no << "data (16 bits: at most 2 bytes)";
@@ -192,7 +141,7 @@ private slots:
         showActive();
         listen();
         dock->slotUpdateFromTreeItem(probe.node);
-        typed(2, &text);
+        typed(2, text);
         MessageLog log;
         QTest::keyClick(dock, Qt::Key_Return);
         if (!data.isEmpty()) {
@@ -219,22 +168,30 @@ private slots:
         showActive();
         listen();
         dock->slotUpdateFromTreeItem(probe.node);
-        const QString zz = QStringLiteral("zz"), big = QStringLiteral("300");
-        typed(1, &zz);
-        typed(2, &big);
+        typed(1, "zz");
+        typed(2, "300");
         dock->layout->fieldEditors.value(2)->setFocus();
         MessageLog log;
         dock->slotPrepareCmd2Que();
         QCOMPARE(log.seen.size(), 2);
         QTRY_COMPARE(QApplication::focusWidget(), dock->layout->fieldEditors.value(1));
         QVERIFY(sent.isEmpty());
-
-        const QString fixed = QStringLiteral("5"), minusOne = QStringLiteral("-1");
-        typed(1, &fixed);
-        typed(2, &minusOne);
-        dock->slotPrepareCmd2Que();
-        QCOMPARE(sent, QList<QByteArray>{QByteArray::fromHex("420001002a00020005ff")});
-        QCOMPARE(history->rowCount(), 1);
+    }
+    void returnInAFieldSendsEachPress()
+    {
+        // The first send rebuilds the editor that has the focus: the next
+        // Return must still reach the dock. A held one sends once.
+        showActive();
+        int count = 0;
+        connect(dock, &OstrelFieldsColorSwatch::signalCmd2QueSend, this, [&count] { ++count; });
+        dock->slotUpdateFromTreeItem(models->node(0x7, 0x380));
+        dock->layout->fieldEditors.value(1)->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), dock->layout->fieldEditors.value(1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), dock->layout->fieldEditors.value(1));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        holdThenTap(nullptr, Qt::Key_Return);
+        QCOMPARE(count, 4);
     }
 };
 

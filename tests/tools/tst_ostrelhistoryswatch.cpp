@@ -1,6 +1,5 @@
 #include "ostrelhexswatch.h"
 #include "ostrelhistoryswatch.h"
-#include "ostreltablerecord.h"
 #include "support_tools.h"
 
 #include <QtTest>
@@ -29,9 +28,7 @@ private slots:
     // The end of the dock's paint interval, which shows what came within it.
     void tick()
     {
-        auto *timer = dock->findChild<QTimer *>(QStringLiteral("paintTimer"));
-        QVERIFY(timer);
-        QVERIFY(QMetaObject::invokeMethod(timer, "timeout"));
+        QVERIFY(QMetaObject::invokeMethod(dock->findChild<QTimer *>("paintTimer"), "timeout"));
     }
     void cleanup()
     {
@@ -40,73 +37,50 @@ private slots:
         delete history;
         delete models;
     }
-    void columnsAndCounters()
+    void counters()
     {
-        QStringList shown;
-        for (int c = 0; c < history->columnCount(); ++c) {
-            if (!dock->tableView->isColumnHidden(c))
-                shown << history->headerData(c, Qt::Horizontal).toString();
-        }
-        QCOMPARE(shown, (QStringList{"Created", "Receiver", "Sender", "Message", "Packet"}));
-
         history->slotSetDepth(3);
-        for (int i = 0; i < 5; ++i)
-            receive(history);
-        tick();
-        // A depth of 3 holds 4 rows: the free count never goes negative.
-        QCOMPARE(dock->inLabel->text() + dock->outLabel->text() + dock->freeLabel->text(),
-                 QStringLiteral("In: 5Out: 0Free: 0"));
-        zvs_ostrel_to_app_t block{}; // a command the server reports as sent
-        block.direction = OstrelTableRecord::Out;
-        block.txStatus = 1;
-        history->slotNewFromQRX(ostrel_message{0x380, 0x1, 0x7, 4, new uint8_t[4]{1, 0, 0, 0}},
-                                QByteArray::fromHex("01000000"), block);
-        tick();
-        QCOMPARE(dock->outLabel->text(), QStringLiteral("Out: 1"));
-        QTest::mouseClick(dock->clearButton, Qt::LeftButton);
-        tick();
-        QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0")); // until the next record
         receive(history);
         tick();
-        QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 2"));
-        history->slotSetDepth(0); // no limit
-        receive(history);
-        tick();
-        QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 0"));
-    }
-    void countersShowTheNewestCountsOnce()
-    {
-        receive(history);
-        tick();
+        const int width = dock->inLabel->width();
         receive(history); // the first after a quiet spell may show at once
         const QString shown = dock->inLabel->text();
         for (int i = 0; i < 50; ++i) {
             receive(history);
             QCOMPARE(dock->inLabel->text(), shown);
         }
+        zvs_ostrel_to_app_t block{}; // a command the server reports as sent
+        block.direction = OstrelTableRecord::Out;
+        block.txStatus = 1;
+        history->slotNewFromQRX(ostrel_message{0x380, 0x1, 0x7, 4, new uint8_t[4]{1, 0, 0, 0}},
+                                QByteArray::fromHex("01000000"), block);
         tick();
-        QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 52"));
+        // A depth of 3 holds 4 rows: the free count never goes negative.
+        QCOMPARE(dock->inLabel->text() + dock->outLabel->text() + dock->freeLabel->text(),
+                 QStringLiteral("In: 52Out: 1Free: 0"));
+        // A size fixed to the digits: a new count repaints the label, lays nothing out.
+        QVERIFY(dock->inLabel->width() > width);
+        QCOMPARE(dock->inLabel->minimumSize(), dock->inLabel->maximumSize());
+        QTest::mouseClick(dock->clearButton, Qt::LeftButton);
+        receive(history);
+        tick();
+        QCOMPARE(dock->freeLabel->text(), QStringLiteral("Free: 2"));
     }
     void depthOnOffAndKeys()
     {
-        dock->depthEdit->clear();
-        QTest::keyClicks(dock->depthEdit, QStringLiteral("25"));
-        QVERIFY(dock->applyButton->isEnabled());
+        QTest::keyClicks(dock->depthEdit, QStringLiteral("5"));
         QTest::mouseClick(dock->applyButton, Qt::LeftButton);
-        QCOMPARE(history->maxDepth(), 25u);
-        QVERIFY(!dock->applyButton->isEnabled());
+        QCOMPARE(history->maxDepth(), 5u);
         dock->depthEdit->setText(QStringLiteral("lots"));
         dock->slotButtonDepthPressed();
         QCOMPARE(history->maxDepth(), 0u);
 
-        QTest::mouseClick(dock->enableButton, Qt::LeftButton);
-        QCOMPARE(dock->enableButton->text(), QStringLiteral("On"));
+        QTest::keyClick(dock, Qt::Key_Space);
         receive(history);
         tick();
         QCOMPARE(history->recordCountGet(), 0u);
         QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 1")); // still counted
-        QTest::keyClick(dock, Qt::Key_Space);
-        QCOMPARE(dock->enableButton->text(), QStringLiteral("Off"));
+        QTest::mouseClick(dock->enableButton, Qt::LeftButton);
         receive(history);
         QTest::keyClick(dock, Qt::Key_Delete);
         QCOMPARE(history->recordCountGet(), 0u);
@@ -135,36 +109,12 @@ private slots:
         QVERIFY(rowText(0).contains(QStringLiteral("ops<a&b>\nshift")));
         QCOMPARE(mime->text(), rowText(0) + QLatin1Char('\n') + rowText(2));
         const QString html = mime->html();
-        QVERIFY(html.startsWith(QStringLiteral("<html><style>br{mso-data-placement:same-cell;}</"
-                                               "style><table><tr><td>In</td><td>Received</td>")));
-        QVERIFY(html.endsWith(QStringLiteral("</td></tr>")));
         QCOMPARE(html.count(QStringLiteral("<tr>")), 2);
-        QCOMPARE(html.count(QStringLiteral("<td>")), 26);
         QVERIFY(html.contains(QStringLiteral("<td>ops&lt;a&amp;b&gt;<br>shift</td>")));
-    }
-    void counterLabelsFollowTheirDigits()
-    {
-        for (int i = 0; i < 9; ++i)
-            receive(history);
-        tick();
-        const int width = dock->inLabel->width();
-        receive(history);
-        tick();
-        QCOMPARE(dock->inLabel->text(), QStringLiteral("In: 10"));
-        QVERIFY(dock->inLabel->width() > width);
-        // A fixed size: a new count repaints the label and lays nothing out.
-        QCOMPARE(dock->inLabel->minimumSize(), dock->inLabel->maximumSize());
-    }
-    void liveRows_data()
-    {
-        QTest::addColumn<bool>("autoscroll");
-        QTest::newRow("autoscroll") << true;
-        QTest::newRow("no autoscroll") << false;
     }
     void liveRows()
     {
-        QFETCH(bool, autoscroll);
-        dock->autoscrollBox->setChecked(autoscroll);
+        dock->autoscrollBox->setChecked(false);
         dock->show();
         QVERIFY(QTest::qWaitForWindowExposed(dock));
         QTableView *view = dock->tableView;
@@ -174,12 +124,11 @@ private slots:
             receive(history);
         // The row header follows the rows the depth takes out of the top.
         QCOMPARE(view->verticalHeader()->count(), history->rowCount());
-        QCOMPARE(view->rowViewportPosition(50) - view->rowViewportPosition(0), 50 * 20);
         // A burst is painted when it is over, then scrolled as asked.
         QVERIFY(!view->viewport()->updatesEnabled());
         QTRY_VERIFY(view->viewport()->updatesEnabled());
         QVERIFY(bar->maximum() > 0);
-        QCOMPARE(bar->value(), autoscroll ? bar->maximum() : 0);
+        QCOMPARE(bar->value(), 0);
         dock->autoscrollBox->setChecked(true);
         receive(history);
         QTRY_COMPARE(bar->value(), bar->maximum());
@@ -192,12 +141,11 @@ private slots:
         OstrelHexSwatch hex(QStringLiteral("Hex View"));
         OstrelTableRecord rec;
         rec.message = ostrel_message{0xffff, 0x1f, 0, 65535, nullptr};
-        rec.data = QByteArray::fromHex("1f");
+        rec.data = QByteArray::fromHex("1f20");
         hex.slotUpdateFromTableRecord(&rec);
         hex.slotUpdateFromTableRecord(nullptr); // keeps what is shown
-        QCOMPARE(hex.groupBox->title(),
-                 QStringLiteral("Message 0xFFFF from 0x1F to 0x0, len = 65535"));
-        QCOMPARE(hex.hexEdit->text(), QStringLiteral("1f"));
+        QCOMPARE(hex.groupBox->title() + ": " + hex.hexEdit->text(),
+                 QStringLiteral("Message 0xFFFF from 0x1F to 0x0, len = 65535: 1f 20"));
     }
 };
 

@@ -1,27 +1,60 @@
+#include "commandschedule.h"
 #include "ostrelqueswatch.h"
-#include "ostreltablerecord.h"
-#include "support_commands.h"
+#include "support_tools.h"
 
 #include <QtTest>
 #include <QtWidgets>
 
+#include <csignal>
+#include <sys/resource.h>
+
 namespace
 {
 
-// A channels_on command of the sample power switch, told apart by its mask.
-QString command(int mask)
-{
-    return QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:%1")
-               .arg(mask, 2, 16, QLatin1Char('0')) +
-           QStringLiteral("000000");
-}
-
+// channels_on commands of the sample power switch, told apart by their masks.
 QStringList commands(const QList<int> &masks)
 {
     QStringList lines;
     for (int mask : masks)
-        lines << command(mask);
+        lines << QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:%1")
+                         .arg(mask, 2, 16, QLatin1Char('0')) + "000000";
     return lines;
+}
+
+// Runs `fn` with files limited to `bytes`: writes past it fail as on a full disk.
+void withFileSizeLimit(rlim_t bytes, const std::function<void()> &fn)
+{
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    auto *previous = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{bytes, saved.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    fn();
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Answers the question before a file is replaced with `button`, keeping its
+// first line; a file dialog still open after it is cancelled.
+void answerReplace(QObject *scope, QMessageBox::StandardButton button, QString *asked)
+{
+    auto *timer = new QTimer(scope);
+    QObject::connect(timer, &QTimer::timeout, [button, asked] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
+            *asked = box->text().section('\n', 0, 0);
+            box->button(button)->click();
+        } else if (qobject_cast<QFileDialog *>(modal) && !asked->isEmpty()) {
+            static_cast<QDialog *>(modal)->reject();
+        }
+    });
+    timer->start(10);
 }
 
 } // namespace
@@ -35,7 +68,38 @@ class TestQueueDock : public QObject
     void fill(int count)
     {
         for (int mask = 1; mask <= count; ++mask)
-            addCommand(queue, command(mask));
+            addCommand(queue, commands({mask})[0]);
+    }
+
+    // A save never replaces the operator's file unasked, and one that cannot
+    // finish keeps the file as it was and says why.
+    template <typename Dock> void saveKeepsTheFile(const QString &name)
+    {
+        CommandDock<Dock> d;
+        addCommand(&d.table, kOn, 40);
+        const QByteArray old = "the file as it was\n";
+        const QString path = d.write(name, old);
+        QString asked;
+        {
+            // "plan" typed beside "plan.que": the question names "plan.que".
+            QObject scope;
+            answerReplace(&scope, QMessageBox::No, &asked);
+            answerFileDialog(path.chopped(4));
+            d.dock->slotBtnSavePressed();
+        }
+        QCOMPARE(asked, name + " already exists.");
+        QCOMPARE(contentOf(path), old);
+
+        QObject scope;
+        asked.clear();
+        answerReplace(&scope, QMessageBox::Yes, &asked);
+        answerFileDialog(path);
+        QTest::ignoreMessage(
+            QtCriticalMsg,
+            QRegularExpression("^Error writing to " + QRegularExpression::escape(path) + "\n.+"));
+        withFileSizeLimit(8, [&] { d.dock->slotBtnSavePressed(); });
+        QCOMPARE(contentOf(path), old);
+        QCOMPARE(QDir(d.dir.path()).entryList(QDir::Files), QStringList(name));
     }
 
 private slots:
@@ -54,11 +118,10 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QList<int>>("masks");
         QTest::addColumn<QString>("bad");
-        const QByteArray c2 = command(2).toLatin1(), c3 = command(3).toLatin1();
+        const QByteArray c2 = commands({2})[0].toLatin1(), c3 = commands({3})[0].toLatin1();
         QTest::newRow("CR LF lines") << c2 + "\r\n" + c3 << QList<int>{1, 2, 3} << QString();
-        QTest::newRow("third line empty ends the file")
+        QTest::newRow("empty line ends the file")
             << c2 + "\n" + c3 + "\n\n" + c2 << QList<int>{1, 2, 3} << QString();
-        QTest::newRow("first line empty") << "\n" + c2 << QList<int>{1} << QString();
         QTest::newRow("spaced hex reported and skipped")
             << c2 + "\nDLEN=0X4, data:01 02 03 04\n" + c3 << QList<int>{1, 2, 3}
             << "DLEN=0X4, data:01 02 03 04";
@@ -81,7 +144,7 @@ private slots:
             expected.insert(1, "Error reading queue file at \"" + bad + "\", insertion skipped");
         QCOMPARE(log.seen, expected);
         QCOMPARE(linesOf(queue), commands(masks));
-        for (int row = 1; row < queue->rowCount(); ++row)
+        for (int row = 1; row < queue->rowCount(); ++row) // the loaded ones
             QCOMPARE(queue->itemAtRow(unsigned(row))->status, unsigned(OstrelTableRecord::Ready));
     }
 
@@ -115,20 +178,9 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), (commands(masks).join('\n') + '\n').toLatin1());
 
-        // Read back: one Ready record per line, appended after what is held.
         queue->removeRows(0, queue->rowCount());
-        MessageLog quiet;
-        f->dock->loadFromFile(file.fileName());
-        QCOMPARE(linesOf(queue), commands(masks));
-    }
-    void saveEmptyOrCancelled()
-    {
         QTest::ignoreMessage(QtWarningMsg, "Queue is empty - nothing to save");
         f->dock->slotBtnSavePressed(); // no dialog: it would wait for an answer
-        fill(1);
-        answerFileDialog(QString());
-        f->dock->slotBtnSavePressed();
-        QCOMPARE(QDir(f->dir.path()).entryList(QDir::Files), QStringList());
     }
 
     void sendInRowOrder()
@@ -145,7 +197,7 @@ private slots:
                 });
         selectRows(f->dock->tableView, {3, 1, 4});
         QTest::keyClick(f->dock->tableView, Qt::Key_Return);
-        QCOMPARE(sent, QStringList{command(2)});
+        QCOMPARE(sent, commands({2}));
         QCOMPARE(selectedRows(f->dock->tableView), (QList<int>{2, 3}));
         QTest::keyClick(f->dock->tableView, Qt::Key_Enter);
         QTest::mouseClick(f->dock->sendButton, Qt::LeftButton);
@@ -157,145 +209,47 @@ private slots:
         QCOMPARE(sent, commands({2, 4, 5, 1, 3}));
         QCOMPARE(linesOf(queue), commands({6, 7}));
     }
-    void upDown_data()
-    {
-        QTest::addColumn<int>("removed"); // a row removed first, leaving a gap in the ids
-        QTest::addColumn<int>("selected");
-        QTest::addColumn<bool>("up");
-        QTest::addColumn<QList<int>>("masks");
-        QTest::addColumn<QList<int>>("selection");
-        QTest::newRow("up") << -1 << 2 << true << QList<int>{1, 3, 2, 4} << QList<int>{1};
-        QTest::newRow("down") << -1 << 1 << false << QList<int>{1, 3, 2, 4} << QList<int>{2};
-        QTest::newRow("up on the first row")
-            << -1 << 0 << true << QList<int>{1, 2, 3, 4} << QList<int>{0};
-        QTest::newRow("down on the last row")
-            << -1 << 3 << false << QList<int>{1, 2, 3, 4} << QList<int>();
-        QTest::newRow("up next to a gap") << 1 << 1 << true << QList<int>{3, 1, 4} << QList<int>{0};
-        QTest::newRow("down next to a gap")
-            << 1 << 0 << false << QList<int>{3, 1, 4} << QList<int>{1};
-    }
     void upDown()
     {
-        QFETCH(int, removed);
-        QFETCH(int, selected);
-        QFETCH(bool, up);
-        QFETCH(QList<int>, masks);
-        QFETCH(QList<int>, selection);
         fill(4);
-        if (removed >= 0)
-            queue->removeRows(removed, 1);
-        selectRows(f->dock->tableView, {selected});
-        QTest::mouseClick(up ? f->dock->upButton : f->dock->downButton, Qt::LeftButton);
-        QCOMPARE(linesOf(queue), commands(masks));
-        QCOMPARE(selectedRows(f->dock->tableView), selection);
-    }
-
-    void keysOnlyWhileFocused()
-    {
-        QMainWindow window;
-        auto *edit = new QLineEdit;
-        window.setCentralWidget(edit);
-        window.addDockWidget(Qt::RightDockWidgetArea, f->dock);
-        window.show();
-        window.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        fill(3);
-        selectRows(f->dock->tableView, {1});
-        edit->setFocus();
-        QTest::keyClick(edit, Qt::Key_PageUp);
-        QTest::keyClick(edit, Qt::Key_Delete);
-        QCOMPARE(linesOf(queue), commands({1, 2, 3}));
-
-        f->dock->tableView->setFocus();
-        QTest::keyClick(f->dock->tableView, Qt::Key_PageDown);
-        QCOMPARE(linesOf(queue), commands({1, 3, 2}));
-        QTest::keyClick(f->dock->tableView, Qt::Key_PageUp);
-        QTest::keyClick(f->dock->tableView, Qt::Key_PageUp);
-        QCOMPARE(linesOf(queue), commands({2, 1, 3}));
-        selectRows(f->dock->tableView, {0, 2});
-        QTest::keyClick(f->dock->tableView, Qt::Key_Delete);
-        QCOMPARE(linesOf(queue), commands({1}));
-        f->dock->setParent(nullptr); // the window must not delete it
-    }
-
-    void contextMenu()
-    {
-        fill(3);
-        selectRows(f->dock->tableView, {2, 0});
-        QList<OstrelTableRecord *> offered;
-        connect(f->dock, &OstrelQueSwatch::signalAddCommand2Button, this,
-                [&offered](QMenu *menu, QList<OstrelTableRecord *> records) {
-                    offered = records;
-                    menu->addAction(QStringLiteral("Rack 1"));
-                });
-        QStringList entries;
-        QTimer::singleShot(0, [&entries] {
-            QWidget *popup = QApplication::activePopupWidget();
-            QVERIFY(popup);
-            for (QAction *a : popup->actions()) {
-                entries << a->text() + (a->shortcut().isEmpty() ? QString()
-                                                                : " " + a->shortcut().toString());
-                if (a->menu())
-                    for (QAction *sub : a->menu()->actions())
-                        entries << "> " + sub->text();
-            }
-            popup->close();
-        });
-        emit f->dock->tableView->customContextMenuRequested(QPoint(5, 5));
-        QCOMPARE(entries,
-                 (QStringList{"Copy Ctrl+C", "Save Ctrl+S", "", "Add to rack", "> Rack 1"}));
-        // The selected rows only, top down; the records stay the model's.
-        QCOMPARE(offered, (QList<OstrelTableRecord *>{queue->itemAtRow(0), queue->itemAtRow(2)}));
-
-        QGuiApplication::clipboard()->clear();
-        QTest::keyClick(f->dock->tableView, Qt::Key_C, Qt::ControlModifier);
-        QCOMPARE(QGuiApplication::clipboard()->text().count('\n'), 1);
+        auto move = [this](int row, QPushButton *button) {
+            selectRows(f->dock->tableView, {row});
+            QTest::mouseClick(button, Qt::LeftButton);
+            return selectedRows(f->dock->tableView); // the selection goes with the record
+        };
+        QCOMPARE(move(2, f->dock->upButton), QList<int>{1});
+        QCOMPARE(move(0, f->dock->upButton), QList<int>{0});
+        QCOMPARE(move(3, f->dock->downButton), QList<int>());
+        QCOMPARE(linesOf(queue), commands({1, 3, 2, 4}));
+        queue->removeRows(1, 1); // a gap in the ids
+        QCOMPARE(move(0, f->dock->downButton), QList<int>{1});
+        QCOMPARE(linesOf(queue), commands({2, 1, 4}));
     }
 
     void openMenu()
     {
-        const QByteArray a = command(1).toLatin1(), b = command(2).toLatin1();
-        QVERIFY(!f->write("q/a.que", a).isEmpty());
-        QVERIFY(!f->write("q/deep/b&c.que", b).isEmpty());
-        QVERIFY(!f->write("q/notes.txt", a).isEmpty());
+        // The default folder's sample loads whole, every command known to the map.
+        MessageLog log;
+        for (QAction *action : f->dock->openMenu->actions())
+            if (action->text() == "eps_checkout.que")
+                action->trigger();
+        QCOMPARE(log.seen.size(), 2);
+        QCOMPARE(queue->rowCount(), 4);
+        QVERIFY(queue->itemAtRow(3)->packet);
+
+        // Queue files of subfolders too, named as written ("&" would be a mnemonic).
+        QVERIFY(!f->write("q/deep/b&c.que", "").isEmpty() && !f->write("q/notes.txt", "").isEmpty());
         f->dock->setDefaultQuePath(f->dir.filePath("q"));
         QStringList titles;
         for (QAction *action : f->dock->openMenu->actions())
             titles << action->text();
-        QCOMPARE(titles.takeFirst(), QStringLiteral("From file..."));
-        titles.sort();
-        QCOMPARE(titles, (QStringList{"a.que", "deep/b&&c.que"}));
-
-        MessageLog log;
-        for (QAction *action : f->dock->openMenu->actions())
-            if (action->text().startsWith("deep"))
-                action->trigger();
+        QCOMPARE(titles, (QStringList{"From file...", "deep/b&&c.que"}));
+        log.seen.clear();
+        f->dock->openMenu->actions().last()->trigger();
         QCOMPARE(log.seen.value(0), "Loading queue from file " + f->dir.filePath("q/deep/b&c.que"));
-        QCOMPARE(linesOf(queue), commands({2}));
-
-        // A save adds its file to the menu.
-        selectRows(f->dock->tableView, {0});
-        answerFileDialog(f->dir.filePath("q/new"));
-        f->dock->slotBtnSavePressed();
-        QCOMPARE(f->dock->openMenu->actions().size(), 4);
     }
-
-    void sampleQueueAndLooks()
-    {
-        // The default folder's sample loads whole, every command known to the map.
-        QAction *sample = nullptr;
-        for (QAction *action : f->dock->openMenu->actions())
-            sample = action->text() == "eps_checkout.que" ? action : sample;
-        QVERIFY(sample);
-        MessageLog log;
-        sample->trigger();
-        QCOMPARE(log.seen, (QStringList{"Loading queue from file resources/queues/eps_checkout.que",
-                                        "finished loading"}));
-        QCOMPARE(queue->rowCount(), 4);
-        for (int row = 0; row < 4; ++row)
-            QVERIFY(queue->itemAtRow(unsigned(row))->packet);
-        QVERIFY(!f->dock->actionShow->icon().isNull());
-    }
+    void queueSaveKeepsTheFile() { saveKeepsTheFile<OstrelQueSwatch>("plan.que"); }
+    void scheduleSaveKeepsTheFile() { saveKeepsTheFile<CommandSchedule>("pass.sch"); }
 };
 
 QTEST_MAIN(TestQueueDock)
