@@ -116,7 +116,7 @@ private slots:
         }
         const QByteArray geometry = w->saveGeometry(); // a length byte, then the geometry
         QCOMPARE(w->layoutBytes().left(1 + geometry.size()), char(geometry.size()) + geometry);
-        QVERIFY(writeFile(dir.filePath("cut"), "\x42zz"));
+        fixtureFile(dir, "cut", "\x42zz");
         const bool written = config.contains("start");
         for (int i = 1; i < config.size(); i += 2)
             config[i] = dir.filePath(config[i]);

@@ -114,8 +114,7 @@ private slots:
     {
         QFETCH(bool, named);
         QTemporaryDir dir;
-        const QString name = dir.filePath("errors.log");
-        QVERIFY(writeFile(name, "old line\n"));
+        const QString name = fixtureFile(dir, "errors.log", "old line\n");
         const QString opened = "\"Error log file opened: " + name + "\"";
         {
             Console c(named ? QStringList{"ErrorLogFile", name} : QStringList{});
