@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDebug>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -191,12 +192,34 @@ void OstrelFieldsColorSwatch::slotUpdateFromTableRecord(OstrelTableRecord *rec)
     setCurrentRecordCopy(rec);
 }
 
-void OstrelFieldsColorSwatch::readHeaderInto(OstrelTableRecord *rec) const
+QLineEdit *OstrelFieldsColorSwatch::readHeaderInto(OstrelTableRecord *rec)
 {
-    // Base 0: "0X1F" and "31" both read; text that does not read gives 0.
-    rec->src = uint(secondAddressEdit->text().toInt(nullptr, 0));
-    rec->dst = uint(firstAddressEdit->text().toInt(nullptr, 0));
+    // A box reads in the notation it is filled with ("0X21") or the one the
+    // fields take ("33", "0x21"); the message header carries 16 bits, so a
+    // wider value would go out cut to another device's address.
+    QLineEdit *firstRefused = nullptr;
+    uint address[2] = {0, 0};
+    QLineEdit *const boxes[2] = {secondAddressEdit, firstAddressEdit};
+    const QLabel *const labels[2] = {secondLabel, firstLabel};
+    for (int i = 0; i < 2; ++i) {
+        bool ok = false;
+        const qlonglong value = boxes[i]->text().toLongLong(&ok, 0);
+        if (ok && value >= 0 && value <= 0xFFFF) {
+            address[i] = uint(value);
+            continue;
+        }
+        qCritical().noquote() << tr("%1 has incompatible value (%2) for an address (0..0xFFFF)")
+                                     .arg(labels[i]->text(), boxes[i]->text());
+        if (!firstRefused)
+            firstRefused = boxes[i];
+    }
+    if (firstRefused)
+        return firstRefused;
+    rec->src = address[0];
+    rec->dst = address[1];
+    // Filled by the dock alone, always from a 16-bit id.
     rec->packetHeader.id = uint(msgIdEdit->text().toInt(nullptr, 0));
+    return nullptr;
 }
 
 void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
@@ -205,17 +228,20 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
     if (!work || !work->packet || work->packetHeader.type != OstrelPacketRecord::Command)
         return;
 
-    // A command with a value the operator did not type never goes out.
-    // The editors keep what was typed; the first field refused takes the
-    // focus, so it can be corrected and Return pressed again.
+    // A command with an address or a value the operator did not type never
+    // goes out. Every box and field is checked, so one attempt names each
+    // refusal; the editors keep what was typed and the first one refused
+    // takes the focus, so it can be corrected and Return pressed again.
+    QLineEdit *refusedBox = readHeaderInto(work);
     const QList<uint> refused = layout->updatePacketFields();
-    if (!refused.isEmpty()) {
-        if (QWidget *editor = layout->fieldEditors.value(refused.first()))
+    if (refusedBox || !refused.isEmpty()) {
+        if (refusedBox)
+            refusedBox->setFocus();
+        else if (QWidget *editor = layout->fieldEditors.value(refused.first()))
             editor->setFocus();
         return;
     }
     work->status = OstrelTableRecord::Ready;
-    readHeaderInto(work);
     work->composeOstrelMessage();
 
     // The rebuild below deletes the field editor that has the focus; the
@@ -253,10 +279,10 @@ void OstrelFieldsColorSwatch::slotUpdateCmdInQue()
     OstrelTableRecord *work = layout ? layout->workRecord : nullptr;
     if (!currentRecord || !work || work->packetHeader.type != OstrelPacketRecord::Command)
         return;
-    if (!layout->updatePacketFields().isEmpty())
+    QLineEdit *refusedBox = readHeaderInto(currentRecord);
+    if (!layout->updatePacketFields().isEmpty() || refusedBox)
         return;
     currentRecord->status = OstrelTableRecord::Ready;
-    readHeaderInto(currentRecord);
     currentRecord->copyFieldValues(work);
     currentRecord->composeOstrelMessage();
     emit signalCmdInQueUpdate(currentRecord);

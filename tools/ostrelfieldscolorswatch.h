@@ -79,7 +79,9 @@ private:
     bool commandTaken = false;
     void rebuild(TreeItem *item, OstrelTableRecord *rec);
     void setCurrentRecordCopy(OstrelTableRecord *rec);
-    void readHeaderInto(OstrelTableRecord *rec) const;
+    // Writes the addresses and the message id into rec; the first address
+    // box refused (reported, rec untouched) or null.
+    QLineEdit *readHeaderInto(OstrelTableRecord *rec);
     // Number of the field whose editor holds the focus; 0 for none.
     uint fieldWithFocus() const;
 };

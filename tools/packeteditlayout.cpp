@@ -308,7 +308,7 @@ QList<uint> PacketEditLayout::updatePacketFields()
         QString type = typeWord(field->type);
         if (!range.isEmpty())
             type += QStringLiteral(" (%1)").arg(range);
-        qCritical()
+        qCritical().noquote()
             << tr("field %1 has incompatible value (%2) for type %3").arg(field->name, text, type);
     }
     if (refused.isEmpty())

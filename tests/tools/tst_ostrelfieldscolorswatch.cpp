@@ -72,15 +72,14 @@ private slots:
         TreeItem *node = models->node(0x7, 0x380);
         dock->slotUpdateFromTreeItem(node);
         dock->slotUpdateFromTreeItem(node->parentItem()); // no packet: nothing changes
-        QTest::keyClick(dock, Qt::Key_Return); // nobody takes it: the dock frees it
+        QTest::keyClick(dock, Qt::Key_Return);            // nobody takes it: the dock frees it
         QCOMPARE(dock->currentRecord->message.msg_id, quint16(0x380));
 
         listen();
         dock->firstAddressEdit->setText(QStringLiteral("31"));
-        dock->secondAddressEdit->setText(QStringLiteral("zz"));
         QTest::keyClick(dock, Qt::Key_Enter);
-        // dst 31, src 0 (text that does not read), the loaded id
-        QCOMPARE(sent, QList<QByteArray>{QByteArray::fromHex("800300001f00040001000000")});
+        // dst 31, src 1, the loaded id
+        QCOMPARE(sent, QList<QByteArray>{QByteArray::fromHex("800301001f00040001000000")});
 
         // Telemetry is never sent, whether from the tree or from a received
         // record, whose sender shows where a reply would go.
@@ -97,6 +96,86 @@ private slots:
         QCOMPARE(dock->currentRecord->message.msg_id, quint16(0x480)); // its own copy
     }
 
+    void addressBoxes_data()
+    {
+        QTest::addColumn<QString>("base");      // as typed into "Base station address"
+        QTest::addColumn<QString>("device");    // and into "Device address"
+        QTest::addColumn<QString>("mask");      // into the field; null: left as loaded
+        QTest::addColumn<QByteArray>("header"); // msg id, src, dst; empty: refused
+        QTest::addColumn<QString>("shown");     // History's receiver and sender
+        QTest::addColumn<QStringList>("errors");
+        const QString bad = QStringLiteral("%1 address has incompatible value (%2) for an "
+                                           "address (0..0xFFFF)");
+        const QString base = QStringLiteral("Base station"), device = QStringLiteral("Device");
+        const QByteArray no;
+        QTest::newRow("as the editor fills them")
+            << "0X1"
+            << "0X7" << QString() << QByteArray::fromHex("800301000700") << "0X7 0X1"
+            << QStringList();
+        QTest::newRow("decimal, 0x and the top")
+            << "65535"
+            << " 0x21 " << QString() << QByteArray::fromHex("8003ffff2100") << "0X21 0XFFFF"
+            << QStringList();
+        QTest::newRow("letters") << "zz"
+                                 << "0X7" << QString() << no << QString()
+                                 << QStringList{bad.arg(base, "zz")};
+        QTest::newRow("empty") << "0X1"
+                               << "" << QString() << no << QString()
+                               << QStringList{bad.arg(device, "")};
+        QTest::newRow("wider than the header")
+            << "0X1"
+            << "0x10021" << QString() << no << QString() << QStringList{bad.arg(device, "0x10021")};
+        QTest::newRow("base 0x1FFFF, negative device")
+            << "0x1FFFF"
+            << "-1" << QString() << no << QString()
+            << QStringList{bad.arg(base, "0x1FFFF"), bad.arg(device, "-1")};
+        QTest::newRow("a box and a field")
+            << "0X1"
+            << "0XG"
+            << "abc" << no << QString()
+            << QStringList{bad.arg(device, "0XG"),
+                           "field mask has incompatible value (abc) for type uint"};
+    }
+    void addressBoxes()
+    {
+        QFETCH(QString, base);
+        QFETCH(QString, device);
+        QFETCH(QString, mask);
+        QFETCH(QByteArray, header);
+        QFETCH(QString, shown);
+        QFETCH(QStringList, errors);
+        showActive();
+        listen();
+        dock->slotUpdateFromTreeItem(models->node(0x7, 0x380));
+        // Typed by hand, after the text the editor filled in is cleared.
+        for (auto box : {std::make_pair(dock->secondAddressEdit, base),
+                         std::make_pair(dock->firstAddressEdit, device)}) {
+            box.first->selectAll();
+            QTest::keyClick(box.first, Qt::Key_Delete);
+            QTest::keyClicks(box.first, box.second);
+        }
+        if (!mask.isNull())
+            typed(1, mask);
+        MessageLog log;
+        QTest::keyClick(dock, Qt::Key_Return);
+        QCOMPARE(log.seen, errors);
+        if (header.isEmpty()) {
+            QVERIFY(sent.isEmpty());
+            QCOMPARE(history->rowCount(), 0);
+            QCOMPARE(dock->secondAddressEdit->text() + "|" + dock->firstAddressEdit->text(),
+                     base + "|" + device);
+            QLineEdit *first = errors.first().startsWith("Base") ? dock->secondAddressEdit
+                                                                 : dock->firstAddressEdit;
+            QTRY_COMPARE(QApplication::focusWidget(), first);
+            return;
+        }
+        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.first().left(6), header);
+        // History shows the addresses that went out.
+        QCOMPARE(history->index(0, OstrelTableModel::ColReceiver).data().toString() + " " +
+                     history->index(0, OstrelTableModel::ColSender).data().toString(),
+                 shown);
+    }
     void valueSentOnlyAsTyped_data()
     {
         QTest::addColumn<int>("type");
@@ -152,8 +231,8 @@ private slots:
         }
         QVERIFY(sent.isEmpty());
         QCOMPARE(history->rowCount(), 0);
-        QCOMPARE(log.seen, QStringList{QStringLiteral("\"field b has incompatible value (%1) "
-                                                      "for type %2\"")
+        QCOMPARE(log.seen, QStringList{QStringLiteral("field b has incompatible value (%1) "
+                                                      "for type %2")
                                            .arg(text, typeText)});
         QCOMPARE(typed(2), text);
         QWidget *b = dock->layout->fieldEditors.value(2);
