@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTextStream>
@@ -112,10 +113,11 @@ QString withSuffix(const QString &fileName, const QString &suffix)
     return fileName + suffix;
 }
 
-// A save dialog that puts the suffix on the name before it checks it, so
-// that "Do you want to replace it?" is asked of the file really written:
-// "plan" typed with "plan.que" present asks about "plan.que". The
-// platform's own dialog would ask of the name as typed.
+// A save dialog that asks "Do you want to replace it?" of the file really
+// written: "plan" typed with "plan.que" present asks about "plan.que". The
+// question is its own, because Qt's asks of the name as typed, and the name
+// cannot be changed before it asks: while the name field has the focus (as
+// it does when Return is pressed there) selectFile() leaves its text alone.
 class SuffixSaveDialog : public QFileDialog
 {
 public:
@@ -124,24 +126,34 @@ public:
         : QFileDialog(parent, caption, proposed, filter), m_suffix(suffix)
     {
         setOption(QFileDialog::DontUseNativeDialog);
+        setOption(QFileDialog::DontConfirmOverwrite);
         setFileMode(QFileDialog::AnyFile);
         setAcceptMode(QFileDialog::AcceptSave);
     }
+
+    QString chosen() const { return m_chosen; }
 
     void accept() override
     {
         const QString typed = selectedFiles().value(0);
         // A folder typed is entered by the dialog, not saved to.
-        if (!typed.isEmpty() && !QFileInfo(typed).isDir()) {
-            const QString named = withSuffix(typed, m_suffix);
-            if (named != typed)
-                selectFile(named);
-        }
+        if (typed.isEmpty() || QFileInfo(typed).isDir())
+            return QFileDialog::accept();
+        const QString named = withSuffix(typed, m_suffix);
+        if (QFileInfo::exists(named) &&
+            QMessageBox::warning(this, windowTitle(),
+                                 QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
+                                     .arg(QFileInfo(named).fileName()),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) != QMessageBox::Yes)
+            return;
+        m_chosen = named;
         QFileDialog::accept();
     }
 
 private:
     QString m_suffix;
+    QString m_chosen;
 };
 
 } // namespace
@@ -150,10 +162,7 @@ QString askSaveFileName(QWidget *parent, const QString &caption, const QString &
                         const QString &filter, const QString &suffix)
 {
     SuffixSaveDialog dialog(parent, caption, proposed, filter, suffix);
-    if (dialog.exec() != QDialog::Accepted)
-        return QString();
-    const QString fileName = dialog.selectedFiles().value(0);
-    return fileName.isEmpty() ? fileName : withSuffix(fileName, suffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.chosen() : QString();
 }
 
 bool recordsToSave(QTableView *view, OstrelTableModel *model, QList<OstrelTableRecord *> *records)

@@ -17,7 +17,8 @@ QStringList commands(const QList<int> &masks)
     QStringList lines;
     for (int mask : masks)
         lines << QStringLiteral("SRC=0X1, DST=0X7, MSGID=0X380, DLEN=0X4, data:%1")
-                         .arg(mask, 2, 16, QLatin1Char('0')) + "000000";
+                         .arg(mask, 2, 16, QLatin1Char('0')) +
+                     "000000";
     return lines;
 }
 
@@ -57,6 +58,21 @@ void answerReplace(QObject *scope, QMessageBox::StandardButton button, QString *
     timer->start(10);
 }
 
+// Types `path` over the proposed name in the file dialog's name field, which
+// has the focus, and presses Return there, as anyone saving would.
+void typeIntoFileDialog(const QString &path)
+{
+    QTimer::singleShot(0, [path] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog && QTest::qWaitForWindowActive(dialog));
+        auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(field && dialog->isAncestorOf(field));
+        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(field, path);
+        QTest::keyClick(field, Qt::Key_Return);
+    });
+}
+
 } // namespace
 
 class TestQueueDock : public QObject
@@ -80,15 +96,20 @@ class TestQueueDock : public QObject
         const QByteArray old = "the file as it was\n";
         const QString path = d.write(name, old);
         QString asked;
-        {
-            // "plan" typed beside "plan.que": the question names "plan.que".
+        for (bool byReturn : {true, false}) {
+            // "plan" beside "plan.que", typed into the name field and
+            // Return pressed there, or the Save button: each asks of "plan.que".
             QObject scope;
+            asked.clear();
             answerReplace(&scope, QMessageBox::No, &asked);
-            answerFileDialog(path.chopped(4));
+            if (byReturn)
+                typeIntoFileDialog(path.chopped(4));
+            else
+                answerFileDialog(path.chopped(4));
             d.dock->slotBtnSavePressed();
+            QCOMPARE(asked, name + " already exists.");
+            QCOMPARE(contentOf(path), old);
         }
-        QCOMPARE(asked, name + " already exists.");
-        QCOMPARE(contentOf(path), old);
 
         QObject scope;
         asked.clear();
@@ -238,7 +259,8 @@ private slots:
         QVERIFY(queue->itemAtRow(3)->packet);
 
         // Queue files of subfolders too, named as written ("&" would be a mnemonic).
-        QVERIFY(!f->write("q/deep/b&c.que", "").isEmpty() && !f->write("q/notes.txt", "").isEmpty());
+        QVERIFY(!f->write("q/deep/b&c.que", "").isEmpty() &&
+                !f->write("q/notes.txt", "").isEmpty());
         f->dock->setDefaultQuePath(f->dir.filePath("q"));
         QStringList titles;
         for (QAction *action : f->dock->openMenu->actions())
