@@ -4,6 +4,8 @@
 
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 #include <QVBoxLayout>
 
@@ -40,7 +42,18 @@ ScrollMessageDlg::~ScrollMessageDlg()
 void ScrollMessageDlg::addMessage(const QString &line)
 {
     ++m_counter;
-    m_textEdit->append(line);
+    // Messages carry text from the operator, description and rack files, the
+    // modem and servers: shown as written, never read as markup. A line
+    // break inside a message stays within its one paragraph.
+    QTextCursor cursor(m_textEdit->document());
+    cursor.beginEditBlock();
+    cursor.movePosition(QTextCursor::End);
+    if (!m_textEdit->document()->isEmpty())
+        cursor.insertBlock();
+    QString text = line;
+    text.replace(QLatin1Char('\n'), QChar(QChar::LineSeparator));
+    cursor.insertText(text, QTextCharFormat());
+    cursor.endEditBlock();
     keepAtNewest();
     updateTitle();
     show();

@@ -90,6 +90,12 @@ private slots:
         row("critical", QtCriticalMsg, "Can't open x", "Can't open x", "ERROR: Can't open x");
         row("info only in the file", QtInfoMsg, "note", "note", nullptr);
         row("two newlines keep one", QtWarningMsg, "twice\n\n", "twice\n", "WARNING: twice");
+        // Shown as written, whatever it looks like; a line break stays in
+        // the message's one paragraph.
+        row("markup", QtCriticalMsg, "value (<b>9</b>) &amp; <img src=x>",
+            "value (<b>9</b>) &amp; <img src=x>", "ERROR: value (<b>9</b>) &amp; <img src=x>");
+        row("line break", QtWarningMsg, "<i>Failed</i> to open a\nreason",
+            "<i>Failed</i> to open a\nreason", "WARNING: <i>Failed</i> to open a\nreason");
     }
     void lines()
     {
@@ -103,7 +109,8 @@ private slots:
         const QRegularExpression line('^' + stamp + QRegularExpression::escape(logged) + "\n\\z");
         QVERIFY2(line.match(logText()).hasMatch(), qPrintable(logText()));
         const bool seen = !shown.isNull();
-        QCOMPARE(unstamped(paneText()), seen ? QStringList(shown) : QStringList());
+        QCOMPARE(unstamped(paneText()).join('\n'), shown);
+        QCOMPARE(m_box->findChild<QTextEdit *>()->document()->blockCount(), 1);
         QCOMPARE(m_box->windowTitle(), seen ? "Messages < 1 Message(s) >" : QString());
         QCOMPARE(m_box->isVisible(), seen);
     }
