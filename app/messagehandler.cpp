@@ -1,8 +1,10 @@
 #include "messagehandler.h"
 
+#include "atomicwrite.h"
 #include "scrollmessagedlg.h"
 
 #include <QCoreApplication>
+#include <QFileDevice>
 #include <QIODevice>
 #include <QMetaObject>
 #include <QMutex>
@@ -60,6 +62,13 @@ void showInWindow(ScrollMessageDlg *box, QtMsgType type, const QString &line)
     }
 }
 
+QString reasonOf(QIODevice *device)
+{
+    if (auto *file = qobject_cast<QFileDevice *>(device))
+        return writeFailureReason(*file);
+    return device ? device->errorString() : QString();
+}
+
 } // namespace
 
 void messageOutput(QtMsgType type, const QMessageLogContext &context, const QString &msg)
@@ -84,7 +93,7 @@ void messageOutput(QtMsgType type, const QMessageLogContext &context, const QStr
     QString logFailure;
     if (errLogStream) {
         // A stream whose file was already closed would only complain.
-        const QIODevice *device = errLogStream->device();
+        QIODevice *device = errLogStream->device();
         if (!device || device->isOpen()) {
             *errLogStream << line << '\n';
             errLogStream->flush();
@@ -97,7 +106,7 @@ void messageOutput(QtMsgType type, const QMessageLogContext &context, const QStr
                     logFailure = QTime::currentTime().toString(Qt::TextDate) + QLatin1String(": ") +
                                  QCoreApplication::translate("MessageHandler",
                                                              "Can't write the error log %1: %2")
-                                     .arg(errLogName, device ? device->errorString() : QString());
+                                     .arg(errLogName, reasonOf(device));
                 errLogWriteFailed = true;
                 errLogStream->resetStatus();
             }

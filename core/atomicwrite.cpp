@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFile>
 #include <QSaveFile>
 
 namespace
@@ -14,6 +15,33 @@ QString tr(const char *text)
 
 } // namespace
 
+QString writeFailureReason(QFileDevice &file)
+{
+    // A write cut short by a full disk or a file size limit is no error to
+    // the system, and QFile names none; what is still buffered, written
+    // again, is refused with the system's own reason.
+    static const QString noReason = QFile().errorString();
+    if (file.errorString() == noReason)
+        file.flush();
+    return file.errorString() != noReason ? file.errorString() : tr("disk full or file too large");
+}
+
+bool writeWhole(QFileDevice &file, const QByteArray &bytes, QString *reason)
+{
+    qint64 written = 0;
+    while (written < bytes.size()) {
+        const qint64 n = file.write(bytes.constData() + written, bytes.size() - written);
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    if (written == bytes.size())
+        return true;
+    if (reason)
+        *reason = writeFailureReason(file);
+    return false;
+}
+
 AtomicWriteFailure writeFileAtomicallyFailure(const QString &fileName, const QByteArray &bytes,
                                               QString *error)
 {
@@ -25,9 +53,7 @@ AtomicWriteFailure writeFileAtomicallyFailure(const QString &fileName, const QBy
             *error = file.errorString();
         return AtomicWriteFailure::Open;
     }
-    if (file.write(bytes) != bytes.size()) {
-        if (error)
-            *error = file.errorString();
+    if (!writeWhole(file, bytes, error)) {
         file.cancelWriting();
         return AtomicWriteFailure::Write;
     }

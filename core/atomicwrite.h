@@ -4,6 +4,8 @@
 #include <QByteArray>
 #include <QString>
 
+class QFileDevice;
+
 // Every file the console rewrites whole (config.xml, queue, repeat-list and
 // schedule files, rack files, layout files) goes through here, so that a
 // full disk, a vanished folder or a killed process never leaves the
@@ -29,5 +31,14 @@ AtomicWriteFailure writeFileAtomicallyFailure(const QString &fileName, const QBy
 // "Error writing to %1" when a write or the final replace fails, each
 // followed by the reason on its own line.
 bool writeFileAtomicallyOrReport(const QString &fileName, const QByteArray &bytes);
+
+// Writes all of `bytes` to the open `file`, going on after a write that was
+// cut short; false when the system refused the rest, and then `*reason`
+// (when given) says why.
+bool writeWhole(QFileDevice &file, const QByteArray &bytes, QString *reason = nullptr);
+
+// Why the last write or flush of `file` failed: the system's reason, or
+// "disk full or file too large" for a write cut short with none given.
+QString writeFailureReason(QFileDevice &file);
 
 #endif // ATOMICWRITE_H

@@ -1,5 +1,6 @@
 // SatNOGS SiDS submission and the two radio logs of AX25_connector.
 
+#include "atomicwrite.h"
 #include "ax25_connector.h"
 #include "kiss.h"
 #include "ostrelconfigdata.h"
@@ -174,8 +175,9 @@ void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
     KISS::escape(data, 2);
     data.append(char(KISS::FEND));
     records.append(data);
-    const bool csvWritten = m_csvFile->write(line) == line.size();
-    const bool kssWritten = m_kssFile->write(records) == records.size();
+    QString csvReason, kssReason;
+    const bool csvWritten = writeWhole(*m_csvFile, line, &csvReason);
+    const bool kssWritten = writeWhole(*m_kssFile, records, &kssReason);
 
     // A full disk or a vanished file must not drop frames from the logs
     // unseen; one warning per spell of failures, and every later frame is
@@ -186,7 +188,6 @@ void AX25_connector::writeLogs(const QByteArray &frame, const QDateTime &time)
     }
     if (!m_logWriteFailed)
         qWarning("Can't write the radio logs %s: %s; received frames are missing from them\n",
-                 qPrintable(m_logBase),
-                 qPrintable(kssWritten ? m_csvFile->errorString() : m_kssFile->errorString()));
+                 qPrintable(m_logBase), qPrintable(kssWritten ? csvReason : kssReason));
     m_logWriteFailed = true;
 }

@@ -2,6 +2,7 @@
 // graphs' points as ";"-separated text for a spreadsheet.
 #include "dvncustomplot.h"
 
+#include "atomicwrite.h"
 #include "instrumentrackswatch.h"
 #include "msecdatetimeticker.h"
 
@@ -112,7 +113,7 @@ bool DvnCustomPlot::savePlotData(const QString &fileName)
     // say so rather than leave a short file behind in silence.
     const bool written =
         out.status() == QTextStream::Ok && file.flush() && file.error() == QFileDevice::NoError;
-    const QString reason = file.errorString();
+    const QString reason = written ? QString() : writeFailureReason(file);
     file.close();
     if (!written) {
         qWarning("%s", qUtf8Printable(
