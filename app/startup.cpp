@@ -1,10 +1,10 @@
 #include "startup.h"
 
 #include "abstractreader.h"
-#include "atomicwrite.h"
 #include "ax25_connector.h"
 #include "ax25_interface.h"
 #include "cmdtreeswatch.h"
+#include "layoutfile.h"
 #include "messagehandler.h"
 #include "ostrel_user.h"
 #include "ostrelconfigdata.h"
@@ -214,8 +214,12 @@ void Startup::chooseLayout(MainWindow &win, OstrelConfigData &cfg)
         if (win.loadLayoutFromFile(cfg.getParameter(name))) {
             // The alternative becomes the start layout; with no start layout
             // named there is nowhere to write it.
-            if (!startLayout.isEmpty())
-                writeFileAtomicallyOrReport(startLayout, win.layoutBytes());
+            if (startLayout.isEmpty())
+                return;
+            const QString failure =
+                LayoutFile::write(startLayout, win.saveGeometry(), win.saveState(0));
+            if (!failure.isEmpty())
+                qCritical().noquote() << failure;
             return;
         }
     }

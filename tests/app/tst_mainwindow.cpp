@@ -67,7 +67,7 @@ private slots:
         QTest::addColumn<QString>("box");
         QTest::newRow("folder missing")
             << "no-such-dir/w.layout" << (1 << 30) << "Failed to open %1\n";
-        QTest::newRow("disk full") << "full.layout" << 8 << "Error writing to %1\n";
+        QTest::newRow("disk full") << "full.layout" << 8 << "Error writing to %1\nFile too large";
     }
     void layoutThatDoesNotSave()
     {
@@ -87,21 +87,26 @@ private slots:
         QTest::addColumn<QStringList>("config");
         QTest::addColumn<QString>("applied");
         QTest::addColumn<int>("reported");
+        QTest::addColumn<QString>("error"); // why the start layout was not written
         QTest::newRow("start layout loads")
-            << QStringList{"StartLayout", "good", "AltLayout1", "other"} << "good" << 0;
+            << QStringList{"StartLayout", "good", "AltLayout1", "other"} << "good" << 0 << "";
         QTest::newRow("no start layout, third alternative, nothing written")
             << QStringList{"AltLayout2", "missing", "AltLayout3", "good", "AltLayout4", "other"}
-            << "good" << 2;
+            << "good" << 2 << "";
         QTest::newRow("start layout missing, alternative written to it")
-            << QStringList{"StartLayout", "start", "AltLayout9", "good"} << "good" << 1;
+            << QStringList{"StartLayout", "start", "AltLayout9", "good"} << "good" << 1 << "";
+        QTest::newRow("start layout's folder missing")
+            << QStringList{"StartLayout", "no-such-dir/start", "AltLayout1", "good"} << "good" << 1
+            << "Failed to open %1";
         QTest::newRow("nothing loads: missing, cut in the geometry")
-            << QStringList{"AltLayout1", "missing", "AltLayout2", "cut"} << "base" << 3;
+            << QStringList{"AltLayout1", "missing", "AltLayout2", "cut"} << "base" << 3 << "";
     }
     void layoutChoice()
     {
         QFETCH(QStringList, config);
         QFETCH(QString, applied);
         QFETCH(int, reported);
+        QFETCH(QString, error);
         QTemporaryDir dir;
         Console c({});
         MainWindow *w = c.window();
@@ -128,7 +133,11 @@ private slots:
         QDir::setCurrent(oldDir);
 
         QCOMPARE(w->geometry(), placed[applied]);
-        QCOMPARE(c.output().split('\n').mid(messagesBefore).filter("layout file").size(), reported);
+        const QStringList said = c.output().split('\n').mid(messagesBefore);
+        QCOMPARE(said.filter("layout file").size(), reported);
+        const QStringList errors = said.filter("ERROR: ");
+        QCOMPARE(errors.size(), error.isEmpty() ? 0 : 1);
+        QVERIFY(error.isEmpty() || errors.first().endsWith(error.arg(config.value(1))));
         QCOMPARE(w->layoutFile, cfg->getParameter("StartLayout"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), written ? 5 : 4);
         QFile start(dir.filePath("start"));
@@ -154,7 +163,7 @@ private slots:
         QTimer::singleShot(0, qApp, &QCoreApplication::quit);
         qApp->exec();
         QCOMPARE(QFile::exists(name), named && writable);
-        QCOMPARE(c.output().contains("ERROR: "), named && !writable);
+        QCOMPARE(c.output().contains(": Failed to open " + name + "\n"), named && !writable);
     }
 
     void picksKeepDocksStillAndInStep()
