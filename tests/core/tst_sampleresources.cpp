@@ -1,10 +1,14 @@
 #include "ostrelconfigdata.h"
 #include "ostreldatamodel.h"
+#include "ostreltablemodel.h"
+#include "ostreltablerecord.h"
 #include "support_fixture.h"
 #include "treemodel.h"
 
 #include <QDir>
 #include <QtTest>
+
+#include <cstring>
 
 namespace
 {
@@ -24,9 +28,10 @@ class TestSampleResources : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase() { QVERIFY(QDir::setCurrent(QStringLiteral(VELKARO_SOURCE_DIR))); }
+
     void sampleSetLoadsWhole()
     {
-        QVERIFY(QDir::setCurrent(QStringLiteral(VELKARO_SOURCE_DIR)));
         QtMessageHandler previous = qInstallMessageHandler(collectComplaints);
         QString configPath = QStringLiteral("resources/config.xml");
         OstrelConfigData config(&configPath);
@@ -62,6 +67,45 @@ private slots:
             }
             QVERIFY2(bit == p->dataLen * 8, qPrintable(p->devModel + ' ' + p->name));
         }
+    }
+
+    // A GNSS fix as received: its two 64-bit doubles read, and the record
+    // shown and composed again, against values worked out by hand.
+    void gnssFixThroughTheHistory()
+    {
+        OstrelDataModel data;
+        captureStdout([&data] { data.loadDevXMLs(); });
+        QList<QString> maps{QStringLiteral("resources/maps/map.xml")};
+        TreeModel tree(&data, &maps);
+        OstrelTableModel history(&tree);
+        // 3D fix, 9 satellites, 55.75 and -37.625 deg (LE doubles 0x404BE0..
+        // and 0xC042D0..), 512.5 km (float 0x44002000), week 2345 (0x0929).
+        const QByteArray bytes = hex("0209"
+                                     "0000000000e04b40"
+                                     "0000000000d042c0"
+                                     "00200044"
+                                     "2909");
+        auto *buffer = new uint8_t[24];
+        std::memcpy(buffer, bytes.constData(), 24);
+        history.slotNewFromOstrel(ostrel_message{0x780, 0x1B, 0x1, 24, buffer}, bytes);
+
+        QStringList cells;
+        for (int column : {OstrelTableModel::ColDirection, OstrelTableModel::ColStatus,
+                           OstrelTableModel::ColReceiver, OstrelTableModel::ColSender,
+                           OstrelTableModel::ColMessage, OstrelTableModel::ColPacket})
+            cells << history.index(0, column).data().toString();
+        QCOMPARE(cells, (QStringList{"In", "Received", "0X1", "0X1B", "0X780", "gnss_fix"}));
+
+        OstrelTableRecord *rec = history.itemAtRow(0);
+        QVariantList values;
+        for (OstrelFieldRecord *f : qAsConst(rec->packet->fields))
+            values << rec->fieldValues.value(f->fieldNum);
+        QCOMPARE(values, (QVariantList{2u, 9u, 55.75, -37.625, 512.5f, 2345u}));
+
+        OstrelTableRecord copy;
+        copy.copyFromPacketTable(rec);
+        copy.composeOstrelMessage();
+        QCOMPARE(QByteArray(reinterpret_cast<const char *>(copy.message.data), 24), bytes);
     }
 };
 

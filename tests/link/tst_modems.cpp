@@ -1,4 +1,5 @@
 #include "agwpe.h"
+#include "agwpe_reader.h"
 #include "kiss.h"
 #include "support_link.h"
 
@@ -124,6 +125,35 @@ private slots:
             got << char(p.header.DataKind) + p.data;
         QTEST(got, "frames");
         QTEST(allOk, "ok");
+    }
+
+    // A frame announcing more than the cap: the reader drops the link itself,
+    // the reconnect tick brings it back, and a command then reaches the modem.
+    void agwpeReaderRecoversFromARefusedFrame()
+    {
+        ScriptedModem modem;
+        AGWPE_Reader reader("127.0.0.1", modem.port());
+        QSignalSpy states(&reader, &AbstractReader::stateChanges);
+        QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
+        QPointer<QTcpSocket> first = modem.client;
+        QSignalSpy dropped(first.data(), &QTcpSocket::disconnected);
+        MessageLog log;
+        modem.send(agwFrame('K', "", 65537));
+        QVERIFY(dropped.wait());
+        QTRY_COMPARE(modem.connections, 2);
+        QTRY_COMPARE(reader.state(), AbstractReader::HW_READY);
+        QCOMPARE(log.count("AGWPE frame announces 65537 data bytes; dropping the connection\n"), 1);
+        QVERIFY(states.contains({QVariant::fromValue(AbstractReader::HW_ERROR)}));
+
+        uint8_t data[] = {0x01, 0x00, 0x00, 0x00};
+        tag_ostrel_message command{0x0380, 0x0001, 0x0007, 4, data};
+        reader.ostrel_send_message(&command);
+        // Each link opened with the 36-byte raw-frame request; then one AGWPE
+        // 'K' frame: its header, the AX.25 header, the message.
+        QTRY_VERIFY(modem.received.endsWith(AX25_interface::ax25HeaderBytes() +
+                                            hex("800301000700040001000000")));
+        QCOMPARE(modem.received.size(), 36 + 36 + 36 + 17 + 12);
+        QCOMPARE(modem.received.at(72 + 4), 'K');
     }
 };
 

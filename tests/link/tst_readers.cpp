@@ -46,22 +46,38 @@ private slots:
         }
     }
 
-    // Only a modem reader connects, reads the station and opens the two radio logs.
+    // Only a modem reader connects, to its default port when none is given,
+    // reads the station and opens the two radio logs.
+    void factory_data()
+    {
+        QTest::addColumn<QString>("interface");
+        QTest::addColumn<QString>("reader");
+        QTest::addColumn<QString>("port");
+        QTest::newRow("AGWPE") << "AGWPE"
+                               << "AGWPE_Reader"
+                               << "8000";
+        QTest::newRow("KISS over TCP") << "KISSTCP"
+                                       << "KISS_connector"
+                                       << "8001";
+    }
     void factory()
     {
+        QFETCH(QString, interface);
+        QFETCH(QString, reader);
+        QFETCH(QString, port);
         QTemporaryDir dir;
         const QString oldDir = QDir::currentPath();
         QVERIFY(QDir::setCurrent(dir.path()));
-        auto config = makeConfig({"Interface", "AGWPE", "SiDS_CallSign", "QZ9XK", "SiDS_latitude",
+        auto config = makeConfig({"Interface", interface, "SiDS_CallSign", "QZ9XK", "SiDS_latitude",
                                   "1", "SiDS_longitude", "2"});
         MessageLog log;
-        std::unique_ptr<AbstractReader> reader(AbstractReader::Factory(config.get()));
+        std::unique_ptr<AbstractReader> made(AbstractReader::Factory(config.get()));
         const int logFiles = QDir("logs").entryList(QDir::Files).size();
         QDir::setCurrent(oldDir);
-        QCOMPARE(QString(reader->metaObject()->className()), QString("AGWPE_Reader"));
-        QCOMPARE(log.count("Connecting to  \"127.0.0.1\" : 8000 ", false), 1);
+        QCOMPARE(QString(made->metaObject()->className()), reader);
+        QCOMPARE(log.count("Connecting to  \"127.0.0.1\" : " + port + " ", false), 1);
         QCOMPARE(logFiles, 2);
-        QCOMPARE(reader->state(), AbstractReader::HW_NOTINIT);
+        QCOMPARE(made->state(), AbstractReader::HW_NOTINIT);
     }
 };
 

@@ -110,6 +110,9 @@ private slots:
         deliver(0x480, feeders({1}), T + 1);
         QCOMPARE(twice->dataCount(), 1);
         QCOMPARE(again->dataCount(), 2);
+        // Placed at each record's time in milliseconds.
+        QCOMPARE(again->data()->constBegin()->key, 1700000000000.0);
+        QCOMPARE((again->data()->constEnd() - 1)->key, 1700000000001.0);
     }
 
     void fromSettingsWithoutTheField()
