@@ -539,19 +539,21 @@ bool MainWindow::loadLayoutFromFile(const QString &fileName)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
-        qWarning() << tr("Can't find default layout file %1\n(%2)\nIf this is the first time you "
-                         "start application,\nplease create a new default layout file with "
-                         "\n\"File - Save layout\" menu.")
-                          .arg(fileName, file.errorString());
+        qWarning().noquote()
+            << tr("Can't find default layout file %1\n(%2)\nIf this is the first time you "
+                  "start application,\nplease create a new default layout file with "
+                  "\n\"File - Save layout\" menu.")
+                   .arg(fileName, file.errorString());
         return false;
     }
     const LayoutFile::Parsed parsed = LayoutFile::decode(file.readAll());
     bool ok = parsed.hasGeometry && restoreGeometry(parsed.geometry);
     ok = ok && !parsed.state.isEmpty() && restoreState(parsed.state, 0);
     if (!ok) {
-        qWarning() << tr("Default layout file \"%1\" not found. Please save new layout or set "
-                         "another file in config.")
-                          .arg(fileName);
+        qWarning().noquote()
+            << tr("Default layout file \"%1\" not found. Please save new layout or set "
+                  "another file in config.")
+                   .arg(fileName);
     }
     return ok;
 }

@@ -69,8 +69,8 @@ Startup::Startup(QApplication &app, int argc, char **argv)
         *errLogStream << "Application started at "
                       << QDateTime::currentDateTime().toString(Qt::TextDate) << Qt::endl;
         setMessageOutputLog(errLogStream.get());
-        qDebug() << QString::asprintf("Error log file opened: %s",
-                                      errLogName.toLatin1().constData());
+        qDebug().noquote() << QString::asprintf("Error log file opened: %s",
+                                                errLogName.toLatin1().constData());
     }
 
     window->setConfigData(config.get());
@@ -120,7 +120,7 @@ Startup::Startup(QApplication &app, int argc, char **argv)
     window->setQueModel(queueModel.get());
     window->setScheduleModel(scheduleModel.get());
 
-    qDebug() << QStringLiteral("loading instrument racks from file list");
+    qDebug().noquote() << QStringLiteral("loading instrument racks from file list");
     window->createAllDocksFromDir();
     if (config->existParameter(QStringLiteral("InstrumentRackDir")))
         window->setDefaultRackPath(config->getParameter(QStringLiteral("InstrumentRackDir")));

@@ -303,7 +303,7 @@ int OstrelConfigData::updateFromDialog()
         emit parmChanged(nameItem->text(), value);
     }
     if (changed)
-        qDebug() << tr("%1 parameters updated").arg(changed);
+        qDebug().noquote() << tr("%1 parameters updated").arg(changed);
     return changed;
 }
 

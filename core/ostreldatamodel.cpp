@@ -616,9 +616,10 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 field->defaultValue =
                     OstrelFieldRecord::valFromStr(field->defaultText, field->type, &ok);
                 if (!ok)
-                    qCritical() << tr("field %1 has incompatible default value (%2) for type %3")
-                                       .arg(field->name, field->defaultText,
-                                            typeNameOf(field->type, field->defaultValue));
+                    qCritical().noquote()
+                        << tr("field %1 has incompatible default value (%2) for type %3")
+                               .arg(field->name, field->defaultText,
+                                    typeNameOf(field->type, field->defaultValue));
                 field->isHex =
                     field->defaultText.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? 1 : 0;
                 if (st.packet) {
@@ -656,9 +657,10 @@ int OstrelDataModel::fromXMLFile(QString *path)
                 }
                 const QString key = packet->devModel + QChar(ushort(packet->id & 0xFFFF));
                 if (st.keys.contains(key)) {
-                    qWarning() << tr("Packet 0x%1 (%2) for device %3 already exists, skip!")
-                                      .arg(packet->id, 0, 16)
-                                      .arg(packet->name, packet->devModel);
+                    qWarning().noquote()
+                        << tr("Packet 0x%1 (%2) for device %3 already exists, skip!")
+                               .arg(packet->id, 0, 16)
+                               .arg(packet->name, packet->devModel);
                     if (!st.packetStored)
                         st.freePacket(packet);
                     continue;

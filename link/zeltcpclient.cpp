@@ -248,7 +248,7 @@ void ZelTcpClient::slotError(QAbstractSocket::SocketError error)
 
     if (error == QAbstractSocket::RemoteHostClosedError ||
         error == QAbstractSocket::HostNotFoundError)
-        qCritical() << text;
+        qCritical().noquote() << text;
 }
 
 void ZelTcpClient::slotReconnect_toServer()
@@ -358,9 +358,10 @@ void ZelTcpClient::receiveBytes(const QByteArray &bytes)
 
 void ZelTcpClient::reportMalformedFrame(quint32 kind, qint32 length)
 {
-    qWarning() << tr("Server frame of kind 0x%1 with length %2 is malformed and was dropped.")
-                      .arg(kind, 0, 16)
-                      .arg(length);
+    qWarning().noquote()
+        << tr("Server frame of kind 0x%1 with length %2 is malformed and was dropped.")
+               .arg(kind, 0, 16)
+               .arg(length);
 }
 
 void ZelTcpClient::processReceived()
@@ -478,9 +479,10 @@ void ZelTcpClient::handleFrame(ClientRxState kind, const QByteArray &frameBytes)
         const quint32 seconds = qFromLittleEndian<quint32>(payload + 16);
         // One arg() call: the name comes from the wire, and a place marker in
         // it must not be filled by the arguments that follow.
-        qDebug() << tr("Connected to server %1 (%2:%3). Server time is %4.")
-                        .arg(serverName, serverAddress, QString::number(serverPort),
-                             QDateTime::fromSecsSinceEpoch(seconds).toString(Qt::TextDate));
+        qDebug().noquote() << tr("Connected to server %1 (%2:%3). Server time is %4.")
+                                  .arg(serverName, serverAddress, QString::number(serverPort),
+                                       QDateTime::fromSecsSinceEpoch(seconds).toString(
+                                           Qt::TextDate));
         changeStatus(ConnOk);
         emit connChanged(ConnOk);
         break;
@@ -503,7 +505,7 @@ void ZelTcpClient::setLogFile(QString path, bool enable)
 {
     auto *file = new QFile(path);
     if (!file->open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        qCritical() << tr("Ostrel messages log file creation failed: %1").arg(path);
+        qCritical().noquote() << tr("Ostrel messages log file creation failed: %1").arg(path);
         delete file;
         return;
     }
@@ -521,7 +523,7 @@ void ZelTcpClient::setLogFile(QString path, bool enable)
                << "Time;Stamp;Direction;Source;Destination;Message ID;Length;Status for tx;Data\n";
     logStream->flush();
     checkLogWrite();
-    qDebug() << tr("Ostrel messages log file created: %1").arg(path);
+    qDebug().noquote() << tr("Ostrel messages log file created: %1").arg(path);
     logEnabled = enable;
 }
 
@@ -555,8 +557,8 @@ void ZelTcpClient::checkLogWrite()
         return;
     }
     if (!logWriteFailed)
-        qWarning() << tr("Can't write the Ostrel messages log %1: %2")
-                          .arg(logFile->fileName(), logFile->errorString());
+        qWarning().noquote() << tr("Can't write the Ostrel messages log %1: %2")
+                                    .arg(logFile->fileName(), logFile->errorString());
     logWriteFailed = true;
     logStream->resetStatus();
 }

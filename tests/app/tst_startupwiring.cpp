@@ -115,7 +115,7 @@ private slots:
         QFETCH(bool, named);
         QTemporaryDir dir;
         const QString name = fixtureFile(dir, "errors.log", "old line\n");
-        const QString opened = "\"Error log file opened: " + name + "\"";
+        const QString opened = "Error log file opened: " + name + "\n";
         {
             Console c(named ? QStringList{"ErrorLogFile", name} : QStringList{});
             QCOMPARE(c.output().contains(opened), named);
@@ -129,7 +129,7 @@ private slots:
         QVERIFY(text.startsWith("old line\n") && !text.contains("after exit"));
         QCOMPARE(text.contains(QRegularExpression("^old line\nApplication started at [^\n]+\n"
                                                   "[0-9:]+: " +
-                                                  QRegularExpression::escape(opened) + "\n")),
+                                                  QRegularExpression::escape(opened))),
                  named);
     }
 };

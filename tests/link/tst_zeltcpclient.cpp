@@ -174,7 +174,7 @@ private slots:
         ZelTcpClient client("127.0.0.1", 1);
         client.setLogFile(first, true);
         client.setLogFile(bad, false);
-        QCOMPARE(log.count("\"Ostrel messages log file creation failed: " + bad + "\""), 1);
+        QCOMPARE(log.count("Ostrel messages log file creation failed: " + bad), 1);
         const qint64 t = 1709642096789; // 2024-03-05 12:34:56.789 UTC
         client.receiveBytes(delivery(0, 0, t, 8, 0xA60, 0) +
                             delivery(1, 1, t, 12345678901ull, 0xB, 2, "\xab\xcd", 0xFFE) +
