@@ -9,6 +9,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <ctime>
+
 class tst_ZelTcpClient : public QObject
 {
     Q_OBJECT
@@ -192,5 +194,13 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_ZelTcpClient)
+// Log times are local: read them in UTC wherever the test is run.
+int main(int argc, char **argv)
+{
+    qputenv("TZ", "UTC");
+    tzset();
+    QApplication app(argc, argv);
+    tst_ZelTcpClient test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_zeltcpclient.moc"
