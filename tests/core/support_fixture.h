@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <ctime>
 #include <functional>
 #include <sys/resource.h>
 #include <vector>
@@ -18,6 +19,19 @@ class TreeModel;
 // The readers print their file-level messages on standard output: runs `fn`
 // with descriptor 1 redirected and returns what it printed.
 QString captureStdout(const std::function<void()> &fn);
+
+// A test main that reads times in UTC wherever it is run, so that the local
+// times the console shows compare with values worked out by hand in UTC.
+// A case may still set a zone of its own.
+#define VELKARO_TEST_MAIN_IN_UTC(TestClass)                                                        \
+    int main(int argc, char **argv)                                                                \
+    {                                                                                              \
+        qputenv("TZ", "UTC");                                                                      \
+        tzset();                                                                                   \
+        QApplication app(argc, argv);                                                              \
+        TestClass test;                                                                            \
+        return QTest::qExec(&test, argc, argv);                                                    \
+    }
 
 inline QByteArray hex(const char *text)
 {

@@ -9,8 +9,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <ctime>
-
 class tst_ZelTcpClient : public QObject
 {
     Q_OBJECT
@@ -194,13 +192,6 @@ private slots:
     }
 };
 
-// Log times are local: read them in UTC wherever the test is run.
-int main(int argc, char **argv)
-{
-    qputenv("TZ", "UTC");
-    tzset();
-    QApplication app(argc, argv);
-    tst_ZelTcpClient test;
-    return QTest::qExec(&test, argc, argv);
-}
+VELKARO_TEST_MAIN_IN_UTC(tst_ZelTcpClient)
+
 #include "tst_zeltcpclient.moc"

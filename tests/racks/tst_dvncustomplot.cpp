@@ -1,3 +1,4 @@
+#include "../core/support_fixture.h"
 #include "cappedgraph.h"
 #include "dvncustomplot.h"
 #include "instrumentrackswatch.h"
@@ -6,7 +7,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <ctime>
 #include <limits>
 
 namespace
@@ -246,15 +246,6 @@ private slots:
     }
 };
 
-// Times are checked as they read in UTC, wherever the test is run; the zone
-// case sets a zone of its own.
-int main(int argc, char **argv)
-{
-    qputenv("TZ", "UTC");
-    tzset();
-    QApplication app(argc, argv);
-    TestDvnCustomPlot test;
-    return QTest::qExec(&test, argc, argv);
-}
+VELKARO_TEST_MAIN_IN_UTC(TestDvnCustomPlot)
 
 #include "tst_dvncustomplot.moc"
