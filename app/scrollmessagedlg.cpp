@@ -26,6 +26,9 @@ ScrollMessageDlg::ScrollMessageDlg(QWidget *parent, const QString &title, const 
 
     m_clearButton = new QPushButton(tr("Clear"), this);
     m_clearButton->setFixedWidth(60);
+    // Not the dialog's default: Return pressed while reading the pane, or
+    // landing there after a send, must not wipe the messages.
+    m_clearButton->setAutoDefault(false);
     connect(m_clearButton, &QPushButton::clicked, this, &ScrollMessageDlg::clearText);
 
     QVBoxLayout *layout = new QVBoxLayout(this);

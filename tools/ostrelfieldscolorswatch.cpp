@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -244,10 +245,13 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
     work->status = OstrelTableRecord::Ready;
     work->composeOstrelMessage();
 
-    // The rebuild below deletes the field editor that has the focus; the
-    // focus goes to the same field's new editor, or the operator's next
-    // Return would reach nothing and send nothing.
+    // The rebuild below deletes the field editor that has the focus, and
+    // takes the focus from an address box too; it goes back to the same
+    // field's new editor or to the box. Left to Qt it would move on, and
+    // the operator's next Return would send nothing or press another
+    // window's button.
     const uint focusedField = fieldWithFocus();
+    const QPointer<QWidget> focused = QApplication::focusWidget();
 
     // From here on the record is the declared taker's; without one it stays
     // ours and is freed once every receiver has copied it.
@@ -263,6 +267,8 @@ void OstrelFieldsColorSwatch::slotPrepareCmd2Que()
         delete work;
     if (QWidget *editor = layout->fieldEditors.value(focusedField))
         editor->setFocus();
+    else if (focused)
+        focused->setFocus();
 }
 
 uint OstrelFieldsColorSwatch::fieldWithFocus() const

@@ -215,6 +215,31 @@ private slots:
         QCOMPARE(places(), still);
     }
 
+    // Return pressed again where the last one sent sends again: the focus
+    // stays in the address box, and Return in Output clears nothing.
+    void returnStaysWithTheFields()
+    {
+        Console c({});
+        MainWindow *w = c.window();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto *fields = c.dock<OstrelFieldsColorSwatch>("Fields");
+        c.pick("7-380 channels_on");
+        fields->firstAddressEdit->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), fields->firstAddressEdit);
+        const QString said = c.output();
+        for (int sent = 1; sent <= 2; ++sent) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(c.startup->historyModel->rowCount(), sent);
+        }
+        QCOMPARE(QApplication::focusWidget(), fields->firstAddressEdit);
+        auto *pane = w->findChild<QTextEdit *>();
+        pane->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), pane);
+        QTest::keyClick(pane, Qt::Key_Return);
+        QCOMPARE(c.output(), said);
+    }
+
     void racksFromFilesAndFromTheDialog()
     {
         Console c({"InstrumentRackDir", "/tmp/velkaro-racks"});
