@@ -5,6 +5,7 @@
 #include "atomicwrite.h"
 #include "instrumentrackswatch.h"
 #include "msecdatetimeticker.h"
+#include "savefiledialog.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -32,9 +33,13 @@ QString imageFailureReason(const QString &fileName)
 
 void DvnCustomPlot::savePlotToFile()
 {
-    const QString fileName = QFileDialog::getSaveFileName(
+    // A name of none of the four kinds is saved as a picture with ".png"
+    // added, so the replace question has to be about that name.
+    const QString fileName = askSaveFileName(
         this, tr("Choose a filename to save plot"), objectName(),
-        tr("PNG(*.png);;JPG(*.jpg);;PDF(*.pdf);;BMP(*.bmp);;All Files(*)"));
+        tr("PNG(*.png);;JPG(*.jpg);;PDF(*.pdf);;BMP(*.bmp);;All Files(*)"),
+        {QStringLiteral(".png"), QStringLiteral(".jpg"), QStringLiteral(".pdf"),
+         QStringLiteral(".bmp")});
     if (fileName.isEmpty())
         return;
     savePlotImage(fileName);

@@ -11,13 +11,13 @@
 #include "ostreldatamodel.h"
 #include "ostreltablerecord.h"
 #include "rackfilereader.h"
+#include "savefiledialog.h"
 #include "treeitem.h"
 
 #include <QAction>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QMenu>
 
 namespace
@@ -137,8 +137,9 @@ QString InstrumentRackSwatch::exportProposal() const
 
 void InstrumentRackSwatch::slotExportRackToFile()
 {
-    const QString answer = QFileDialog::getSaveFileName(
-        this, tr("Save queue to file"), exportProposal(), tr("Dorvane instrument rack (*.dvk)"));
+    const QString answer =
+        askSaveFileName(this, tr("Save queue to file"), exportProposal(),
+                        tr("Dorvane instrument rack (*.dvk)"), {QStringLiteral(".dvk")});
     const QString fName = exportFileName(answer);
     if (!fName.isEmpty())
         exportRackToFile(fName);

@@ -3,6 +3,7 @@
 #include "atomicwrite.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
+#include "savefiledialog.h"
 #include "toolsresources.h"
 
 #include <QDateTime>
@@ -198,7 +199,7 @@ void CommandSchedule::slotBtnSavePressed()
     }
     const QString fileName = askSaveFileName(this, tr("Save queue to file"),
                                              schedulePath + QStringLiteral("_example.sch"),
-                                             tr("Ostrel Queue (*.sch)"), QStringLiteral(".sch"));
+                                             tr("Ostrel Queue (*.sch)"), {QStringLiteral(".sch")});
     QList<OstrelTableRecord *> records;
     if (fileName.isEmpty() || !recordsToSave(tableView, model, &records))
         return;

@@ -4,11 +4,8 @@
 #include "ostreltablerecord.h"
 
 #include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTableView>
 #include <QTextStream>
@@ -101,68 +98,6 @@ void moveSelectedRecord(QTableView *view, OstrelTableModel *model, int step)
     view->selectionModel()->setCurrentIndex(model->index(target, first.column()),
                                             QItemSelectionModel::ClearAndSelect |
                                                 QItemSelectionModel::Rows);
-}
-
-namespace
-{
-
-QString withSuffix(const QString &fileName, const QString &suffix)
-{
-    if (fileName.right(suffix.size()).compare(suffix, Qt::CaseInsensitive) == 0)
-        return fileName;
-    return fileName + suffix;
-}
-
-// A save dialog that asks "Do you want to replace it?" of the file really
-// written: "plan" typed with "plan.que" present asks about "plan.que". The
-// question is its own, because Qt's asks of the name as typed, and the name
-// cannot be changed before it asks: while the name field has the focus (as
-// it does when Return is pressed there) selectFile() leaves its text alone.
-class SuffixSaveDialog : public QFileDialog
-{
-public:
-    SuffixSaveDialog(QWidget *parent, const QString &caption, const QString &proposed,
-                     const QString &filter, const QString &suffix)
-        : QFileDialog(parent, caption, proposed, filter), m_suffix(suffix)
-    {
-        setOption(QFileDialog::DontUseNativeDialog);
-        setOption(QFileDialog::DontConfirmOverwrite);
-        setFileMode(QFileDialog::AnyFile);
-        setAcceptMode(QFileDialog::AcceptSave);
-    }
-
-    QString chosen() const { return m_chosen; }
-
-    void accept() override
-    {
-        const QString typed = selectedFiles().value(0);
-        // A folder typed is entered by the dialog, not saved to.
-        if (typed.isEmpty() || QFileInfo(typed).isDir())
-            return QFileDialog::accept();
-        const QString named = withSuffix(typed, m_suffix);
-        if (QFileInfo::exists(named) &&
-            QMessageBox::warning(this, windowTitle(),
-                                 QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
-                                     .arg(QFileInfo(named).fileName()),
-                                 QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) != QMessageBox::Yes)
-            return;
-        m_chosen = named;
-        QFileDialog::accept();
-    }
-
-private:
-    QString m_suffix;
-    QString m_chosen;
-};
-
-} // namespace
-
-QString askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
-                        const QString &filter, const QString &suffix)
-{
-    SuffixSaveDialog dialog(parent, caption, proposed, filter, suffix);
-    return dialog.exec() == QDialog::Accepted ? dialog.chosen() : QString();
 }
 
 bool recordsToSave(QTableView *view, OstrelTableModel *model, QList<OstrelTableRecord *> *records)

@@ -56,12 +56,6 @@ QModelIndex firstSelected(QTableView *view);
 // and clears the selection, as there is no row below.
 void moveSelectedRecord(QTableView *view, OstrelTableModel *model, int step);
 
-// Asks where to save; an answer that does not end in `suffix` (in any
-// letter case) gets it before the dialog asks whether to replace an
-// existing file. Empty when the operator cancels.
-QString askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
-                        const QString &filter, const QString &suffix);
-
 // The records to save: those of the rows from the first to the last
 // selected one, the rows between included, or of every row when none is
 // selected. A row without a record is reported and gives false, as a file

@@ -4,6 +4,7 @@
 #include "commandtable.h"
 #include "ostreltablemodel.h"
 #include "ostreltablerecord.h"
+#include "savefiledialog.h"
 #include "tableclipboard.h"
 #include "toolsresources.h"
 
@@ -162,7 +163,7 @@ void OstrelQueSwatch::slotBtnSavePressed()
     }
     const QString fileName =
         askSaveFileName(this, tr("Save queue to file"), quePath + QStringLiteral("untitled.que"),
-                        tr("Ostrel Queue (*.que)"), QStringLiteral(".que"));
+                        tr("Ostrel Queue (*.que)"), {QStringLiteral(".que")});
     QList<OstrelTableRecord *> records;
     if (fileName.isEmpty() || !recordsToSave(tableView, model, &records))
         return;

@@ -1,3 +1,4 @@
+#include "../app/support_savedialog.h"
 #include "../core/support_fixture.h"
 #include "cappedgraph.h"
 #include "dvncustomplot.h"
@@ -216,6 +217,55 @@ private slots:
         });
         plot->savePlotToCSV();
         QVERIFY(!asks);
+    }
+
+    void savesAskAboutTheFileWritten_data()
+    {
+        // The name is typed without the suffix the save adds to it.
+        QTest::addColumn<bool>("picture");
+        QTest::addColumn<bool>("byReturn");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("rack, Return") << false << true << "power" << "power.dvk";
+        QTest::newRow("rack, Save button") << false << false << "power" << "power.dvk";
+        QTest::newRow("picture, Return") << true << true << "Values plot" << "Values plot.png";
+        QTest::newRow("picture, Save button")
+            << true << false << "Values plot" << "Values plot.png";
+    }
+    void savesAskAboutTheFileWritten()
+    {
+        QFETCH(bool, picture);
+        QFETCH(bool, byReturn);
+        QFETCH(QString, typed);
+        QFETCH(QString, written);
+        QTemporaryDir here;
+        const QString path = here.filePath(written);
+        const QByteArray old = "the file as it was";
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        }
+        auto save = [&] { picture ? plot->savePlotToFile() : rack->slotExportRackToFile(); };
+        QString asked;
+        {
+            QObject scope;
+            answerReplace(&scope, QMessageBox::No, &asked);
+            typeIntoFileDialog(here.filePath(typed), byReturn);
+            save();
+        }
+        QCOMPARE(asked, written + " already exists.");
+        QFile kept(path);
+        QVERIFY(kept.open(QIODevice::ReadOnly));
+        QCOMPARE(kept.readAll(), old);
+
+        // A new name is written with its suffix, and nothing is asked.
+        asked.clear();
+        QObject scope;
+        answerReplace(&scope, QMessageBox::Yes, &asked);
+        typeIntoFileDialog(here.filePath("new " + typed), byReturn);
+        save();
+        QCOMPARE(asked, QString());
+        QVERIFY(QFileInfo(here.filePath("new " + written)).size() > 0);
     }
 
     void exportFailuresAreReported_data()

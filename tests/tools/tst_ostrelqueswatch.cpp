@@ -1,6 +1,7 @@
 #include "commandschedule.h"
 #include "ostrelqueswatch.h"
 #include "support_tools.h"
+#include "../app/support_savedialog.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -41,38 +42,6 @@ QByteArray contentOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// Answers the question before a file is replaced with `button`, keeping its
-// first line; a file dialog still open after it is cancelled.
-void answerReplace(QObject *scope, QMessageBox::StandardButton button, QString *asked)
-{
-    auto *timer = new QTimer(scope);
-    QObject::connect(timer, &QTimer::timeout, [button, asked] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (auto *box = qobject_cast<QMessageBox *>(modal)) {
-            *asked = box->text().section('\n', 0, 0);
-            box->button(button)->click();
-        } else if (qobject_cast<QFileDialog *>(modal) && !asked->isEmpty()) {
-            static_cast<QDialog *>(modal)->reject();
-        }
-    });
-    timer->start(10);
-}
-
-// Types `path` over the proposed name in the file dialog's name field, which
-// has the focus, and presses Return there, as anyone saving would.
-void typeIntoFileDialog(const QString &path)
-{
-    QTimer::singleShot(0, [path] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        QVERIFY(dialog && QTest::qWaitForWindowActive(dialog));
-        auto *field = qobject_cast<QLineEdit *>(QApplication::focusWidget());
-        QVERIFY(field && dialog->isAncestorOf(field));
-        QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(field, path);
-        QTest::keyClick(field, Qt::Key_Return);
-    });
-}
-
 } // namespace
 
 class TestQueueDock : public QObject
@@ -102,10 +71,7 @@ class TestQueueDock : public QObject
             QObject scope;
             asked.clear();
             answerReplace(&scope, QMessageBox::No, &asked);
-            if (byReturn)
-                typeIntoFileDialog(path.chopped(4));
-            else
-                answerFileDialog(path.chopped(4));
+            typeIntoFileDialog(path.chopped(4), byReturn);
             d.dock->slotBtnSavePressed();
             QCOMPARE(asked, name + " already exists.");
             QCOMPARE(contentOf(path), old);
