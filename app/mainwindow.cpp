@@ -19,6 +19,7 @@
 #include "zvs_ostrel_to_app.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QComboBox>
 #include <QDebug>
@@ -350,6 +351,19 @@ Qt::DockWidgetArea CreateDockWidgetDialog::location() const
 void MainWindow::actionTriggered(QAction *action)
 {
     qDebug("action '%s' triggered", action->text().toLocal8Bit().data());
+}
+
+void addAction(QMenu *menu, const QString &text, QActionGroup *group, QSignalMapper *mapper,
+               int id)
+{
+    const bool first = group->actions().isEmpty();
+    QAction *action = menu->addAction(text);
+    action->setCheckable(true);
+    action->setChecked(first);
+    group->addAction(action);
+    QObject::connect(action, &QAction::triggered, mapper,
+                     static_cast<void (QSignalMapper::*)()>(&QSignalMapper::map));
+    mapper->setMapping(action, id);
 }
 
 void MainWindow::setCorner(int id)

@@ -47,6 +47,12 @@ public:
     QComboBox *m_location = nullptr;
 };
 
+// Appends to `menu` a checkable entry `text`, checked when `group` holds no
+// action yet (the group's first choice is the one in force), adds it to the
+// group and maps its triggered() to `id` through `mapper`.
+void addAction(QMenu *menu, const QString &text, QActionGroup *group, QSignalMapper *mapper,
+               int id);
+
 // The operator's window: menus, the "Views" tool bar, the five fixed tool
 // docks and the switchboard that hands the record or packet the operator
 // picks to the field editor and the hex view. `main` builds it, gives it the

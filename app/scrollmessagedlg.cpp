@@ -62,6 +62,12 @@ void ScrollMessageDlg::addMessage(const QString &line)
     show();
 }
 
+void ScrollMessageDlg::reject()
+{
+    if (isWindow())
+        QDialog::reject();
+}
+
 void ScrollMessageDlg::warning(const QString &title, const QString &text)
 {
     Q_UNUSED(title);

@@ -26,6 +26,9 @@ public:
 
 public slots:
     void clearText();
+    // Escape rejects a dialog, which hides it; the pane docked in "Output"
+    // stays, or the dock would shrink to its title bar until the next message.
+    void reject() override;
 
 private:
     void addMessage(const QString &line);

@@ -240,6 +240,42 @@ private slots:
         QCOMPARE(c.output(), said);
     }
 
+    void escapeKeepsOutput()
+    {
+        Console c({});
+        MainWindow *w = c.window();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        auto *output = c.dock<QDockWidget>("Output");
+        auto *pane = output->findChild<QTextEdit *>();
+        pane->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), pane);
+        const QString said = c.output();
+        QVERIFY(!said.isEmpty());
+        QTest::keyClick(pane, Qt::Key_Escape);
+        QVERIFY(output->widget()->isVisible());
+        QCOMPARE(c.output(), said);
+    }
+
+    void cornerEntries()
+    {
+        MainWindow w({});
+        auto *mapper = w.findChild<QSignalMapper *>();
+        QMenu menu;
+        QActionGroup group(&menu);
+        addAction(&menu, "Top dock area", &group, mapper, 2);
+        addAction(&menu, "Right dock area", &group, mapper, 3);
+        const QList<QAction *> entries = menu.actions();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(group.actions(), entries);
+        QVERIFY(entries[0]->isCheckable() && entries[0]->isChecked());
+        QVERIFY(entries[1]->isCheckable() && !entries[1]->isChecked());
+        QCOMPARE(w.corner(Qt::TopRightCorner), Qt::TopDockWidgetArea);
+        entries[1]->trigger();
+        QCOMPARE(w.corner(Qt::TopRightCorner), Qt::RightDockWidgetArea);
+        QVERIFY(entries[1]->isChecked() && !entries[0]->isChecked());
+    }
+
     void racksFromFilesAndFromTheDialog()
     {
         Console c({"InstrumentRackDir", "/tmp/velkaro-racks"});
