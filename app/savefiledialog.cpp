@@ -47,8 +47,12 @@ public:
                                  QFileDialog::tr("%1 already exists.\nDo you want to replace it?")
                                      .arg(QFileInfo(named).fileName()),
                                  QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::No) != QMessageBox::Yes)
+                                 QMessageBox::No) != QMessageBox::Yes) {
+            // Back to the name field for another name: without a window
+            // manager nobody else hands the keyboard back from the question.
+            activateWindow();
             return;
+        }
         m_chosen = named;
         QFileDialog::accept();
     }
