@@ -127,6 +127,27 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(modem.received.count(stored), 3, 20000);
         QVERIFY(!QTest::qWaitFor([&]() { return modem.received.count(stored) > 3; }, 1000));
 
+        // The rack's "Export..." with "rack" typed where "rack.dvk" is: Return
+        // asks about rack.dvk, Return again keeps it ("No" is the default), and
+        // the keyboard is back in the name field for another name.
+        const QByteArray operatorsRack = "<InstrumentRack/>";
+        QFile old(work.filePath("rack.dvk"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write(operatorsRack) > 0);
+        old.close();
+        QVERIFY(xdotool({"mousemove", "--window", consoleWindow(), "645", "89", "click", "1"}));
+        QTest::qWait(500);
+        QVERIFY(xdotool({"mousemove", "--window", consoleWindow(), "678", "114", "click", "1"}));
+        QTest::qWait(1000);
+        QVERIFY(xdotool({"key", "ctrl+a"}) && xdotool({"type", work.filePath("rack")}));
+        for (const char *key : {"Return", "Return"}) {
+            QVERIFY(xdotool({"key", key}));
+            QTest::qWait(1000);
+        }
+        QVERIFY(xdotool({"type", "2"}) && xdotool({"key", "Return"}));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(work.filePath("rack2.dvk")), 20000);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), operatorsRack);
+
         // Quitting writes the layout, which the restart loads without a word.
         QVERIFY(xdotool({"windowmove", "--sync", consoleWindow(), "40", "30"}));
         QVERIFY(quit(console));
