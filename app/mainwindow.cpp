@@ -535,11 +535,6 @@ void MainWindow::slotPowerSupply()
 
 // Layout files
 
-QByteArray MainWindow::layoutBytes() const
-{
-    return LayoutFile::encode(saveGeometry(), saveState(0));
-}
-
 void MainWindow::saveLayoutToFile(const QString &fileName)
 {
     if (fileName.isEmpty())

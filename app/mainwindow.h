@@ -94,8 +94,6 @@ public:
     // only warns, so that the next candidate can be tried.
     void saveLayoutToFile(const QString &fileName);
     bool loadLayoutFromFile(const QString &fileName);
-    // The current layout file's bytes; empty when they cannot be formed.
-    QByteArray layoutBytes() const;
 
     // The work of "Open log..." and "Submit telemetry from log..." once a
     // file has been chosen.

@@ -10,7 +10,8 @@ class QWidget;
 // case) gets the first of them, and the question before a file is replaced
 // names that file, the one really written: "plan" typed beside "plan.que"
 // asks about "plan.que", whether Return was pressed in the name field or
-// the Save button clicked. Empty when the operator cancels or declines.
+// the Save button clicked; "No" leaves the dialog open for another name.
+// Empty when the operator cancels.
 QString askSaveFileName(QWidget *parent, const QString &caption, const QString &proposed,
                         const QString &filter, const QStringList &suffixes);
 

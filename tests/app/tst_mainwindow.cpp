@@ -4,6 +4,7 @@
 #include "../link/support_link.h"
 #include "colorswatch.h"
 #include "instrumentrackswatch.h"
+#include "layoutfile.h"
 #include "ostrelconfigdata.h"
 #include "ostrelfieldscolorswatch.h"
 #include "ostrelhexswatch.h"
@@ -120,7 +121,8 @@ private slots:
             placed[file] = w->geometry();
         }
         const QByteArray geometry = w->saveGeometry(); // a length byte, then the geometry
-        QCOMPARE(w->layoutBytes().left(1 + geometry.size()), char(geometry.size()) + geometry);
+        QCOMPARE(LayoutFile::encode(geometry, w->saveState(0)).left(1 + geometry.size()),
+                 char(geometry.size()) + geometry);
         fixtureFile(dir, "cut", "\x42zz");
         const bool written = config.contains("start");
         for (int i = 1; i < config.size(); i += 2)
@@ -145,7 +147,7 @@ private slots:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), written ? 5 : 4);
         QFile start(dir.filePath("start"));
         QCOMPARE(start.open(QIODevice::ReadOnly) ? start.readAll() : QByteArray(),
-                 written ? w->layoutBytes() : QByteArray());
+                 written ? LayoutFile::encode(w->saveGeometry(), w->saveState(0)) : QByteArray());
     }
 
     void quitWritesTheStartLayout_data()
